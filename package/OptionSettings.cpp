@@ -1,0 +1,6 @@
+#include "OptionSettings.h"
+
+OptionSettings& optionSettings() {
+    static OptionSettings settings;
+    return settings;
+}

@@ -1,0 +1,6 @@
+#include "PackageCounters.h"
+
+PackageCounters& packageCounters() {
+    static PackageCounters counters;
+    return counters;
+}

@@ -1,0 +1,8 @@
+#include "Commands.h"
+
+#include <QTextStream>
+
+int runExtract(const QStringList&) {
+    QTextStream(stderr) << "gyrolook-pack: this command is not available yet\n";
+    return 2;
+}

@@ -1,0 +1,56 @@
+// gyrolook-pack: creates, extracts, checks and probes ".360" packages from the command line.
+#include "Commands.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+namespace {
+
+const char* const kUsage = R"(Usage: gyrolook-pack COMMAND ARGS...
+
+Commands:
+  probe FILE...
+      Reads each picture file's header and prints one line per file:
+      "<ImageType> <Width> <Height> <Depth>" (ImageType 0 = not recognised, 1 = GIF, 2 = JPEG,
+      3 = PNG, 4 = BMP), or "error: <description>" when the file cannot be read.
+      Exit status 1 when any file could not be read.
+
+  create OUT.360 DIR
+      Writes a package holding every file of DIR under its bare name.
+
+  extract PKG.360 DIR [--password TEXT]
+      Extracts a package into DIR the way the viewer does and prints the result code, the
+      package counters and the extraction's messages. Exit status 0 when the result is 0.
+
+  check PKG.360 [--json]
+      Opens a package the way the viewer does, without a window and without sound, and prints
+      what the viewer would hold, or the message it would show. Exit status 0 when it opens.
+
+  --help
+      Shows this text.
+)";
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QStringList args = QCoreApplication::arguments().mid(1);
+    QTextStream out(stdout);
+    if (args.isEmpty() || args.first() == QLatin1String("--help") ||
+        args.first() == QLatin1String("-h") || args.first() == QLatin1String("help")) {
+        out << kUsage;
+        return args.isEmpty() ? 2 : 0;
+    }
+    const QString command = args.takeFirst();
+    if (command == QLatin1String("probe"))
+        return runProbe(args);
+    if (command == QLatin1String("create"))
+        return runCreate(args);
+    if (command == QLatin1String("extract"))
+        return runExtract(args);
+    if (command == QLatin1String("check"))
+        return runCheck(args);
+    QTextStream(stderr) << "gyrolook-pack: unknown command \"" << command
+                        << "\"; see gyrolook-pack --help\n";
+    return 2;
+}
