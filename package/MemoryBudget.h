@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+struct PackageCounters;
+
+// Whether a package's pictures fit into free memory, and how to hold them. The opening runs the
+// check after probing the first horizontal picture and before decoding any; it takes the free
+// memory figure from a FreeMemorySource (SystemFreeMemory in the viewer). Pure functions, 64-bit
+// arithmetic throughout; figures that would pass the 64-bit range stop at its maximum.
+
+// How the pictures are held when they fit.
+enum class PictureStorage {
+    Decoded,    // decoded into memory while the package opens
+    Compressed, // held as the bytes of their files, decoded when shown
+    Refused,    // they do not fit: the opening stops
+};
+
+// Bytes added to both estimates for the program itself.
+inline constexpr qint64 kMemoryMargin = 10'000'000;
+
+// The outcome of one check, with the figures it compared.
+struct MemoryBudget {
+    PictureStorage storage = PictureStorage::Refused;
+    qint64 pictureCount = 0;
+    qint64 decodedBytes = 0;    // pictureCount x (width x height x 3) + margin
+    qint64 compressedBytes = 0; // pictureCount x largest member + margin
+    qint64 availableBytes = 0;
+    QString message; // the refusal text; empty unless storage is Refused
+};
+
+// The pictures that will be loaded: the horizontal ring, plus the upper and lower rings when the
+// vertical rings will be loaded.
+qint64 picturesToLoad(const PackageCounters& counters, bool bLoadVertical);
+
+// The two estimates. Negative inputs count as zero.
+qint64 decodedEstimate(qint64 pictureCount, qint64 width, qint64 height);
+qint64 compressedEstimate(qint64 pictureCount, qint64 largestMember);
+
+// "Sorry, not enough space in memory to load these images. Space available = <available>. Space
+// required = <compressed>", both figures as plain decimal integers.
+QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes);
+
+// The check. An estimate fits when it is strictly below the available bytes. With bPreferDecoded
+// (the "hold pictures decoded" option) the pictures are held decoded when the decoded estimate
+// fits, else compressed when the compressed estimate fits; without it compressed is tried first,
+// then decoded. Refused when neither fits, with notEnoughMemoryMessage.
+MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
+                               qint64 largestMember, qint64 availableBytes, bool bPreferDecoded);
