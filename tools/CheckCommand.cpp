@@ -1,8 +1,186 @@
+// gyrolook-pack check PKG.360 [--json] [--password TEXT] [--free-memory BYTES]
+// Opens a package the way the viewer does, without a window and without sound, and reports what
+// the viewer would hold, or the message it would show.
 #include "Commands.h"
+#include "TerminalPrompter.h"
 
+#include "package/FixedFreeMemory.h"
+#include "package/OptionSettings.h"
+#include "package/PackageOpening.h"
+#include "package/PrivateFolder.h"
+#include "package/ProgressSink.h"
+#include "package/SystemFreeMemory.h"
+
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
+#include <memory>
 
-int runCheck(const QStringList&) {
-    QTextStream(stderr) << "gyrolook-pack: this command is not available yet\n";
+namespace {
+
+QJsonArray ringArray(const std::vector<std::uint8_t>& ring) {
+    QJsonArray array;
+    for (std::uint8_t entry : ring)
+        array.append(int(entry));
+    return array;
+}
+
+QString storageName(PictureStorage storage) {
+    switch (storage) {
+    case PictureStorage::Decoded:
+        return QStringLiteral("decoded");
+    case PictureStorage::Compressed:
+        return QStringLiteral("compressed");
+    case PictureStorage::Refused:
+        break;
+    }
+    return QStringLiteral("refused");
+}
+
+QJsonObject hotSpotsObject(const HotSpotTables& spots) {
+    QJsonArray list;
+    for (int i = 1; i <= spots.iHotSpots(); ++i) {
+        QJsonArray rectangles;
+        QJsonArray images;
+        for (int j = 1; j <= spots.HotSpotImages(i); ++j)
+            images.append(spots.HotSpotImageNum(i, j));
+        for (int n = 0; n <= HotSpotTables::MaxImageNumber; ++n) {
+            const auto rect = spots.rectangle(i, n);
+            if (rect && (rect->x1 || rect->y1 || rect->x2 || rect->y2))
+                rectangles.append(QJsonObject{{QStringLiteral("image"), n},
+                                              {QStringLiteral("x1"), rect->x1},
+                                              {QStringLiteral("y1"), rect->y1},
+                                              {QStringLiteral("x2"), rect->x2},
+                                              {QStringLiteral("y2"), rect->y2}});
+        }
+        list.append(QJsonObject{{QStringLiteral("images"), images},
+                                {QStringLiteral("rectangles"), rectangles}});
+    }
+    return QJsonObject{{QStringLiteral("count"), int(spots.iHotSpots())},
+                       {QStringLiteral("spots"), list}};
+}
+
+QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, bool ok,
+                   const QString& message) {
+    const PackageCounters& c = opening.counters();
+    const Descriptor& d = opening.descriptor();
+    const MemoryBudget& m = opening.memory();
+    return QJsonObject{
+        {QStringLiteral("ok"), ok},
+        {QStringLiteral("message"), message},
+        {QStringLiteral("sngUnzipCount"), double(c.sngUnzipCount)},
+        {QStringLiteral("sngHCount"), double(c.sngHCount)},
+        {QStringLiteral("sngMaxFileLen"), double(c.sngMaxFileLen)},
+        {QStringLiteral("bytVCount"), int(c.bytVCount)},
+        {QStringLiteral("bytVColumns"), int(c.bytVColumns)},
+        {QStringLiteral("bytVRows"), int(c.bytVRows)},
+        {QStringLiteral("bytMCount"), int(c.bytMCount)},
+        {QStringLiteral("bytMColumns"), int(c.bytMColumns)},
+        {QStringLiteral("bytMRows"), int(c.bytMRows)},
+        {QStringLiteral("upperStep"), int(opening.upperGeometry().step())},
+        {QStringLiteral("upperLastColumn"), int(opening.upperGeometry().lastColumn())},
+        {QStringLiteral("lowerStep"), int(opening.lowerGeometry().step())},
+        {QStringLiteral("lowerLastColumn"), int(opening.lowerGeometry().lastColumn())},
+        {QStringLiteral("UpperRing"), ringArray(slots.UpperRing)},
+        {QStringLiteral("LowerRing"), ringArray(slots.LowerRing)},
+        {QStringLiteral("slots"), slots.heldCount()},
+        {QStringLiteral("width"), opening.pictureWidth()},
+        {QStringLiteral("height"), opening.pictureHeight()},
+        {QStringLiteral("storage"), ok ? storageName(m.storage) : QString()},
+        {QStringLiteral("availableBytes"), double(m.availableBytes)},
+        {QStringLiteral("decodedBytes"), double(m.decodedBytes)},
+        {QStringLiteral("compressedBytes"), double(m.compressedBytes)},
+        {QStringLiteral("FileName"), d.fileName},
+        {QStringLiteral("FileType"), d.fileType},
+        {QStringLiteral("NumOfNorth"), d.numOfNorth},
+        {QStringLiteral("NumOfSouth"), d.numOfSouth},
+        {QStringLiteral("NumOfWest"), d.numOfWest},
+        {QStringLiteral("NumOfEast"), d.numOfEast},
+        {QStringLiteral("sound"), d.sound},
+        {QStringLiteral("soundShortName"), opening.soundShortName()},
+        {QStringLiteral("SoundRepeat"), d.soundRepeat},
+        {QStringLiteral("hotspots"), hotSpotsObject(d.hotSpots)},
+        {QStringLiteral("notes"), QJsonArray::fromStringList(d.notes)},
+    };
+}
+
+void printText(QTextStream& out, const QJsonObject& object) {
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        const QJsonValue value = it.value();
+        out << it.key() << ' ';
+        if (value.isString())
+            out << value.toString();
+        else
+            out << QJsonDocument(QJsonArray{value})
+                       .toJson(QJsonDocument::Compact)
+                       .mid(1)
+                       .chopped(1);
+        out << '\n';
+    }
+}
+
+int usage() {
+    QTextStream(stderr) << "usage: gyrolook-pack check PKG.360 [--json] [--password TEXT] "
+                           "[--free-memory BYTES]\n";
     return 2;
+}
+
+} // namespace
+
+int runCheck(const QStringList& args) {
+    QString package;
+    QString password;
+    bool json = false;
+    std::unique_ptr<FreeMemorySource> memory = std::make_unique<SystemFreeMemory>();
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--json")) {
+            json = true;
+        } else if (arg == QLatin1String("--password") && i + 1 < args.size()) {
+            password = args.at(++i);
+        } else if (arg == QLatin1String("--free-memory") && i + 1 < args.size()) {
+            bool ok = false;
+            const qint64 bytes = args.at(++i).toLongLong(&ok);
+            if (!ok)
+                return usage();
+            memory = std::make_unique<FixedFreeMemory>(bytes);
+        } else if (package.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
+            package = arg;
+        } else {
+            return usage();
+        }
+    }
+    if (package.isEmpty())
+        return usage();
+
+    packageCounters().reset();
+    NullProgressSink progress;
+    TerminalPrompter prompter(password, !json);
+    OptionSettings options; // the viewer's defaults
+    PackageOpening opening(progress, prompter, *memory, options);
+    PictureSlots slots;
+    bool ok = false;
+    QString message;
+    if (!QFileInfo(package).fileName().endsWith(QLatin1String(".360"))) {
+        message = QStringLiteral("Wrong file type!!");
+    } else {
+        PrivateFolder folder;
+        if (!folder.isValid()) {
+            message = QStringLiteral("Cannot open %1.\n\nNo private folder could be made: %2")
+                          .arg(QFileInfo(package).fileName(), folder.errorString());
+        } else {
+            ok = opening.runAll(QFileInfo(package).absoluteFilePath(), folder.path(), slots);
+            message = ok ? QString() : opening.problem();
+        }
+    }
+
+    QTextStream out(stdout);
+    const QJsonObject object = report(opening, slots, ok, message);
+    if (json)
+        out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
+    else
+        printText(out, object);
+    return ok ? 0 : 1;
 }

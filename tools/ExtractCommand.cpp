@@ -1,8 +1,80 @@
+// gyrolook-pack extract PKG.360 DIR [--password TEXT]: extracts a package into DIR with the
+// options the viewer's opening uses (every member directly into DIR under its bare name,
+// existing files replaced), then prints the result code, every package counter by its name and
+// the extraction's messages. A password question is answered with TEXT, or with an empty answer
+// when no --password was given. Exit status 0 when the result is 0, 1 otherwise, 2 for a usage
+// error.
 #include "Commands.h"
+#include "TerminalPrompter.h"
 
+#include "archive/CGUnzipFiles.h"
+#include "package/GyroError.h"
+#include "package/PackageCounters.h"
+#include "package/ProgressSink.h"
+
+#include <QDir>
 #include <QTextStream>
 
-int runExtract(const QStringList&) {
-    QTextStream(stderr) << "gyrolook-pack: this command is not available yet\n";
+namespace {
+
+int usage() {
+    QTextStream(stderr) << "usage: gyrolook-pack extract PKG.360 DIR [--password TEXT]\n";
     return 2;
+}
+
+} // namespace
+
+int runExtract(const QStringList& args) {
+    QStringList rest = args;
+    QString password;
+    const qsizetype option = rest.indexOf(QStringLiteral("--password"));
+    if (option >= 0) {
+        if (option + 1 >= rest.size())
+            return usage();
+        password = rest.at(option + 1);
+        rest.remove(option, 2);
+    }
+    if (rest.size() != 2)
+        return usage();
+    const QString package = rest.at(0);
+    const QString folder = rest.at(1);
+    if (package.isEmpty() || folder.isEmpty())
+        return usage();
+    QDir().mkpath(folder);
+
+    NullProgressSink progress;
+    TerminalPrompter prompter(password, true);
+    packageCounters().reset();
+    CGUnzipFiles request(progress, prompter);
+    request.setZipFileName(package);
+    request.setExtractDir(folder);
+    request.setHonorDirectories(false);
+
+    QTextStream out(stdout);
+    std::int32_t result = 0;
+    try {
+        result = request.Unzip(QString(), QString());
+    } catch (const GyroError& error) {
+        QTextStream(stderr) << "gyrolook-pack extract: error " << error.number() << ": "
+                            << error.description() << " (" << error.source() << ")\n";
+        return 1;
+    }
+    const PackageCounters& counters = packageCounters();
+    out << "result " << result << '\n';
+    out << "sngUnzipCount " << qint64(counters.sngUnzipCount) << '\n';
+    out << "sngHCount " << qint64(counters.sngHCount) << '\n';
+    out << "sngMaxFileLen " << qint64(counters.sngMaxFileLen) << '\n';
+    out << "bytVCount " << int(counters.bytVCount) << '\n';
+    out << "bytVColumns " << int(counters.bytVColumns) << '\n';
+    out << "bytVRows " << int(counters.bytVRows) << '\n';
+    out << "bytMCount " << int(counters.bytMCount) << '\n';
+    out << "bytMColumns " << int(counters.bytMColumns) << '\n';
+    out << "bytMRows " << int(counters.bytMRows) << '\n';
+    QString message = request.GetLastMessage();
+    message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    out << message;
+    if (!message.isEmpty() && !message.endsWith(QLatin1Char('\n')))
+        out << '\n';
+    out.flush();
+    return result == 0 ? 0 : 1;
 }

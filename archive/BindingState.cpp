@@ -1,0 +1,17 @@
+#include "BindingState.h"
+
+BindingState& bindingState() {
+    static BindingState state;
+    return state;
+}
+
+CallbackTargets::CallbackTargets(ProgressSink& progress, Prompter& prompter)
+    : m_previousProgress(bindingState().progress), m_previousPrompter(bindingState().prompter) {
+    bindingState().progress = &progress;
+    bindingState().prompter = &prompter;
+}
+
+CallbackTargets::~CallbackTargets() {
+    bindingState().progress = m_previousProgress;
+    bindingState().prompter = m_previousPrompter;
+}

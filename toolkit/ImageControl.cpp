@@ -1,0 +1,92 @@
+#include "ImageControl.h"
+
+#include "Twips.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+
+ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
+    setMouseTracking(true);
+    setFocusPolicy(Qt::NoFocus);
+}
+
+void ImageControl::setPicture(PicturePtr picture) {
+    m_picture = std::move(picture);
+    fitToPicture();
+    update();
+}
+
+void ImageControl::setStretch(bool stretch) {
+    if (m_stretch == stretch)
+        return;
+    m_stretch = stretch;
+    fitToPicture();
+    update();
+}
+
+int ImageControl::leftTwips() const {
+    return pixelsToTwips(x());
+}
+
+int ImageControl::topTwips() const {
+    return pixelsToTwips(y());
+}
+
+int ImageControl::widthTwips() const {
+    return pixelsToTwips(width());
+}
+
+int ImageControl::heightTwips() const {
+    return pixelsToTwips(height());
+}
+
+void ImageControl::moveTwips(double left, double top, double width, double height) {
+    setGeometryTwips(this, left, top, width, height);
+}
+
+int ImageControl::buttonState(Qt::MouseButtons buttons) {
+    return (buttons.testFlag(Qt::LeftButton) ? 1 : 0) |
+           (buttons.testFlag(Qt::RightButton) ? 2 : 0) |
+           (buttons.testFlag(Qt::MiddleButton) ? 4 : 0);
+}
+
+int ImageControl::shiftState(Qt::KeyboardModifiers modifiers) {
+    return (modifiers.testFlag(Qt::ShiftModifier) ? 1 : 0) |
+           (modifiers.testFlag(Qt::ControlModifier) ? 2 : 0) |
+           (modifiers.testFlag(Qt::AltModifier) ? 4 : 0);
+}
+
+void ImageControl::fitToPicture() {
+    if (!m_stretch && m_picture)
+        resize(m_picture->size());
+}
+
+void ImageControl::paintEvent(QPaintEvent* event) {
+    if (!m_picture || width() <= 0 || height() <= 0)
+        return;
+    const QImage image = m_picture->image();
+    if (image.isNull())
+        return;
+    QPainter painter(this);
+    const QRect exposed = event->rect();
+    if (!m_stretch || image.size() == size()) {
+        const QRect part = exposed & image.rect();
+        if (!part.isEmpty())
+            painter.drawImage(part.topLeft(), image, part);
+        return;
+    }
+    const double sx = double(image.width()) / width();
+    const double sy = double(image.height()) / height();
+    const QRectF source(exposed.x() * sx, exposed.y() * sy, exposed.width() * sx,
+                        exposed.height() * sy);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(QRectF(exposed), image, source);
+}
+
+void ImageControl::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF at = event->position() * kTwipsPerPixel;
+    Q_EMIT mouseMoved(buttonState(event->buttons()), shiftState(event->modifiers()), float(at.x()),
+                      float(at.y()));
+    QWidget::mouseMoveEvent(event);
+}

@@ -1,0 +1,57 @@
+#pragma once
+
+#include "package/Picture.h"
+
+#include <QRect>
+#include <QWidget>
+
+// An image control: shows a shared picture, either at its natural size or stretched to the
+// control's size, and reports pointer moves.
+//
+// - setPicture() takes the same picture object another control holds; nothing is copied or
+//   decoded again. With stretch off, the control takes the picture's natural size; with stretch
+//   on, it keeps its size and the picture is scaled smoothly to it. A null picture shows nothing
+//   and leaves the size alone.
+// - Turning stretch off while a picture is held resizes the control to the picture.
+// - Painting touches only the exposed area: a plain copy at natural size, a smooth scale of the
+//   matching part of the picture otherwise.
+// - mouseMoved() is raised for every pointer move over the control, with or without a button
+//   held, carrying the button state (1 left, 2 right, 4 middle), the shift state (1 Shift, 2 Ctrl,
+//   4 Alt) and the position in twips relative to the control's top-left corner.
+// The control takes no focus. Position and size may be read and set in twips.
+class ImageControl : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ImageControl(QWidget* parent = nullptr);
+
+    const PicturePtr& picture() const { return m_picture; }
+    void setPicture(PicturePtr picture);
+
+    bool stretch() const { return m_stretch; }
+    void setStretch(bool stretch);
+
+    int leftTwips() const;
+    int topTwips() const;
+    int widthTwips() const;
+    int heightTwips() const;
+    // Places the control inside its parent, all four values in twips.
+    void moveTwips(double left, double top, double width, double height);
+
+    // The button and shift states in the classic bit layout.
+    static int buttonState(Qt::MouseButtons buttons);
+    static int shiftState(Qt::KeyboardModifiers modifiers);
+
+Q_SIGNALS:
+    void mouseMoved(int button, int shift, float x, float y);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private:
+    void fitToPicture();
+
+    PicturePtr m_picture;
+    bool m_stretch = false;
+};

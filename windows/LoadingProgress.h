@@ -1,0 +1,36 @@
+#pragma once
+
+#include "package/ProgressSink.h"
+
+#include <QPointer>
+
+class frmLoading;
+
+// Drives the progress window for a load and is the progress sink that the opening, the
+// extraction and the picture loading write to. Everything runs on the window thread.
+//
+// - show() creates the window when there is none and shows it without modality.
+// - setMessage() replaces the line; with no window it creates one first, unshown.
+// - refresh() puts the current line on screen at once (nothing happens without a window).
+// - close() destroys the window; the next show() or setMessage() builds a fresh one.
+// The object owns the window; destroying the object destroys it.
+class LoadingProgress : public ProgressSink {
+public:
+    LoadingProgress() = default;
+    ~LoadingProgress() override;
+    LoadingProgress(const LoadingProgress&) = delete;
+    LoadingProgress& operator=(const LoadingProgress&) = delete;
+
+    void show();
+    void setMessage(const QString& text) override;
+    void refresh() override;
+    void close();
+
+    // The window, or nullptr when none exists.
+    frmLoading* window() const;
+
+private:
+    frmLoading* ensureWindow();
+
+    QPointer<frmLoading> m_window;
+};

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QDialog>
+
+struct OptionSettings;
+class QPushButton;
+class WrappingCheckBox;
+
+// The options window: four check boxes, one per viewer setting, and "Exit".
+// Every showing builds the window afresh with each box showing its setting's current value; a
+// click on a box stores the box's new state in its setting and changes nothing else. "Exit" and
+// the close box close the window; closing runs no handler. The settings object is the caller's.
+class frmOptions : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit frmOptions(OptionSettings& settings, QWidget* parent = nullptr);
+
+    // Creates the window, shows it modally and destroys it when it closes.
+    static void showModal(OptionSettings& settings, QWidget* parent);
+
+    QPushButton* cmdExit;
+    WrappingCheckBox* chkLoadVertical;
+    WrappingCheckBox* chkUseRam;
+    WrappingCheckBox* chkSound;
+    WrappingCheckBox* chkSoundRepeat;
+
+protected:
+    // Esc does not close the window: it has no cancel button.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void cmdExit_Click();
+    void chkLoadVertical_Click();
+    void chkUseRam_Click();
+    void chkSound_Click();
+    void chkSoundRepeat_Click();
+
+    OptionSettings& m_settings;
+};
