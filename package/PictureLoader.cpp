@@ -1,0 +1,109 @@
+#include "PictureLoader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageReader>
+#include <QtConcurrent/QtConcurrentRun>
+#include <deque>
+
+namespace {
+
+// The picture files are bounded by the extraction's own limits; this only guards the reads.
+constexpr qint64 kLargestPictureFile = qint64(1) << 31;
+
+struct Decoded {
+    PicturePtr picture;
+    QString problem;
+};
+
+Decoded readPicture(const QString& path, const QString& memberName,
+                    PictureLoader::Storage storage) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {nullptr,
+                QStringLiteral("The picture %1 is missing from the package.").arg(memberName)};
+    if (file.size() > kLargestPictureFile)
+        return {nullptr, QStringLiteral("The picture %1 is too large.").arg(memberName)};
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (!reader.canRead() || !size.isValid())
+        return {nullptr, QStringLiteral("The picture %1 cannot be decoded (%2).")
+                             .arg(memberName, reader.errorString())};
+    if (storage == PictureLoader::Storage::Compressed)
+        return {Picture::fromEncoded(bytes, size), {}};
+    const QImage image = reader.read();
+    if (image.isNull())
+        return {nullptr, QStringLiteral("The picture %1 cannot be decoded (%2).")
+                             .arg(memberName, reader.errorString())};
+    return {Picture::fromImage(image), {}};
+}
+
+} // namespace
+
+PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage storage,
+                                           qint64 byteBudget, ProgressSink& progress,
+                                           std::vector<PicturePtr>& slotPictures) const {
+    Outcome outcome;
+    // Keep a bounded number of decodes in flight so that a refusal half-way does not leave a
+    // whole package decoded in memory.
+    const std::size_t inFlight =
+        static_cast<std::size_t>(std::max(2, QThread::idealThreadCount())) * 3;
+    std::deque<QFuture<Decoded>> running;
+    std::size_t next = 0;
+    auto launch = [&] {
+        while (next < jobs.size() && running.size() < inFlight) {
+            const Job& job = jobs[next++];
+            running.push_back(QtConcurrent::run(readPicture, job.path, job.memberName, storage));
+        }
+    };
+
+    std::vector<int> filled;
+    for (const Job& job : jobs) {
+        launch();
+        if (!job.messageBefore.isEmpty()) {
+            progress.setMessage(job.messageBefore);
+            progress.refresh();
+        }
+        Decoded decoded = running.front().result();
+        running.pop_front();
+        if (decoded.picture && outcome.heldBytes + decoded.picture->heldBytes() > byteBudget)
+            decoded = {nullptr, QStringLiteral("The picture %1 does not fit in the free memory.")
+                                    .arg(job.memberName)};
+        if (!decoded.picture) {
+            outcome.ok = false;
+            outcome.problem = decoded.problem;
+            break;
+        }
+        outcome.heldBytes += decoded.picture->heldBytes();
+        if (job.slot >= 0) {
+            if (static_cast<std::size_t>(job.slot) >= slotPictures.size())
+                slotPictures.resize(static_cast<std::size_t>(job.slot) + 1);
+            slotPictures[static_cast<std::size_t>(job.slot)] = decoded.picture;
+            filled.push_back(job.slot);
+        }
+        QFile::remove(job.path);
+        if (onHeld)
+            onHeld(job);
+        if (!job.messageAfter.isEmpty()) {
+            progress.setMessage(job.messageAfter);
+            progress.refresh();
+        }
+    }
+    if (!outcome.ok) {
+        for (QFuture<Decoded>& future : running)
+            future.waitForFinished();
+        for (const Job& job : jobs)
+            QFile::remove(job.path);
+        for (int slot : filled)
+            slotPictures[static_cast<std::size_t>(slot)].reset();
+        outcome.heldBytes = 0;
+    }
+    return outcome;
+}

@@ -1,0 +1,44 @@
+#pragma once
+
+#include "package/Picture.h"
+#include "package/ProgressSink.h"
+
+#include <QSize>
+#include <QString>
+#include <functional>
+#include <vector>
+
+// Loads the pictures of an opening from their extracted files, on every core.
+//
+// The caller lists the pictures in loading order; each entry names its file, the slot it fills
+// and the progress line to show before and/or after it. Files are read and decoded by worker
+// threads; the progress lines, the slot filling and the deletion of each file happen on the
+// calling thread in list order, each file deleted as soon as its picture is held.
+class PictureLoader {
+public:
+    enum class Storage { Decoded, Compressed };
+
+    struct Job {
+        QString path;          // the extracted member file
+        QString memberName;    // its name, for messages
+        int slot = 0;          // where the picture goes
+        QString messageBefore; // progress line shown before the picture is held (may be empty)
+        QString messageAfter;  // progress line shown after it is held (may be empty)
+    };
+
+    struct Outcome {
+        bool ok = true;
+        QString problem; // what went wrong, naming the member, when !ok
+        qint64 heldBytes = 0;
+    };
+
+    // byteBudget bounds the memory the held pictures may take together; a picture that would pass
+    // it stops the loading. On failure every file of the list that is still there is deleted and
+    // no slot keeps a picture of this load.
+    Outcome load(const std::vector<Job>& jobs, Storage storage, qint64 byteBudget,
+                 ProgressSink& progress, std::vector<PicturePtr>& slotPictures) const;
+
+    // Called on the calling thread after each job's picture is held (before its "after" message);
+    // the opening uses it to keep its own order of steps. May be empty.
+    std::function<void(const Job&)> onHeld;
+};
