@@ -1,4 +1,7 @@
+#include "package/MediaControl.h"
 #include "package/OptionSettings.h"
+#include "package/PrivateFolder.h"
+#include "package/SystemFreeMemory.h"
 #include "toolkit/MessagePrompter.h"
 #include "toolkit/Program.h"
 #include "view/frmMain.h"
@@ -12,9 +15,14 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(Program::versionText());
     QApplication::setWindowIcon(programIcon());
 
+    // Private folders left behind by a viewer that was killed.
+    PrivateFolder::sweepAbandoned();
+
     Program program;
     MessagePrompter prompter;
-    frmMain window(prompter, program, optionSettings());
+    MediaControl media;
+    SystemFreeMemory freeMemory;
+    frmMain window(prompter, program, optionSettings(), media, freeMemory);
     prompter.setParentWindow(&window);
     window.Form_Load();
     window.show();

@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "package/PrivateFolder.h"
 #include "toolkit/CommonDialog.h"
 #include "toolkit/ImageArray.h"
 #include "toolkit/ImageControl.h"
@@ -51,8 +52,10 @@ ScrollBar* makeScrollBar(QWidget* parent, Qt::Orientation orientation, const QRe
 
 } // namespace
 
-frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings, QWidget* parent)
-    : QMainWindow(parent), m_prompter(prompter), m_program(program), m_settings(settings) {
+frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
+                 MediaControl& media, const FreeMemorySource& freeMemory, QWidget* parent)
+    : QMainWindow(parent), m_prompter(prompter), m_program(program), m_settings(settings),
+      m_media(media), m_freeMemory(freeMemory) {
     setWindowTitle(QStringLiteral("Gyrolook"));
     setFont(windowFont());
     auto* client = new QWidget(this);

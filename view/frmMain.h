@@ -1,12 +1,19 @@
 #pragma once
 
+#include "package/HotSpotTables.h"
 #include "windows/LoadingProgress.h"
 
 #include <QMainWindow>
+#include <cstdint>
+#include <memory>
+#include <vector>
 
 class CommonDialog;
+class FreeMemorySource;
 class ImageArray;
 class ImageControl;
+class MediaControl;
+class PrivateFolder;
 class Program;
 class Prompter;
 class QAction;
@@ -23,19 +30,22 @@ struct OptionSettings;
 // moves no control. The event handlers are members named control_event; each control's event is
 // wired to its handler here, and the handlers are virtual so that tests can observe them.
 //
-// The window keeps the services it was given (prompter, program, option settings) by reference;
-// they must outlive it. It owns the progress window driver `loadingProgress`.
+// The window keeps the services it was given (prompter, program, option settings, the media
+// layer that plays package sounds and the source of the free memory figure) by reference; they
+// must outlive it. It owns the progress window driver `loadingProgress`, the state of the package
+// shown (below) and the private folder that package was extracted into.
 class frmMain : public QMainWindow {
     Q_OBJECT
 
 public:
-    frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
-            QWidget* parent = nullptr);
+    frmMain(Prompter& prompter, Program& program, OptionSettings& settings, MediaControl& media,
+            const FreeMemorySource& freeMemory, QWidget* parent = nullptr);
     ~frmMain() override;
 
     Prompter& prompter() const { return m_prompter; }
     Program& program() const { return m_program; }
     OptionSettings& settings() const { return m_settings; }
+    MediaControl& media() const { return m_media; }
 
     // Outer size in twips: the client area, the menu bar and the frame the window system draws
     // (0 while the window is unframed: before it is first shown, offscreen, or without a window
@@ -45,6 +55,14 @@ public:
     void setOuterWidthTwips(double width);
     void setOuterHeightTwips(double height);
     void setOuterSizeTwips(double width, double height);
+
+    // The program's command-line text, whole: each argument in double quotes, separated by one
+    // blank. MaxArgs changes nothing.
+    QString GetCommandLine(int MaxArgs = 1);
+
+    // Removes the private folder of the package shown, with everything extracted into it (the
+    // sound file included). Safe to call at any time; Exit and closing the window call it.
+    void removePackageFolder();
 
     // Event handlers.
     virtual void Form_Load();
@@ -89,6 +107,25 @@ public:
     // The progress window shown while a package opens.
     LoadingProgress loadingProgress;
 
+    // The package shown. Set by mnuOpen_Click, read by the view, zoom and pointer handlers.
+    QString sCommandFile;      // the command-line text, the package path in double quotes
+    bool bCommandFile = false; // true: mnuOpen_Click opens sCommandFile without the dialog
+    QString sPackageDir;       // the private folder the package was extracted into, ending in "/"
+    qint16 iHCount = 0;        // N, the horizontal pictures; also HscrArray's Max
+    qint16 iCurrent = 0;       // the column shown (the slot, on the horizontal ring)
+    qint16 iLastH = 0;         // HscrArray's value after the previous horizontal change
+    bool bBusy = false;        // true while code sets scroll-bar values: their handlers do nothing
+    bool bForward = false;     // the direction of the latest horizontal move
+    std::vector<std::uint8_t>
+        UpperRing; // per column 0 .. N: slot of the upper ring's row 2, or 255
+    std::vector<std::uint8_t> LowerRing; // the same for the lower rings
+    qint32 lPicWidth = 0; // natural size of the first picture, twips: the base of the zoom
+    qint32 lPicHeight = 0;
+    QString vSoundFile; // blank-free name of the sound member in sPackageDir, "" for none
+    bool bHasSound = false;
+    bool bSoundRepeat = false;
+    HotSpotTables hotSpots; // iHotSpots, HotSpotImages, HotSpotImageNum, HotSpotX1 ... HotSpotY2
+
 protected:
     // Closing the window by any means runs Form_Unload; ending the program at once does not close
     // the window and so does not run it.
@@ -99,7 +136,15 @@ private:
     void createMenu();
     void wireEvents();
 
+    // Opening a package (the steps that touch the window).
+    void clearView();
+    void releasePackage();
+    void failOpening(const QString& message);
+
     Prompter& m_prompter;
     Program& m_program;
     OptionSettings& m_settings;
+    MediaControl& m_media;
+    const FreeMemorySource& m_freeMemory;
+    std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
 };

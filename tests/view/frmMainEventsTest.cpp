@@ -1,4 +1,6 @@
 // Each control of the main window raises its handler, and the menu commands reach theirs.
+#include "package/FixedFreeMemory.h"
+#include "package/MediaControl.h"
 #include "package/OptionSettings.h"
 #include "support/ScriptedPrompter.h"
 #include "toolkit/ImageControl.h"
@@ -57,7 +59,9 @@ struct Events : ::testing::Test {
     ScriptedPrompter prompter;
     Program program{QStringList{}};
     OptionSettings settings;
-    RecordingMain window{prompter, program, settings};
+    MediaControl media;
+    FixedFreeMemory freeMemory{qint64(8) << 30};
+    RecordingMain window{prompter, program, settings, media, freeMemory};
 
     void showActive() {
         window.show();
@@ -146,7 +150,9 @@ TEST(frmMainMenus, AboutAndOptionsShowTheirWindowsModally) {
     ScriptedPrompter prompter;
     Program program{QStringList{}};
     OptionSettings settings;
-    frmMain window(prompter, program, settings);
+    MediaControl media;
+    FixedFreeMemory freeMemory(qint64(8) << 30);
+    frmMain window(prompter, program, settings, media, freeMemory);
     window.show();
 
     QString aboutTitle;

@@ -1,4 +1,6 @@
 // The main window as laid out before any package is open.
+#include "package/FixedFreeMemory.h"
+#include "package/MediaControl.h"
 #include "package/OptionSettings.h"
 #include "support/ScriptedPrompter.h"
 #include "toolkit/CommonDialog.h"
@@ -24,7 +26,9 @@ struct MainWindowFixture : ::testing::Test {
     ScriptedPrompter prompter;
     Program program{QStringList{}};
     OptionSettings settings;
-    frmMain window{prompter, program, settings};
+    MediaControl media;
+    FixedFreeMemory freeMemory{qint64(8) << 30};
+    frmMain window{prompter, program, settings, media, freeMemory};
 };
 
 QString textOf(QWidget* control) {

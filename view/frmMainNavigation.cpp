@@ -1,6 +1,4 @@
-// Event handlers of the main window that the viewing, opening and start-up code fills in.
-// Each body here is empty for now: the control is wired and raises the handler, which does
-// nothing yet.
+// Turning, zooming, pointer read-out, start-up and shutdown handlers of the main window.
 #include "frmMain.h"
 
 void frmMain::Form_Load() {}
@@ -22,6 +20,9 @@ void frmMain::imgMain_MouseMove(int Button, int Shift, float X, float Y) {
     Q_UNUSED(Y);
 }
 
-void frmMain::mnuOpen_Click() {}
-
 void frmMain::mnuExit_Click() {}
+
+QString frmMain::GetCommandLine(int MaxArgs) {
+    Q_UNUSED(MaxArgs);
+    return QString();
+}
