@@ -1,0 +1,201 @@
+// open_bench PKG.360 [--runs K] [--compressed]
+//
+// Times the opening of a package through the headless pipeline (extraction, descriptor, probe of
+// the first picture, memory check, picture loading), each run into a fresh private folder, and
+// compares it, in the same process, with decoding the package's JPEG pictures one after another on
+// one thread with libjpeg-turbo. Prints plain lines:
+//   stage <name> <ms>     median over the runs, one line per step
+//   total <ms>            median of the runs' totals
+//   peak_rss_kib <n>      peak resident memory after the openings
+//   serial_decode <ms>    median of the serial decodes
+//   ratio <x>             total / serial_decode; the target is at most 0.65
+// and a few lines that describe the run. Exit status 0 unless the package fails to open (1) or
+// the command line is wrong (2); the figures are never judged here.
+#include "support/BenchFigures.h"
+#include "support/OpenBenchOptions.h"
+#include "support/PackagePictures.h"
+#include "support/SerialJpegDecoder.h"
+
+#include "package/OptionSettings.h"
+#include "package/PackageCounters.h"
+#include "package/PackageOpening.h"
+#include "package/PictureSlots.h"
+#include "package/PrivateFolder.h"
+#include "package/ProgressSink.h"
+#include "package/Prompter.h"
+#include "package/SystemFreeMemory.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+#include <array>
+#include <chrono>
+
+namespace {
+
+constexpr double kTargetRatio = 0.65;
+
+// Answers nothing: no message is shown, every question is cancelled, every input box left empty.
+class SilentPrompter : public Prompter {
+public:
+    void message(const QString&) override {}
+    Reply askYesNoCancel(const QString&, const QString&) override { return Reply::Cancel; }
+    QString inputBox(const QString&, const QString&) override { return QString(); }
+};
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+enum Stage { Extract, Descriptor, Probe, Memory, Load, StageCount };
+constexpr std::array<const char*, StageCount> kStageNames = {"extract", "descriptor", "probe",
+                                                             "memory", "load"};
+
+struct Run {
+    std::array<double, StageCount> stageMs{};
+    double totalMs = 0;
+    double cpuMs = 0;
+    int held = 0;
+    int width = 0;
+    int height = 0;
+    QString storage;
+};
+
+// One opening into a fresh private folder; false with `problem` set when it does not open.
+bool openOnce(const OpenBenchOptions& options, Run& run, QString& problem) {
+    PrivateFolder folder;
+    if (!folder.isValid()) {
+        problem = QStringLiteral("no private folder: %1").arg(folder.errorString());
+        return false;
+    }
+    NullProgressSink progress;
+    SilentPrompter prompter;
+    SystemFreeMemory memory;
+    OptionSettings settings;
+    settings.bOptUseRam = !options.compressed;
+    PackageOpening opening(progress, prompter, memory, settings);
+    PictureSlots slots;
+
+    packageCounters().reset();
+    const double cpuStart = processCpuMs();
+    const auto timed = [&run](Stage stage, auto&& step) {
+        const Clock::time_point start = Clock::now();
+        const bool ok = step();
+        run.stageMs[stage] = msSince(start);
+        run.totalMs += run.stageMs[stage];
+        return ok;
+    };
+    const bool ok =
+        timed(Extract, [&] { return opening.extract(options.package, folder.path()); }) &&
+        timed(Descriptor, [&] { return opening.readDescriptor(); }) &&
+        timed(Probe, [&] { return opening.probeFirstPicture(); }) &&
+        timed(Memory, [&] { return opening.checkMemory(); }) &&
+        timed(Load, [&] { return opening.loadPictures(slots); });
+    run.cpuMs = processCpuMs() - cpuStart;
+    if (!ok) {
+        problem = opening.problem();
+        return false;
+    }
+    run.held = slots.heldCount();
+    run.width = opening.pictureWidth();
+    run.height = opening.pictureHeight();
+    run.storage = opening.memory().storage == PictureStorage::Compressed
+                      ? QStringLiteral("compressed")
+                      : QStringLiteral("decoded");
+    return true;
+}
+
+// Decodes every picture once, one after another; the time covers the decode loop only.
+bool decodeSerially(const PackagePictures& pictures, SerialJpegDecoder& decoder, double& ms,
+                    QString& problem) {
+    const Clock::time_point start = Clock::now();
+    for (const PackagePicture& picture : pictures.pictures) {
+        const SerialJpegDecoder::Result result = decoder.decode(picture.bytes);
+        if (!result.ok) {
+            problem = QStringLiteral("%1 does not decode: %2").arg(picture.name, result.error);
+            return false;
+        }
+    }
+    ms = msSince(start);
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    const OpenBenchOptions options = OpenBenchOptions::parse(QCoreApplication::arguments().mid(1));
+    if (!options.error.isEmpty()) {
+        err << "open_bench: " << options.error << '\n' << OpenBenchOptions::usage() << '\n';
+        return 2;
+    }
+
+    out << "package " << options.package << '\n' << "runs " << options.runs << '\n';
+    out << "baseline_rss_kib " << currentResidentKib() << '\n';
+    out.flush();
+
+    std::vector<Run> runs;
+    for (int i = 0; i < options.runs; ++i) {
+        Run run;
+        QString problem;
+        if (!openOnce(options, run, problem)) {
+            err << "open_bench: the package does not open:\n" << problem << '\n';
+            return 1;
+        }
+        out << "run " << i + 1 << ' ' << formatMs(run.totalMs) << " cpu " << formatMs(run.cpuMs)
+            << '\n';
+        out.flush();
+        runs.push_back(run);
+    }
+    const qint64 peakKib = peakResidentKib();
+
+    const Run& first = runs.front();
+    out << "pictures " << first.held << ' ' << first.width << 'x' << first.height << '\n';
+    out << "storage " << first.storage << '\n';
+    for (int stage = 0; stage < StageCount; ++stage) {
+        std::vector<double> ms;
+        for (const Run& run : runs)
+            ms.push_back(run.stageMs[stage]);
+        out << "stage " << kStageNames[stage] << ' ' << formatMs(median(ms)) << '\n';
+    }
+    std::vector<double> totals;
+    std::vector<double> cpu;
+    for (const Run& run : runs) {
+        totals.push_back(run.totalMs);
+        cpu.push_back(run.cpuMs);
+    }
+    const double total = median(totals);
+    out << "total " << formatMs(total) << '\n';
+    out << "cpu " << formatMs(median(cpu)) << '\n';
+    out << "peak_rss_kib " << peakKib << '\n';
+    out.flush();
+
+    // The reference: the same pictures, read into memory beforehand, decoded on this one thread.
+    const PackagePictures pictures = readPackagePictures(options.package);
+    if (!pictures.ok || pictures.pictures.empty()) {
+        err << "open_bench: no serial decode: "
+            << (pictures.ok ? QStringLiteral("the package holds no JPEG picture") : pictures.error)
+            << '\n';
+        return 0;
+    }
+    SerialJpegDecoder decoder;
+    std::vector<double> serial;
+    for (int i = 0; i < options.runs; ++i) {
+        double ms = 0;
+        QString problem;
+        if (!decodeSerially(pictures, decoder, ms, problem)) {
+            err << "open_bench: no serial decode: " << problem << '\n';
+            return 0;
+        }
+        serial.push_back(ms);
+    }
+    const double serialMs = median(serial);
+    out << "serial_pictures " << pictures.pictures.size() << '\n';
+    out << "serial_decode " << formatMs(serialMs) << '\n';
+    out << "ratio " << QString::number(total / serialMs, 'f', 3) << '\n';
+    out << "target " << kTargetRatio << '\n';
+    return 0;
+}
