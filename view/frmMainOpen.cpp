@@ -1,11 +1,208 @@
 // Opening a package: the File menu's Open entry, also run by start-up for a package named on the
-// command line.
+// command line. The steps that need no window run in PackageOpening; this file interleaves them
+// with what the window does: clearing the view, the progress window, sizing the window to the
+// pictures, filling the picture slots, showing the first view and starting the sound.
 #include "frmMain.h"
 
+#include "package/FileUtil.h"
+#include "package/GyroError.h"
+#include "package/MediaControl.h"
+#include "package/OptionSettings.h"
+#include "package/PackageCounters.h"
+#include "package/PackageOpening.h"
+#include "package/PackageSound.h"
 #include "package/PrivateFolder.h"
+#include "package/Prompter.h"
+#include "toolkit/CommonDialog.h"
+#include "toolkit/ImageArray.h"
+#include "toolkit/ImageControl.h"
+#include "toolkit/Program.h"
+#include "toolkit/ScrollBar.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+
+} // namespace
 
 void frmMain::removePackageFolder() {
     m_packageFolder.reset();
+    sPackageDir.clear();
 }
 
-void frmMain::mnuOpen_Click() {}
+void frmMain::clearView() {
+    imgMain->setPicture(nullptr);
+    imgMain->hide();
+    releasePackage();
+    HscrArray->hide();
+    VscrArray->hide();
+    cmdTop->hide();
+    lblZoom->hide();
+    hscrlZoom->hide();
+    chkAutoSpin->hide();
+    VscrArray->setEnabled(false);
+}
+
+void frmMain::releasePackage() {
+    // Every slot of the previous package goes, the lower rings' too; element 0 stays and lets go
+    // of its picture.
+    for (int slot = imgArray->upperBound(); slot >= 1; --slot)
+        imgArray->unload(slot);
+    imgArray->at(0)->setPicture(nullptr);
+}
+
+void frmMain::failOpening(const QString& message) {
+    // The extracted files go with the private folder; the window stays cleared.
+    imgMain->setPicture(nullptr);
+    imgMain->hide();
+    releasePackage();
+    removePackageFolder();
+    vSoundFile.clear();
+    bHasSound = false;
+    m_prompter.message(message);
+    loadingProgress.close();
+}
+
+void frmMain::mnuOpen_Click() {
+    // 1. The package: from the command line, or chosen in the dialog.
+    QString fullPath;
+    QString packageTitle;
+    if (!bCommandFile) {
+        cd->setInitDir(Program::path());
+        cd->setFileName(QStringLiteral("*.360"));
+        cd->setFilter(QStringLiteral("All Files (*.*)|*.*|360 Images (*.360)|*.360"));
+        cd->setFilterIndex(2);
+        cd->setCancelError(true);
+        try {
+            cd->showOpen();
+        } catch (const GyroError&) {
+            return; // cancelled: nothing changes
+        }
+        fullPath = cd->fileName();
+        packageTitle = cd->fileTitle();
+    } else {
+        // The text arrives in one pair of double quotes; the first and last characters go.
+        fullPath =
+            sCommandFile.size() >= 2 ? sCommandFile.mid(1, sCommandFile.size() - 2) : QString();
+        packageTitle = fullPath.mid(fullPath.lastIndexOf(QLatin1Char('/')) + 1);
+        sCommandFile.clear();
+        bCommandFile = false;
+    }
+
+    // 2. Only ".360" packages; anything else leaves the package shown as it is.
+    if (packageTitle.right(4) != QLatin1String(".360")) {
+        m_prompter.message(QStringLiteral("Wrong file type!!"));
+        return;
+    }
+
+    // 3. and 4. Silence the previous package and delete its sound file.
+    m_media.sendCommand(closeAllCommand());
+    if (!sPackageDir.isEmpty() && !vSoundFile.isEmpty() && FileExists(sPackageDir + vSoundFile))
+        QFile::remove(sPackageDir + vSoundFile);
+
+    // 5. A fresh private folder stands in for the package's folder; the previous one goes.
+    removePackageFolder();
+    m_packageFolder = std::make_unique<PrivateFolder>();
+
+    // 6. and 7. Clear the view and the counters.
+    clearView();
+    vSoundFile.clear();
+    bHasSound = false;
+    packageCounters().reset();
+    if (!m_packageFolder->isValid()) {
+        failOpening(QStringLiteral("Cannot open %1.\n\nNo private folder could be made for it: %2")
+                        .arg(packageTitle, m_packageFolder->errorString()));
+        return;
+    }
+    sPackageDir = m_packageFolder->path();
+
+    // 8. The progress window.
+    loadingProgress.show();
+    loadingProgress.setMessage(QStringLiteral("Gyrolook: Uncompressing..."));
+    loadingProgress.refresh();
+
+    // 9. to 11. Extract, read the descriptor and delete it.
+    PackageOpening opening(loadingProgress, m_prompter, m_freeMemory, m_settings);
+    if (!opening.extract(QFileInfo(fullPath).absoluteFilePath(), sPackageDir) ||
+        !opening.readDescriptor()) {
+        failOpening(opening.problem());
+        return;
+    }
+    const Descriptor& descriptor = opening.descriptor();
+    vSoundFile = opening.soundShortName();
+    bHasSound = !vSoundFile.isEmpty();
+    bSoundRepeat = descriptor.soundRepeat;
+    hotSpots = descriptor.hotSpots;
+
+    // 12. The navigation range and the ring maps.
+    const int n = opening.horizontalCount();
+    iHCount = static_cast<qint16>(n);
+    bBusy = true; // a lower maximum may move the thumb; that is no turn of the object
+    HscrArray->setMax(n);
+    bBusy = false;
+    UpperRing.assign(static_cast<std::size_t>(n + 1), 0);
+    LowerRing.assign(static_cast<std::size_t>(n + 1), 0);
+
+    // 13. Size the picture and the window to horizontal picture 0.
+    if (!opening.probeFirstPicture()) {
+        failOpening(opening.problem());
+        return;
+    }
+    const double pictureWidth = double(opening.pictureWidth()) * kTwipsPerPixel;
+    const double pictureHeight = double(opening.pictureHeight()) * kTwipsPerPixel;
+    imgMain->moveTwips(imgMain->leftTwips(), imgMain->topTwips(), pictureWidth, pictureHeight);
+    setOuterSizeTwips(pictureWidth + 300, pictureHeight + 1500);
+
+    // 14. The memory gate.
+    if (!opening.checkMemory()) {
+        failOpening(opening.problem());
+        return;
+    }
+
+    // 15. Every picture into its slot.
+    iCurrent = 0;
+    bBusy = true;
+    HscrArray->setValue(iCurrent);
+    PictureSlots slots;
+    const bool loaded = opening.loadPictures(slots);
+    bBusy = false;
+    if (!loaded) {
+        failOpening(opening.problem());
+        return;
+    }
+    for (std::size_t slot = 0; slot < slots.pictures.size(); ++slot)
+        imgArray->load(static_cast<int>(slot))->setPicture(slots.pictures[slot]);
+    UpperRing = slots.UpperRing;
+    LowerRing = slots.LowerRing;
+
+    // 16. The first view: natural size first, which is the base of the zoom, then zoomed.
+    imgMain->setStretch(false);
+    imgMain->setPicture(imgArray->at(iCurrent)->picture());
+    lPicWidth = imgMain->widthTwips();
+    lPicHeight = imgMain->heightTwips();
+    imgMain->setStretch(true);
+    const double zoom = hscrlZoom->value() * 0.05;
+    imgMain->moveTwips(imgMain->leftTwips(), imgMain->topTwips(), zoom * lPicWidth,
+                       zoom * lPicHeight);
+    imgMain->show();
+    HscrArray->show();
+    VscrArray->show();
+    cmdTop->show();
+    lblZoom->show();
+    hscrlZoom->show();
+    imgMain->setToolTip(QString::number(iCurrent));
+    iLastH = static_cast<qint16>(HscrArray->value());
+    const int position = HscrArray->value() == iHCount ? 0 : HscrArray->value();
+    VscrArray->setEnabled(UpperRing[static_cast<std::size_t>(position)] != PictureSlots::kNoRing);
+
+    // 17. and 18. Close the progress window and start the sound.
+    loadingProgress.close();
+    if (bHasSound)
+        startPackageSound(m_media, sPackageDir, vSoundFile, bSoundRepeat, m_settings);
+}

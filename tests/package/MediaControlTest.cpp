@@ -1,5 +1,5 @@
 #include "package/MediaControl.h"
-#include "DiskAudio.h"
+#include "support/DiskAudio.h"
 #include "package/AudioOutput.h"
 #include "package/PackageSound.h"
 #include "support/TempDir.h"

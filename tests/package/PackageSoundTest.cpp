@@ -1,5 +1,5 @@
 #include "package/PackageSound.h"
-#include "DiskAudio.h"
+#include "support/DiskAudio.h"
 #include "package/AudioOutput.h"
 #include "package/MediaControl.h"
 #include "package/OptionSettings.h"

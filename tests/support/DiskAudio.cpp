@@ -1,4 +1,4 @@
-#include "DiskAudio.h"
+#include "support/DiskAudio.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
