@@ -1,0 +1,92 @@
+// The package's sound through the real main window, heard through SDL's disk driver: it plays
+// after opening, loops past its length, and the next opening silences it before extracting.
+#include "package/FixedFreeMemory.h"
+#include "package/MediaControl.h"
+#include "package/OptionSettings.h"
+#include "support/DiskAudio.h"
+#include "support/ScriptedPrompter.h"
+#include "support/TempDir.h"
+#include "support/TestPackage.h"
+#include "toolkit/Program.h"
+#include "view/frmMain.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Notes whether the sound still played when the progress window first showed an extraction line.
+class ExtractionWatch : public QObject {
+public:
+    explicit ExtractionWatch(const MediaControl& media) : m_media(media) {}
+
+    bool seen = false;
+    bool playingWhenExtracting = false;
+
+protected:
+    bool eventFilter(QObject* object, QEvent* event) override {
+        if (!seen && event->type() == QEvent::Paint) {
+            auto* label = qobject_cast<QLabel*>(object);
+            if (label && label->objectName() == QLatin1String("lblLoading") &&
+                label->text().startsWith(QLatin1String("Uncompressing #"))) {
+                seen = true;
+                playingWhenExtracting = m_media.isPlaying();
+            }
+        }
+        return false;
+    }
+
+private:
+    const MediaControl& m_media;
+};
+
+TEST(OpeningSound, PlaysLoopsAndStopsBeforeTheNextExtraction) {
+    DiskAudio audio; // before the first media command
+    TempDir tmp;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmp.path().toLocal8Bit());
+    {
+        ScriptedPrompter prompter;
+        Program program{QStringList{}};
+        OptionSettings settings;
+        MediaControl media;
+        FixedFreeMemory freeMemory(qint64(8) << 30);
+        frmMain window(prompter, program, settings, media, freeMemory);
+
+        window.sCommandFile = QStringLiteral("\"" GYRO_SAMPLE_PACKAGE "\"");
+        window.bCommandFile = true;
+        window.mnuOpen_Click();
+        ASSERT_TRUE(media.isPlaying());
+        EXPECT_TRUE(media.sentCommands().contains(QStringLiteral("play MP3_Device repeat")));
+        const qint64 rate = audio.bytesPerSecond();
+        ASSERT_GT(rate, 0);
+        const qint64 start = audio.size();
+        // Ten seconds of output: the 7.3-second track must still sound after its end.
+        ASSERT_TRUE(audio.waitForSize(start + rate * 10));
+        EXPECT_GT(audio.rms(start + rate * 1, rate), DiskAudio::kAudible);
+        EXPECT_GT(audio.rms(start + rate * 8, rate), DiskAudio::kAudible);
+
+        // The next package (without sound) silences the first before it is extracted.
+        TestPackage quiet;
+        const QString path = tmp.file(QStringLiteral("quiet.360"));
+        ASSERT_TRUE(quiet.write(path));
+        ExtractionWatch watch(media);
+        qApp->installEventFilter(&watch);
+        window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
+        window.bCommandFile = true;
+        window.mnuOpen_Click();
+        qApp->removeEventFilter(&watch);
+        ASSERT_EQ(prompter.messages, QStringList{});
+        ASSERT_TRUE(watch.seen);
+        EXPECT_FALSE(watch.playingWhenExtracting);
+        EXPECT_FALSE(media.isPlaying());
+        const qint64 after = audio.size();
+        ASSERT_TRUE(audio.waitForSize(after + rate * 2));
+        EXPECT_LT(audio.rms(after + rate / 2, rate), 1.0);
+    }
+    qputenv("TMPDIR", savedTmp);
+}
+
+} // namespace
