@@ -1,7 +1,7 @@
 #include "package/MediaControl.h"
-#include "support/DiskAudio.h"
 #include "package/AudioOutput.h"
 #include "package/PackageSound.h"
+#include "support/DiskAudio.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 

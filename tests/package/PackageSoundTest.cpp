@@ -1,8 +1,8 @@
 #include "package/PackageSound.h"
-#include "support/DiskAudio.h"
 #include "package/AudioOutput.h"
 #include "package/MediaControl.h"
 #include "package/OptionSettings.h"
+#include "support/DiskAudio.h"
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
