@@ -1,28 +1,12 @@
 // Runs "gyrolook-pack probe" as a separate process and checks its lines and exit status.
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
+#include "support/ToolRun.h"
 
 #include <QProcess>
 #include <gtest/gtest.h>
 
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun runPack(const QStringList& args) {
-    QProcess process;
-    process.start(QStringLiteral(GYRO_PACK_TOOL), args);
-    EXPECT_TRUE(process.waitForFinished(60000)) << process.errorString().toStdString();
-    ToolRun run;
-    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-    run.out = QString::fromUtf8(process.readAllStandardOutput());
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
-}
 
 // PNG signature and IHDR of an 8-bit RGB picture of the given size.
 QByteArray rgbPngHeader(quint16 width, quint16 height) {

@@ -1,0 +1,75 @@
+// Runs "gyrolook-pack check" as a separate process on real and broken packages.
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+#include "support/TestFiles.h"
+#include "support/TestPackage.h"
+#include "support/ToolRun.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <gtest/gtest.h>
+
+namespace {
+
+QJsonObject checkJson(const QStringList& args, int expectedExit) {
+    const ToolRun run =
+        runPack(QStringList{QStringLiteral("check"), QStringLiteral("--json")} + args);
+    EXPECT_EQ(run.exitCode, expectedExit) << run.err.toStdString();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(run.out.toUtf8(), &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+    return document.object();
+}
+
+TEST(CheckCommand, SamplePackage) {
+    const QJsonObject result = checkJson({QStringLiteral(GYRO_SAMPLE_PACKAGE)}, 0);
+    EXPECT_TRUE(result[QStringLiteral("ok")].toBool());
+    EXPECT_EQ(result[QStringLiteral("message")].toString(), QString());
+    const struct {
+        const char* key;
+        double value;
+    } counters[] = {{"sngHCount", 36}, {"bytVCount", 48},      {"bytVColumns", 12},
+                    {"bytVRows", 4},   {"bytMCount", 24},      {"bytMColumns", 12},
+                    {"bytMRows", 2},   {"sngUnzipCount", 111}, {"sngMaxFileLen", 116320},
+                    {"slots", 108}};
+    for (const auto& c : counters)
+        EXPECT_EQ(result[QString::fromLatin1(c.key)].toDouble(), c.value) << c.key;
+    const QJsonArray upper = result[QStringLiteral("UpperRing")].toArray();
+    ASSERT_EQ(upper.size(), 37);
+    EXPECT_EQ(upper[0].toInt(), 37);
+    EXPECT_EQ(upper[1].toInt(), 255);
+    EXPECT_EQ(result[QStringLiteral("LowerRing")].toArray()[33].toInt(), 107);
+    EXPECT_EQ(result[QStringLiteral("storage")].toString(), QStringLiteral("decoded"));
+    EXPECT_EQ(result[QStringLiteral("sound")].toString(), QStringLiteral("house_lo.mp3"));
+    EXPECT_EQ(result[QStringLiteral("hotspots")].toObject()[QStringLiteral("count")].toInt(), 1);
+}
+
+TEST(CheckCommand, MessagesTheViewerWouldShow) {
+    TempDir dir;
+    TestPackage package;
+    ASSERT_TRUE(package.write(dir.file(QStringLiteral("small.360"))));
+    writeWholeFile(dir.file(QStringLiteral("junk.360")), QByteArray("not an archive"));
+    ASSERT_TRUE(package.write(dir.file(QStringLiteral("small.zip"))));
+    const struct {
+        QStringList args;
+        const char* message;
+    } cases[] = {
+        {{dir.file(QStringLiteral("small.360")), QStringLiteral("--free-memory"),
+          QStringLiteral("1000")},
+         "Sorry, not enough space in memory to load these images. Space available = 1000. Space "
+         "required = "},
+        {{dir.file(QStringLiteral("junk.360"))}, "Cannot open junk.360.\n\njunk.360 is not a ZIP"},
+        {{dir.file(QStringLiteral("small.zip"))}, "Wrong file type!!"},
+        {{dir.file(QStringLiteral("missing.360"))}, "Cannot open missing.360."},
+    };
+    for (const auto& c : cases) {
+        const QJsonObject result = checkJson(c.args, 1);
+        EXPECT_FALSE(result[QStringLiteral("ok")].toBool());
+        EXPECT_TRUE(
+            result[QStringLiteral("message")].toString().startsWith(QString::fromLatin1(c.message)))
+            << result[QStringLiteral("message")].toString().toStdString();
+    }
+}
+
+} // namespace
