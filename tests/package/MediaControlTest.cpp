@@ -87,7 +87,8 @@ TEST_F(MediaControlTest, StopHaltsAndKeepsTheDevice) {
 TEST_F(MediaControlTest, QuotedPathWithBlanksOpens) {
     TempDir dir;
     const QString name = QStringLiteral("Garden Loop.mp3");
-    ASSERT_TRUE(QFile::copy(QStringLiteral(GYRO_SOURCE_DIR "/data/samples/sound/") + name, dir.file(name)));
+    ASSERT_TRUE(
+        QFile::copy(QStringLiteral(GYRO_SOURCE_DIR "/data/samples/sound/") + name, dir.file(name)));
     MediaControl media;
     EXPECT_NE(media.sendCommand(openCommand(dir.file(name))), MediaResult::Done); // split at blank
     EXPECT_FALSE(media.hasDevice());
