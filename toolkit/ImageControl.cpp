@@ -9,6 +9,9 @@
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
+    // The control paints every exposed pixel itself, so the window's background is not painted
+    // underneath first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void ImageControl::setPicture(PicturePtr picture) {
@@ -63,13 +66,18 @@ void ImageControl::fitToPicture() {
 }
 
 void ImageControl::paintEvent(QPaintEvent* event) {
-    if (!m_picture || width() <= 0 || height() <= 0)
+    if (width() <= 0 || height() <= 0)
         return;
-    const QImage image = m_picture->image();
-    if (image.isNull())
-        return;
+    const QImage image = m_picture ? m_picture->image() : QImage();
     QPainter painter(this);
     const QRect exposed = event->rect();
+    // The background shows where the picture leaves the control uncovered or is transparent.
+    const bool covers = !image.isNull() && !image.hasAlphaChannel() &&
+                        ((m_stretch && image.size() != size()) || image.rect().contains(exposed));
+    if (!covers)
+        painter.fillRect(exposed, palette().window());
+    if (image.isNull())
+        return;
     if (!m_stretch || image.size() == size()) {
         const QRect part = exposed & image.rect();
         if (!part.isEmpty())

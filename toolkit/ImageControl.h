@@ -14,7 +14,8 @@
 //   and leaves the size alone.
 // - Turning stretch off while a picture is held resizes the control to the picture.
 // - Painting touches only the exposed area: a plain copy at natural size, a smooth scale of the
-//   matching part of the picture otherwise.
+//   matching part of the picture otherwise. The control paints every exposed pixel itself (the
+//   window background where no opaque picture covers it), so nothing is painted underneath.
 // - mouseMoved() is raised for every pointer move over the control, with or without a button
 //   held, carrying the button state (1 left, 2 right, 4 middle), the shift state (1 Shift, 2 Ctrl,
 //   4 Alt) and the position in twips relative to the control's top-left corner.

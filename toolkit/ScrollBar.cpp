@@ -1,5 +1,6 @@
 #include "ScrollBar.h"
 
+#include <QKeyEvent>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <algorithm>
@@ -12,6 +13,7 @@ ScrollBar::ScrollBar(Qt::Orientation orientation, QWidget* parent)
     m_bar->setPageStep(1);
     setFocusProxy(m_bar);
     setFocusPolicy(Qt::StrongFocus);
+    m_bar->installEventFilter(this);
     applyRange();
     connect(m_bar, &QScrollBar::valueChanged, this, &ScrollBar::changed);
     connect(m_bar, &QScrollBar::sliderMoved, this, &ScrollBar::scrolled);
@@ -55,6 +57,21 @@ void ScrollBar::setLargeChange(int step) {
 void ScrollBar::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     m_bar->setGeometry(rect());
+}
+
+bool ScrollBar::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_bar && event->type() == QEvent::KeyPress &&
+        m_bar->orientation() == Qt::Horizontal) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Left || key == Qt::Key_Right) {
+            // The thumb's left end is the inner bar's minimum (mirrored right to left).
+            const bool towardsMinimum = (key == Qt::Key_Left) != m_bar->isRightToLeft();
+            m_bar->triggerAction(towardsMinimum ? QAbstractSlider::SliderSingleStepSub
+                                                : QAbstractSlider::SliderSingleStepAdd);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void ScrollBar::applyRange() {

@@ -16,6 +16,8 @@ class QScrollBar;
 //   thumb is released after a drag (never during the drag).
 // - scrolled() is raised for every thumb movement while the user drags it; during the drag
 //   value() reads the thumb's current position.
+// - The Left and Right keys move a horizontal bar's thumb towards the end they point at (Qt's own
+//   bar moves it the other way).
 // - Changing min() or max() keeps the value where it is when it stays in the new range, and clamps
 //   it (raising changed()) otherwise.
 // Enabled and visible are the widget's own. The widget forwards focus to the bar inside.
@@ -48,6 +50,7 @@ Q_SIGNALS:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     int toBar(int value) const { return m_negated ? -value : value; }

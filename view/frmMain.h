@@ -141,6 +141,17 @@ private:
     void releasePackage();
     void failOpening(const QString& message);
 
+    // Viewing (turning, zoom, start-up).
+    // imgMain takes the picture held by imgArray element `slot` (the same object, no copy). False,
+    // with nothing changed, when that element does not exist or holds no picture.
+    bool showSlot(int slot);
+    // imgMain keeps its left and top and takes the base size scaled by the zoom value.
+    void applyZoomedSize();
+    // What both zoom events do: caption, picture size, and the window grown to fit.
+    void followZoom();
+    // Takes the close button off the window's frame, keeping minimize and maximize.
+    void withdrawCloseEntry();
+
     Prompter& m_prompter;
     Program& m_program;
     OptionSettings& m_settings;

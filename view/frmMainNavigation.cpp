@@ -1,28 +1,149 @@
-// Turning, zooming, pointer read-out, start-up and shutdown handlers of the main window.
+// Turning, zooming and the pointer read-out of the main window.
+//
+// The handlers only hand pictures already held by imgArray to imgMain; they never read the disk.
+// A position for which the package holds no picture (a column without the ring the vertical bar
+// stands in, a row past the ring's last, the wrap-around slot) leaves the view as it is: picture,
+// column (iCurrent) and the fields beside the picture keep their values; only the scroll bars and
+// the direction memory (iLastH, bForward) follow the user.
 #include "frmMain.h"
 
-void frmMain::Form_Load() {}
+#include "package/PictureSlots.h"
+#include "view/PointerReadout.h"
+#include "view/ViewSelection.h"
+#include "view/ZoomRules.h"
 
-void frmMain::Form_Unload() {}
+#include "toolkit/ImageArray.h"
+#include "toolkit/ImageControl.h"
+#include "toolkit/ScrollBar.h"
 
-void frmMain::HscrArray_Change() {}
+#include <QLabel>
+#include <QLineEdit>
 
-void frmMain::VscrArray_Change() {}
+namespace {
 
-void frmMain::hscrlZoom_Change() {}
+QString decimal(int value) {
+    return QString::number(value);
+}
 
-void frmMain::hscrlZoom_Scroll() {}
+} // namespace
+
+bool frmMain::showSlot(int slot) {
+    const ImageControl* element = imgArray->at(slot);
+    if (!element || !element->picture())
+        return false;
+    imgMain->setPicture(element->picture());
+    return true;
+}
+
+void frmMain::applyZoomedSize() {
+    const TwipSize size = zoomedSize(hscrlZoom->value(), lPicWidth, lPicHeight);
+    imgMain->moveTwips(imgMain->leftTwips(), imgMain->topTwips(), size.width, size.height);
+}
+
+void frmMain::HscrArray_Change() {
+    if (bBusy || iHCount <= 0)
+        return;
+    int h = HscrArray->value();
+    if (iLastH > h)
+        bForward = false;
+    if (iLastH < h)
+        bForward = true;
+    const int v = VscrArray->value();
+
+    if (v == 1) {
+        // The horizontal ring: one step past either end wraps at once.
+        bBusy = true;
+        if (HscrArray->value() == iHCount)
+            HscrArray->setValue(0);
+        if (HscrArray->value() == -1)
+            HscrArray->setValue(iHCount - 1);
+        bBusy = false;
+        h = HscrArray->value();
+        iLastH = qint16(h);
+        if (!showSlot(h))
+            return;
+        applyZoomedSize();
+        iCurrent = qint16(h);
+        txtHorizontal->setText(decimal(h));
+        imgMain->setToolTip(decimal(iCurrent));
+        txtImageNum->setText(decimal(h));
+        const auto column = std::size_t(h);
+        VscrArray->setEnabled(column < UpperRing.size() &&
+                              UpperRing[column] != PictureSlots::kNoRing);
+        bBusy = true;
+        VscrArray->setValue(1);
+        txtVertical->setText(decimal(VscrArray->value()));
+        bBusy = false;
+        return;
+    }
+
+    // A vertical ring: rings branch off every third column, so a move jumps three columns (the
+    // user's one and two more), wrapping at both ends.
+    bBusy = true;
+    if (HscrArray->value() == iHCount) {
+        HscrArray->setValue(0);
+        bForward = true;
+    }
+    if (HscrArray->value() == -1) {
+        HscrArray->setValue(iHCount - 1);
+        bForward = false;
+    }
+    h = HscrArray->value();
+    if (bForward) {
+        HscrArray->setValue(h + 2);
+        if (HscrArray->value() == iHCount)
+            HscrArray->setValue(0);
+    } else {
+        HscrArray->setValue(h - 2);
+    }
+    bBusy = false;
+    h = HscrArray->value();
+    iLastH = qint16(h);
+    const std::optional<int> slot = pictureSlotFor(h, v, UpperRing, LowerRing);
+    if (!slot || !showSlot(*slot))
+        return;
+    iCurrent = qint16(h);
+    txtHorizontal->setText(decimal(h));
+    txtImageNum->setText(decimal(*slot));
+}
+
+void frmMain::VscrArray_Change() {
+    const int v = VscrArray->value();
+    if (!bBusy && iHCount > 0) {
+        const std::optional<int> slot = pictureSlotFor(HscrArray->value(), v, UpperRing, LowerRing);
+        if (slot && showSlot(*slot))
+            txtImageNum->setText(decimal(*slot));
+    }
+    txtVertical->setText(decimal(v));
+}
+
+void frmMain::followZoom() {
+    const int z = hscrlZoom->value();
+    lblZoom->setText(zoomCaption(z));
+    applyZoomedSize();
+    const TwipSize picture = zoomedSize(z, lPicWidth, lPicHeight);
+    // The thresholds are judged on the exact twips of the picture, not on its rounded pixels.
+    const TwipSize before{double(outerWidthTwips()), double(outerHeightTwips())};
+    const TwipSize after = grownWindowSize(picture, before);
+    if (after.width != before.width || after.height != before.height)
+        setOuterSizeTwips(after.width, after.height);
+}
+
+void frmMain::hscrlZoom_Change() {
+    followZoom();
+}
+
+void frmMain::hscrlZoom_Scroll() {
+    followZoom();
+}
 
 void frmMain::imgMain_MouseMove(int Button, int Shift, float X, float Y) {
     Q_UNUSED(Button);
     Q_UNUSED(Shift);
-    Q_UNUSED(X);
-    Q_UNUSED(Y);
-}
-
-void frmMain::mnuExit_Click() {}
-
-QString frmMain::GetCommandLine(int MaxArgs) {
-    Q_UNUSED(MaxArgs);
-    return QString();
+    lblX->setText(formatSingle(X));
+    lblY->setText(formatSingle(Y));
+    // The test reads back the texts shown, so it judges exactly what the user sees.
+    const bool inside = pointerInside(lblX->text(), lblY->text(), hscrlZoom->value(),
+                                      hotSpots.rectangle(1, iCurrent));
+    lblInOut->setText(inside ? QStringLiteral("In") : QStringLiteral("Out"));
 }

@@ -82,6 +82,29 @@ TEST(ImageControl, PaintsThePictureScaledToTheControl) {
               image.picture()->image());
 }
 
+TEST(ImageControl, PaintsTheBackgroundWhereNoOpaquePictureCovers) {
+    QImage clear(20, 10, QImage::Format_ARGB32);
+    clear.fill(Qt::transparent);
+    const struct {
+        const char* name;
+        PicturePtr picture;
+        QColor expected;
+    } cases[] = {
+        {"no picture", nullptr, QColor()},
+        {"transparent picture", Picture::fromImage(clear), QColor()},
+        {"opaque picture", twoColourPicture(20, 10), QColor(Qt::red)},
+    };
+    for (const auto& c : cases) {
+        QWidget parent;
+        ImageControl image(&parent);
+        image.setGeometry(0, 0, 20, 10);
+        image.setPicture(c.picture);
+        const QColor background = image.palette().window().color();
+        const QImage shown = image.grab().toImage();
+        EXPECT_EQ(shown.pixelColor(2, 5), c.expected.isValid() ? c.expected : background) << c.name;
+    }
+}
+
 TEST(ImageControl, PointerMovesInTwipsWithButtonAndShiftState) {
     ImageControl image;
     image.resize(100, 100);

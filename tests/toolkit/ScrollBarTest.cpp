@@ -104,6 +104,26 @@ TEST(ScrollBar, SettingFromCodeRaisesChangeInsideTheCallAndClamps) {
     }
 }
 
+TEST(ScrollBar, LeftAndRightKeysMoveAHorizontalThumbTheWayTheyPoint) {
+    const struct {
+        int min, max;
+    } ranges[] = {{-1, 36}, {36, -1}}; // plain, and larger at the left end
+    for (const auto& r : ranges) {
+        ScrollBar bar(Qt::Horizontal);
+        bar.setMin(r.min);
+        bar.setMax(r.max);
+        bar.setValue(5);
+        Recorder events(bar);
+        const int towardsRight = r.min < r.max ? 1 : -1;
+        QTest::keyClick(bar.bar(), Qt::Key_Right);
+        QTest::keyClick(bar.bar(), Qt::Key_Right);
+        QTest::keyClick(bar.bar(), Qt::Key_Left);
+        EXPECT_EQ((std::vector<int>{5 + towardsRight, 5 + 2 * towardsRight, 5 + towardsRight}),
+                  events.changes)
+            << r.min << ".." << r.max;
+    }
+}
+
 TEST(ScrollBar, RangeChangesKeepOrClampTheValue) {
     ScrollBar bar(Qt::Vertical);
     Recorder events(bar);

@@ -1,0 +1,189 @@
+// turn_bench PKG.360 [PKG.360 ...]
+//
+// Times turning the object in the real main window: for every package, with the pictures held
+// decoded and held compressed, at zoom 20 (100 %) and 80 (400 %), every picture of the package is
+// shown once through a scroll-bar change (the horizontal ring through HscrArray, the rings through
+// VscrArray), and each time is measured from setting the bar's value until imgMain's paint event
+// has finished (an immediate repaint). Beside it, the time of one plain copy of a decoded
+// picture's bytes, measured in the same run. Prints plain lines (times in ms):
+//   package <path> pictures <n> size <w>x<h>
+//   turn <decoded|compressed> zoom <z> count <n> min <ms> median <ms> p99 <ms> max <ms>
+//        decodes <n>
+//   copy <bytes> median <ms>
+// The window runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise. Exit status
+// 0, 1 when a package does not open, 2 for a wrong command line; the figures are never judged.
+#include "support/BenchFigures.h"
+#include "support/Percentile.h"
+
+#include "package/MediaControl.h"
+#include "package/OptionSettings.h"
+#include "package/Picture.h"
+#include "package/Prompter.h"
+#include "package/SystemFreeMemory.h"
+#include "toolkit/ImageArray.h"
+#include "toolkit/ImageControl.h"
+#include "toolkit/Program.h"
+#include "toolkit/ScrollBar.h"
+#include "view/frmMain.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QTextStream>
+#include <QWindow>
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+// Collects messages instead of showing them; questions are cancelled.
+class CollectingPrompter : public Prompter {
+public:
+    QStringList messages;
+    void message(const QString& text) override { messages.append(text); }
+    Reply askYesNoCancel(const QString&, const QString&) override { return Reply::Cancel; }
+    QString inputBox(const QString&, const QString&) override { return QString(); }
+};
+
+using Clock = std::chrono::steady_clock;
+
+double msSince(Clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+QString ms(double value) {
+    return QString::number(value, 'f', 3);
+}
+
+void waitExposed(QWidget& window) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
+           waited.elapsed() < 5000)
+        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    QApplication::processEvents();
+}
+
+// How many rows the ring starting at `start` has: up to the next ring's first slot or the end.
+int ringRows(const frmMain& window, std::uint8_t start) {
+    if (start == 255)
+        return 0;
+    int next = window.imgArray->upperBound() + 1;
+    for (const auto* map : {&window.UpperRing, &window.LowerRing})
+        for (std::uint8_t other : *map)
+            if (other != 255 && other > start)
+                next = std::min(next, int(other));
+    return std::min(next - start, 9);
+}
+
+// Shows every picture once, each through one scroll-bar change, and returns the times.
+std::vector<double> turnThroughEveryPicture(frmMain& window) {
+    std::vector<double> times;
+    auto timed = [&](const std::function<void()>& change) {
+        const auto start = Clock::now();
+        change();
+        window.imgMain->repaint();
+        times.push_back(msSince(start));
+    };
+    const int n = window.iHCount;
+    for (int k = 1; k <= n; ++k) {
+        timed([&] { window.HscrArray->setValue(k); }); // k = n wraps round to column 0
+        const auto column = std::size_t(window.HscrArray->value());
+        const int up = ringRows(window, window.UpperRing[column]);
+        const int down = ringRows(window, window.LowerRing[column]);
+        for (int v = 2; v <= up + 1; ++v)
+            timed([&] { window.VscrArray->setValue(v); });
+        for (int v = 0; v >= 1 - down; --v)
+            timed([&] { window.VscrArray->setValue(v); });
+        if (up + down > 0) {
+            window.VscrArray->setValue(1); // back to the horizontal ring, not timed
+            window.imgMain->repaint();
+        }
+        QApplication::processEvents(); // the fields and bars repaint outside the timing
+    }
+    return times;
+}
+
+// The median time of copying the bytes of a decoded picture once.
+double plainCopyMs(const QImage& image) {
+    std::vector<uchar> target(std::size_t(image.sizeInBytes()));
+    std::vector<double> times;
+    for (int i = 0; i < 64; ++i) {
+        const auto start = Clock::now();
+        std::memcpy(target.data(), image.constBits(), target.size());
+        times.push_back(msSince(start));
+    }
+    volatile uchar sink = target[target.size() / 2];
+    (void)sink;
+    return median(times);
+}
+
+// Opens one package in a fresh main window for each storage mode and zoom; false when it fails.
+bool benchPackage(const QString& path, QTextStream& out) {
+    QImage decodedFirst;
+    for (const bool useRam : {true, false}) {
+        CollectingPrompter prompter;
+        Program program{QStringList{}};
+        OptionSettings settings;
+        settings.bOptUseRam = useRam;
+        settings.bOptSound = false;
+        MediaControl media;
+        SystemFreeMemory freeMemory;
+        frmMain window(prompter, program, settings, media, freeMemory);
+        window.show();
+        waitExposed(window);
+        window.sCommandFile =
+            QLatin1Char('"') + QFileInfo(path).absoluteFilePath() + QLatin1Char('"');
+        window.bCommandFile = true;
+        window.mnuOpen_Click();
+        if (!prompter.messages.isEmpty() || window.iHCount <= 0) {
+            out << "error " << path << ": " << prompter.messages.join(QLatin1Char(' ')) << Qt::endl;
+            return false;
+        }
+        const PicturePtr first = window.imgArray->at(0)->picture();
+        if (useRam) {
+            int held = 0;
+            for (int i = 0; i <= window.imgArray->upperBound(); ++i)
+                held += window.imgArray->at(i) && window.imgArray->at(i)->picture() ? 1 : 0;
+            out << "package " << path << " pictures " << held << " size " << first->size().width()
+                << 'x' << first->size().height() << Qt::endl;
+            decodedFirst = first->image();
+        }
+        for (const int zoom : {20, 80}) {
+            window.hscrlZoom->setValue(zoom);
+            QApplication::processEvents();
+            const qint64 decodesBefore = Picture::decodeCount();
+            const std::vector<double> times = turnThroughEveryPicture(window);
+            out << "turn " << (useRam ? "decoded" : "compressed") << " zoom " << zoom << " count "
+                << times.size() << " min " << ms(*std::min_element(times.begin(), times.end()))
+                << " median " << ms(median(times)) << " p99 " << ms(percentile(times, 99))
+                << " max " << ms(*std::max_element(times.begin(), times.end())) << " decodes "
+                << (Picture::decodeCount() - decodesBefore) << Qt::endl;
+        }
+        window.removePackageFolder();
+    }
+    out << "copy " << decodedFirst.sizeInBytes() << " median " << ms(plainCopyMs(decodedFirst))
+        << Qt::endl;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTextStream out(stdout);
+    const QStringList packages = QApplication::arguments().mid(1);
+    if (packages.isEmpty()) {
+        QTextStream(stderr) << "usage: turn_bench PKG.360 [PKG.360 ...]" << Qt::endl;
+        return 2;
+    }
+    out << "platform " << QApplication::platformName() << Qt::endl;
+    for (const QString& path : packages)
+        if (!benchPackage(path, out))
+            return 1;
+    return 0;
+}

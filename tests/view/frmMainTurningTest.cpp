@@ -1,0 +1,259 @@
+// Turning a real package with the two navigation bars, as the user does: arrow clicks, keys and
+// thumb drags. Pictures are told apart by object identity (the slot's shared picture) and by the
+// flat colour of the package member.
+#include "ViewerFixture.h"
+
+#include <QLabel>
+#include <functional>
+
+namespace {
+
+class Turning : public Viewer {
+protected:
+    // Everything the horizontal handler writes for a view of column `column` showing `slot`.
+    // The fields beside the picture are first written by a turn, not by the opening.
+    void expectView(int column, int slot, const QString& member, bool fields = true) {
+        EXPECT_EQ(shownSlot(), slot);
+        EXPECT_EQ(shownMember(), member);
+        EXPECT_EQ(window.HscrArray->value(), column);
+        EXPECT_EQ(window.iCurrent, column);
+        EXPECT_EQ(window.iLastH, column);
+        if (fields) {
+            EXPECT_EQ(text(window.txtHorizontal), QString::number(column));
+            EXPECT_EQ(text(window.txtImageNum), QString::number(slot));
+        }
+    }
+
+    void up() { clickSub(window.VscrArray); }   // the upper arrow raises the view
+    void down() { clickAdd(window.VscrArray); } // the lower arrow lowers it
+    void right() { clickAdd(window.HscrArray); }
+    void left() { clickSub(window.HscrArray); }
+    void setVertical(int v) {
+        while (window.VscrArray->value() < v)
+            up();
+        while (window.VscrArray->value() > v)
+            down();
+    }
+
+    // Drags a bar's thumb to a value without letting go.
+    static void dragTo(ScrollBar* bar, int value) {
+        bar->bar()->setSliderDown(true);
+        bar->bar()->setSliderPosition(bar->min() > bar->max() ? -value : value);
+    }
+    static void release(ScrollBar* bar) { bar->bar()->setSliderDown(false); }
+
+    void SetUp() override {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+};
+
+TEST_F(Turning, HorizontalRingWrapsAtBothEnds) {
+    open(ringedPackage());
+    expectView(0, 0, horizontal(0), false);
+    EXPECT_EQ(window.imgMain->toolTip(), QStringLiteral("0"));
+
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        int column;
+    } steps[] = {
+        {"left arrow from 0", [&] { left(); }, 35},
+        {"right arrow from 35", [&] { right(); }, 0},
+        {"Left key from 0", [&] { key(window.HscrArray, Qt::Key_Left); }, 35},
+        {"Left key from 35", [&] { key(window.HscrArray, Qt::Key_Left); }, 34},
+        {"right arrow from 34", [&] { right(); }, 35},
+        {"Right key from 35", [&] { key(window.HscrArray, Qt::Key_Right); }, 0},
+        {"right arrow from 0", [&] { right(); }, 1},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        s.act();
+        expectView(s.column, s.column, horizontal(s.column));
+        EXPECT_EQ(window.imgMain->toolTip(), QString::number(s.column));
+        EXPECT_EQ(text(window.txtVertical), QStringLiteral("1"));
+    }
+}
+
+TEST_F(Turning, VerticalBarEnabledOnlyWhereAnUpperRingBranchesOff) {
+    TestPackage p;
+    p.upper = TestPackage::evenRings(36, 9, 2); // columns 0, 9, 18, 27
+    p.lower = {{4, 2}};                         // a lower ring alone enables nothing
+    open(p);
+    EXPECT_TRUE(window.VscrArray->isEnabled());
+    for (int column : {1, 4, 9, 10, 27, 35, 0}) {
+        SCOPED_TRACE(column);
+        window.HscrArray->setValue(column);
+        EXPECT_EQ(window.VscrArray->isEnabled(), column % 9 == 0);
+    }
+}
+
+TEST_F(Turning, VerticalRingsStepThreeColumnsAndWrap) {
+    open(ringedPackage());
+    const int rings = 37; // the upper rings start after the 36 positions and the empty slot 36
+    setVertical(4);       // row 4 of the column's upper ring
+    EXPECT_EQ(shownSlot(), rings + 2);
+    EXPECT_EQ(shownMember(), upper(0, 4));
+    const QSize size = window.imgMain->size();
+    const QString tip = window.imgMain->toolTip();
+
+    const struct {
+        const char* step;
+        std::function<void()> act;
+        int column;
+    } steps[] = {
+        {"left from 0 lands on 33", [&] { left(); }, 33},
+        {"right from 33 lands on 0", [&] { right(); }, 0},
+        {"right from 0", [&] { right(); }, 3},
+        {"right from 3", [&] { key(window.HscrArray, Qt::Key_Right); }, 6},
+        {"left from 6", [&] { left(); }, 3},
+        {"left from 3", [&] { left(); }, 0},
+    };
+    for (const auto& s : steps) {
+        SCOPED_TRACE(s.step);
+        s.act();
+        const int slot = window.UpperRing[std::size_t(s.column)] + 2;
+        expectView(s.column, slot, upper(s.column, 4));
+        EXPECT_EQ(slot, rings + s.column + 2); // three rows per ring, one ring every third column
+        EXPECT_EQ(window.imgMain->size(), size);
+        EXPECT_EQ(window.imgMain->toolTip(), tip);
+        EXPECT_EQ(text(window.txtVertical), QStringLiteral("4"));
+    }
+}
+
+TEST_F(Turning, VerticalBarPicksRowsOfTheColumnsRings) {
+    open(ringedPackage());
+    right();
+    right();
+    right(); // column 3
+    const int column = 3;
+    const int upperSlot = window.UpperRing[column];
+    const int lowerSlot = window.LowerRing[column];
+    const struct {
+        int v;
+        int slot;
+        QString member;
+    } rows[] = {
+        {2, upperSlot, upper(3, 2)},
+        {4, upperSlot + 2, upper(3, 4)},
+        {5, upperSlot + 3, upper(6, 2)}, // past the ring's three rows: the next ring follows
+        {1, column, horizontal(3)},
+        {0, lowerSlot, lower(3, 2)},
+        {-1, lowerSlot + 1, lower(3, 3)},
+        {-2, lowerSlot + 2, lower(6, 2)}, // two rows per lower ring
+        {1, column, horizontal(3)},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.v);
+        setVertical(r.v);
+        EXPECT_EQ(shownSlot(), r.slot);
+        EXPECT_EQ(shownMember(), r.member);
+        EXPECT_EQ(text(window.txtImageNum), QString::number(r.slot));
+        EXPECT_EQ(text(window.txtVertical), QString::number(r.v));
+        EXPECT_EQ(window.iCurrent, column);
+        EXPECT_EQ(window.HscrArray->value(), column);
+    }
+    // On the lower rings the horizontal bar steps three columns as well.
+    setVertical(-1);
+    right();
+    expectView(6, window.LowerRing[6] + 1, lower(6, 3));
+}
+
+TEST_F(Turning, ThumbDragsChangeNothingUntilReleased) {
+    open(ringedPackage());
+    dragTo(window.HscrArray, 10);
+    EXPECT_EQ(shownSlot(), 0);
+    EXPECT_EQ(window.iCurrent, 0);
+    EXPECT_EQ(window.iLastH, 0);
+    release(window.HscrArray);
+    expectView(10, 10, horizontal(10));
+
+    window.HscrArray->setValue(9);
+    dragTo(window.VscrArray, 3);
+    EXPECT_EQ(shownSlot(), 9);
+    release(window.VscrArray);
+    EXPECT_EQ(shownMember(), upper(9, 3));
+}
+
+TEST_F(Turning, OpeningAnotherPackageKeepsTheVerticalValue) {
+    open(ringedPackage());
+    setVertical(4);
+    TestPackage second = ringedPackage();
+    second.baseName = QStringLiteral("car");
+    second.horizontal = 24;
+    second.upper = TestPackage::evenRings(24, 3, 3);
+    second.lower.clear();
+    open(second, QStringLiteral("car.360"));
+    EXPECT_EQ(window.VscrArray->value(), 4);
+    expectView(0, 0, horizontal(0), false);
+    right(); // follows the kept vertical value: three columns on the upper rings
+    expectView(3, window.UpperRing[3] + 2, upper(3, 4));
+}
+
+TEST_F(Turning, PositionsWithoutAPictureLeaveTheViewAsItIs) {
+    TestPackage upperOnly;
+    upperOnly.upper = TestPackage::evenRings(36, 3, 3);
+    TestPackage sparse;
+    sparse.upper = TestPackage::evenRings(36, 9, 2);
+
+    const struct {
+        const char* name;
+        TestPackage package;
+        std::function<void()> prepare; // reaches a view with a picture
+        std::function<void()> act;     // then moves to a position without one
+    } cases[] = {
+        {"below 1 without lower rings", upperOnly, [] {}, [&] { down(); }},
+        {"past the last ring's last row", upperOnly,
+         [&] {
+             left(); // column 35, then 34, 33: the last ring
+             left();
+             left();
+             setVertical(4);
+         },
+         [&] { setVertical(10); }},
+        {"three columns onto a column without rings", sparse, [&] { up(); }, [&] { right(); }},
+        {"three columns past the left end after a drag", ringedPackage(),
+         [&] {
+             up();
+             right(); // column 3
+             dragTo(window.HscrArray, 1);
+         },
+         [&] { release(window.HscrArray); }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.VscrArray->setValue(1);
+        open(c.package);
+        c.prepare();
+        const int slot = shownSlot();
+        const int column = window.iCurrent;
+        const QString imageNum = text(window.txtImageNum);
+        ASSERT_GE(slot, 0);
+        c.act();
+        EXPECT_EQ(shownSlot(), slot);
+        EXPECT_EQ(window.iCurrent, column);
+        EXPECT_EQ(text(window.txtImageNum), imageNum);
+        EXPECT_EQ(text(window.txtVertical), QString::number(window.VscrArray->value()));
+        const int h = window.HscrArray->value();
+        EXPECT_TRUE(h >= -1 && h <= window.iHCount) << h;
+    }
+}
+
+TEST_F(Turning, CompressedPicturesDecodeWhenShownAndStayDecodedForATurnBack) {
+    settings.bOptUseRam = false;
+    open(ringedPackage());
+    auto paint = [&] { window.imgMain->repaint(); };
+    paint();
+    const qint64 start = Picture::decodeCount();
+    right();
+    paint();
+    EXPECT_EQ(Picture::decodeCount(), start + 1);
+    EXPECT_EQ(shownMember(), horizontal(1));
+    left();
+    paint();
+    right();
+    paint();
+    EXPECT_EQ(Picture::decodeCount(), start + 1);
+}
+
+} // namespace
