@@ -147,6 +147,9 @@ private:
     bool showSlot(int slot);
     // imgMain keeps its left and top and takes the base size scaled by the zoom value.
     void applyZoomedSize();
+    // Shows column h (0 .. iHCount - 1) of the horizontal ring with everything beside it, and
+    // puts the vertical bar on the horizontal ring.
+    void showHorizontalColumn(int h);
     // What both zoom events do: caption, picture size, and the window grown to fit.
     void followZoom();
     // Takes the close button off the window's frame, keeping minimize and maximize.

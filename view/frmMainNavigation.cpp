@@ -1,10 +1,11 @@
 // Turning, zooming and the pointer read-out of the main window.
 //
 // The handlers only hand pictures already held by imgArray to imgMain; they never read the disk.
-// A position for which the package holds no picture (a column without the ring the vertical bar
-// stands in, a row past the ring's last, the wrap-around slot) leaves the view as it is: picture,
-// column (iCurrent) and the fields beside the picture keep their values; only the scroll bars and
-// the direction memory (iLastH, bForward) follow the user.
+// A vertical position for which the package holds no picture (a row past the last ring's last
+// row, a column without the ring the vertical bar stands in) leaves the view as it is when the
+// vertical bar moves there. When a turn lands on such a column, the view returns to the horizontal
+// ring at the column reached: otherwise a vertical value kept from an earlier package, or rings
+// that do not branch off every third column, would leave the object impossible to turn.
 #include "frmMain.h"
 
 #include "package/PictureSlots.h"
@@ -40,6 +41,22 @@ void frmMain::applyZoomedSize() {
     imgMain->moveTwips(imgMain->leftTwips(), imgMain->topTwips(), size.width, size.height);
 }
 
+void frmMain::showHorizontalColumn(int h) {
+    if (!showSlot(h))
+        return;
+    applyZoomedSize();
+    iCurrent = qint16(h);
+    txtHorizontal->setText(decimal(h));
+    imgMain->setToolTip(decimal(iCurrent));
+    txtImageNum->setText(decimal(h));
+    const auto column = std::size_t(h);
+    VscrArray->setEnabled(column < UpperRing.size() && UpperRing[column] != PictureSlots::kNoRing);
+    bBusy = true;
+    VscrArray->setValue(1);
+    txtVertical->setText(decimal(VscrArray->value()));
+    bBusy = false;
+}
+
 void frmMain::HscrArray_Change() {
     if (bBusy || iHCount <= 0)
         return;
@@ -60,20 +77,7 @@ void frmMain::HscrArray_Change() {
         bBusy = false;
         h = HscrArray->value();
         iLastH = qint16(h);
-        if (!showSlot(h))
-            return;
-        applyZoomedSize();
-        iCurrent = qint16(h);
-        txtHorizontal->setText(decimal(h));
-        imgMain->setToolTip(decimal(iCurrent));
-        txtImageNum->setText(decimal(h));
-        const auto column = std::size_t(h);
-        VscrArray->setEnabled(column < UpperRing.size() &&
-                              UpperRing[column] != PictureSlots::kNoRing);
-        bBusy = true;
-        VscrArray->setValue(1);
-        txtVertical->setText(decimal(VscrArray->value()));
-        bBusy = false;
+        showHorizontalColumn(h);
         return;
     }
 
@@ -100,8 +104,19 @@ void frmMain::HscrArray_Change() {
     h = HscrArray->value();
     iLastH = qint16(h);
     const std::optional<int> slot = pictureSlotFor(h, v, UpperRing, LowerRing);
-    if (!slot || !showSlot(*slot))
+    if (!slot || !showSlot(*slot)) {
+        // No picture there: back to the horizontal ring at the column reached.
+        bBusy = true;
+        if (HscrArray->value() == iHCount)
+            HscrArray->setValue(0);
+        if (HscrArray->value() == -1)
+            HscrArray->setValue(iHCount - 1);
+        bBusy = false;
+        h = HscrArray->value();
+        iLastH = qint16(h);
+        showHorizontalColumn(h);
         return;
+    }
     iCurrent = qint16(h);
     txtHorizontal->setText(decimal(h));
     txtImageNum->setText(decimal(*slot));

@@ -190,20 +190,17 @@ TEST_F(Turning, OpeningAnotherPackageKeepsTheVerticalValue) {
     expectView(3, window.UpperRing[3] + 2, upper(3, 4));
 }
 
-TEST_F(Turning, PositionsWithoutAPictureLeaveTheViewAsItIs) {
+TEST_F(Turning, VerticalMovesWithoutAPictureLeaveTheViewAsItIs) {
     TestPackage upperOnly;
     upperOnly.upper = TestPackage::evenRings(36, 3, 3);
-    TestPackage sparse;
-    sparse.upper = TestPackage::evenRings(36, 9, 2);
 
     const struct {
         const char* name;
-        TestPackage package;
         std::function<void()> prepare; // reaches a view with a picture
         std::function<void()> act;     // then moves to a position without one
     } cases[] = {
-        {"below 1 without lower rings", upperOnly, [] {}, [&] { down(); }},
-        {"past the last ring's last row", upperOnly,
+        {"below 1 without lower rings", [] {}, [&] { down(); }},
+        {"past the last ring's last row",
          [&] {
              left(); // column 35, then 34, 33: the last ring
              left();
@@ -211,19 +208,11 @@ TEST_F(Turning, PositionsWithoutAPictureLeaveTheViewAsItIs) {
              setVertical(4);
          },
          [&] { setVertical(10); }},
-        {"three columns onto a column without rings", sparse, [&] { up(); }, [&] { right(); }},
-        {"three columns past the left end after a drag", ringedPackage(),
-         [&] {
-             up();
-             right(); // column 3
-             dragTo(window.HscrArray, 1);
-         },
-         [&] { release(window.HscrArray); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         window.VscrArray->setValue(1);
-        open(c.package);
+        open(upperOnly);
         c.prepare();
         const int slot = shownSlot();
         const int column = window.iCurrent;
@@ -234,8 +223,54 @@ TEST_F(Turning, PositionsWithoutAPictureLeaveTheViewAsItIs) {
         EXPECT_EQ(window.iCurrent, column);
         EXPECT_EQ(text(window.txtImageNum), imageNum);
         EXPECT_EQ(text(window.txtVertical), QString::number(window.VscrArray->value()));
-        const int h = window.HscrArray->value();
-        EXPECT_TRUE(h >= -1 && h <= window.iHCount) << h;
+    }
+}
+
+TEST_F(Turning, TurnsOntoAColumnWithoutTheRingReturnToTheHorizontalRing) {
+    TestPackage sparse;
+    sparse.upper = TestPackage::evenRings(36, 9, 2);
+    TestPackage flat;
+
+    const struct {
+        const char* name;
+        TestPackage package;
+        std::function<void()> act;
+        int column; // where the view lands, on the horizontal ring
+    } cases[] = {
+        {"three columns onto a column without rings", sparse,
+         [&] {
+             up();
+             right();
+         },
+         3},
+        {"three columns past the left end after a drag", ringedPackage(),
+         [&] {
+             up();
+             right(); // column 3
+             dragTo(window.HscrArray, 1);
+             release(window.HscrArray);
+         },
+         35},
+        {"a vertical value kept from a package with rings", flat,
+         [&] {
+             // The previous package left the vertical bar above the horizontal ring.
+             window.VscrArray->setValue(3);
+             right();
+         },
+         3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        window.VscrArray->setValue(1);
+        open(c.package);
+        c.act();
+        EXPECT_EQ(window.VscrArray->value(), 1);
+        EXPECT_EQ(text(window.txtVertical), QStringLiteral("1"));
+        EXPECT_EQ(window.HscrArray->value(), c.column);
+        expectView(c.column, c.column, horizontal(c.column));
+        right(); // and the object turns one column at a time again
+        expectView(c.column == 35 ? 0 : c.column + 1, c.column == 35 ? 0 : c.column + 1,
+                   horizontal(c.column == 35 ? 0 : c.column + 1));
     }
 }
 
