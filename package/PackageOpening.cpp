@@ -18,6 +18,14 @@ namespace {
 // Ring slots are counted in bytes, and 255 marks "no ring".
 constexpr int kLastRingSlot = 254;
 
+// Every member is extracted flat into the folder under its bare name, so a picture name built
+// from the descriptor that holds a folder separator can only point outside the folder (and the
+// loader deletes each picture file it reads).
+bool isNamePart(const QString& text) {
+    return !text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('\\')) &&
+           !text.contains(QChar(0));
+}
+
 } // namespace
 
 PackageOpening::PackageOpening(ProgressSink& progress, Prompter& prompter,
@@ -69,6 +77,11 @@ bool PackageOpening::readDescriptor() {
     m_soundShortName =
         m_descriptor.sound.isEmpty() ? QString() : GetShortPath(m_descriptor.sound, m_folder);
     QFile::remove(iniPath);
+    if (!isNamePart(m_descriptor.fileName) || !isNamePart(m_descriptor.fileType))
+        return fail(
+            QStringLiteral("The picture name %1 that the descriptor gives reaches outside "
+                           "the package: picture names must not hold / or \\.")
+                .arg(horizontalMemberName(m_descriptor.fileName, 0, m_descriptor.fileType)));
 
     m_horizontal = static_cast<int>(m_counters.sngHCount);
     if (m_horizontal <= 0)

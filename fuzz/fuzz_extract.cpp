@@ -1,0 +1,99 @@
+// Extracts the input as a package into a fresh folder and checks that nothing appeared beside
+// that folder, that no link, special file or half-written member was left inside it, and that
+// the result and the message agree.
+//
+// The input's size picks the variant, so that a seed padded by a few bytes (an archive comment)
+// reaches each one: bit 0 keeps the members' folders, bit 1 turns blanks into underscores, bit 2
+// compares names without regard to case, bit 3 extracts twice into the same folder (the second
+// time asking before every replacement, answered Cancel), bit 4 answers the password question.
+#include "FuzzSupport.h"
+
+#include "archive/CGUnzipFiles.h"
+#include "package/GyroError.h"
+#include "package/PackageCounters.h"
+#include "package/ProgressSink.h"
+
+#include <QDirIterator>
+#include <QFileInfo>
+#include <unistd.h>
+
+namespace {
+
+class PasswordPrompter : public fuzz::CancelPrompter {
+public:
+    QString inputBox(const QString&, const QString&) override { return QStringLiteral("fuzz"); }
+};
+
+int extract(const QString& package, const QString& out, std::size_t variant, bool again) {
+    NullProgressSink progress;
+    fuzz::CancelPrompter cancel;
+    PasswordPrompter password;
+    Prompter& prompter = (variant & 16) ? static_cast<Prompter&>(password) : cancel;
+    CGUnzipFiles request(progress, prompter);
+    request.setZipFileName(package);
+    request.setExtractDir(out + QLatin1Char('/'));
+    request.setHonorDirectories(variant & 1);
+    request.setSpaceToUnderScore(variant & 2);
+    request.setCaseSensitive(!(variant & 4));
+    request.setPromptOverwrite(again);
+    int result = 0;
+    try {
+        result = request.Unzip(QString(), QString());
+    } catch (const GyroError& error) {
+        fuzz::fail("extraction raised", error.description());
+    }
+    if (result != 0 && request.GetLastMessage().trimmed().isEmpty())
+        fuzz::fail("a failed extraction says nothing, code", QString::number(result));
+    return result;
+}
+
+// Everything below out must be a plain folder or a plain file, none of them a leftover of a
+// member that failed.
+void checkTree(const QString& out) {
+    const QString leftover = QStringLiteral(".unzip-%1-").arg(::getpid());
+    QDirIterator it(out, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QFileInfo info(it.next());
+        if (info.isSymLink())
+            fuzz::fail("a link was created:", info.filePath());
+        if (!info.isDir() && !info.isFile())
+            fuzz::fail("a special file was created:", info.filePath());
+        if (info.fileName().startsWith(leftover))
+            fuzz::fail("a temporary file was left:", info.filePath());
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    fuzz::startQt(argc, argv);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    static const QString base = fuzz::scratchBase("fuzz_extract");
+    const QString run = base + QStringLiteral("/run");
+    const QString out = run + QStringLiteral("/out");
+    const QString package = run + QStringLiteral("/x.360");
+    if (!QDir().mkpath(out))
+        fuzz::fail("cannot create", out);
+    fuzz::writeBytes(package, data, size);
+
+    packageCounters().reset();
+    extract(package, out, size, false);
+    if (size & 8)
+        extract(package, out, size, true);
+    checkTree(out);
+
+    const QStringList expected{QStringLiteral("out"), QStringLiteral("x.360")};
+    if (fuzz::entriesOf(run) != expected)
+        fuzz::fail("something appeared beside the extraction folder:",
+                   fuzz::entriesOf(run).join(QLatin1Char(' ')));
+    if (fuzz::entriesOf(base) != QStringList{QStringLiteral("run")})
+        fuzz::fail("something appeared outside the run folder:",
+                   fuzz::entriesOf(base).join(QLatin1Char(' ')));
+    if (!QDir(run).removeRecursively())
+        fuzz::fail("cannot remove", run);
+    return 0;
+}
