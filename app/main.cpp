@@ -4,6 +4,7 @@
 #include "package/SystemFreeMemory.h"
 #include "toolkit/MessagePrompter.h"
 #include "toolkit/Program.h"
+#include "toolkit/TerminationSignals.h"
 #include "view/frmMain.h"
 #include "windows/ProgramIcon.h"
 
@@ -14,6 +15,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(Program::title());
     QApplication::setApplicationVersion(Program::versionText());
     QApplication::setWindowIcon(programIcon());
+
+    // Ends the event loop on SIGTERM, SIGINT and SIGHUP, so the private folder is removed then too.
+    TerminationSignals terminationSignals;
 
     // Private folders left behind by a viewer that was killed.
     PrivateFolder::sweepAbandoned();
