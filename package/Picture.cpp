@@ -1,5 +1,7 @@
 #include "Picture.h"
 
+#include "package/JpegDecoder.h"
+
 #include <QBuffer>
 #include <QImageReader>
 #include <atomic>
@@ -59,6 +61,11 @@ QImage toPaintFormat(QImage image) {
 } // namespace
 
 QImage decodePictureBytes(const QByteArray& bytes) {
+    if (JpegDecoder::looksLikeJpeg(bytes)) {
+        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes);
+        if (jpeg.status != JpegDecoder::Status::Unsupported)
+            return std::move(jpeg.image);
+    }
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -1,5 +1,7 @@
 #include "PictureLoader.h"
 
+#include "package/JpegDecoder.h"
+
 #include <QBuffer>
 #include <QFile>
 #include <QImageReader>
@@ -16,32 +18,46 @@ struct Decoded {
     QString problem;
 };
 
+QString undecodable(const QString& memberName, const QString& why) {
+    return QStringLiteral("The picture %1 cannot be decoded (%2).").arg(memberName, why);
+}
+
 Decoded readPicture(const QString& path, const QString& memberName,
                     PictureLoader::Storage storage) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
         return {nullptr,
                 QStringLiteral("The picture %1 is missing from the package.").arg(memberName)};
-    if (file.size() > kLargestPictureFile)
+    const qint64 size = file.size();
+    if (size > kLargestPictureFile)
         return {nullptr, QStringLiteral("The picture %1 is too large.").arg(memberName)};
-    const QByteArray bytes = file.readAll();
+    // One read straight into a buffer of the file's size.
+    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
+    const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
+    bytes.truncate(static_cast<qsizetype>(std::max<qint64>(got, 0)));
     file.close();
+
+    if (storage == PictureLoader::Storage::Decoded && JpegDecoder::looksLikeJpeg(bytes)) {
+        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes);
+        if (jpeg.status == JpegDecoder::Status::Decoded)
+            return {Picture::fromImage(jpeg.image), {}};
+        if (jpeg.status == JpegDecoder::Status::Failed)
+            return {nullptr, undecodable(memberName, jpeg.error)};
+    }
 
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
-    const QSize size = reader.size();
-    if (!reader.canRead() || !size.isValid())
-        return {nullptr, QStringLiteral("The picture %1 cannot be decoded (%2).")
-                             .arg(memberName, reader.errorString())};
+    const QSize pictureSize = reader.size();
+    if (!reader.canRead() || !pictureSize.isValid())
+        return {nullptr, undecodable(memberName, reader.errorString())};
     if (storage == PictureLoader::Storage::Compressed)
-        return {Picture::fromEncoded(bytes, size), {}};
+        return {Picture::fromEncoded(bytes, pictureSize), {}};
     const QImage image = reader.read();
     if (image.isNull())
-        return {nullptr, QStringLiteral("The picture %1 cannot be decoded (%2).")
-                             .arg(memberName, reader.errorString())};
+        return {nullptr, undecodable(memberName, reader.errorString())};
     return {Picture::fromImage(image), {}};
 }
 

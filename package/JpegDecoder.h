@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QByteArray>
+#include <QImage>
+#include <QString>
+
+// Decodes JPEG file bytes straight into the painting format (QImage::Format_RGB32, opaque),
+// without the intermediate 24-bit image and row conversion of the generic image reader.
+//
+// Colour (YCbCr, RGB) and grey JPEGs, baseline or progressive, are decoded here at full quality
+// (the library's default DCT and upsampling). Anything this path does not handle (CMYK and YCCK
+// pictures) is reported as Unsupported so the caller can hand the bytes to QImageReader. Damaged or
+// truncated data and pictures whose pixels would pass QImageReader's allocation limit give Failed
+// with a message; bad input never ends the process and nothing is written to the terminal.
+//
+// Safe to call from several threads at once. The pixel memory of a decoded image belongs to the
+// returned QImage (released when its last copy goes).
+class JpegDecoder {
+public:
+    enum class Status { Decoded, Unsupported, Failed };
+
+    struct Result {
+        Status status = Status::Failed;
+        QImage image;  // Format_RGB32 when Decoded, null otherwise
+        QString error; // what went wrong when Failed
+    };
+
+    // True when the bytes start like a JPEG file (FF D8 FF), whatever the file's name.
+    static bool looksLikeJpeg(const QByteArray& bytes);
+
+    static Result decode(const QByteArray& bytes);
+};
