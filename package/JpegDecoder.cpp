@@ -1,5 +1,7 @@
 #include "JpegDecoder.h"
 
+#include "package/PixelPool.h"
+
 #include <QImageReader>
 #include <QtEndian>
 #include <algorithm>
@@ -149,7 +151,8 @@ JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes) {
                 QStringLiteral("a picture of %1 x %2 pixels is too large")
                     .arg(info.output_width)
                     .arg(info.output_height)};
-    QImage image(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
+    QImage image = PixelPool::instance().allocate(int(info.output_width), int(info.output_height),
+                                                  QImage::Format_RGB32);
     if (image.isNull())
         return {Status::Failed, QImage(), QStringLiteral("out of memory")};
     prefault(image.bits(), image.sizeInBytes());

@@ -8,6 +8,7 @@
 #include "package/MemberNames.h"
 #include "package/OptionSettings.h"
 #include "package/PictureLoader.h"
+#include "package/PixelPool.h"
 #include "package/ProgressSink.h"
 
 #include <QFile>
@@ -158,9 +159,10 @@ bool PackageOpening::probeFirstPicture() {
 
 bool PackageOpening::checkMemory() {
     const qint64 pictures = m_horizontal + m_upper + m_lower;
-    m_memory = checkMemoryBudget(pictures, m_width, m_height,
-                                 static_cast<qint64>(m_counters.sngMaxFileLen),
-                                 m_memorySource.availableBytes(), m_options.bOptUseRam);
+    m_memory = checkMemoryBudget(
+        pictures, m_width, m_height, static_cast<qint64>(m_counters.sngMaxFileLen),
+        m_memorySource.availableBytes() + PixelPool::instance().pooledBytes(),
+        m_options.bOptUseRam);
     if (m_memory.storage == PictureStorage::Refused) {
         m_problem = m_memory.message;
         return false;

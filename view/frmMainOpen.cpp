@@ -11,6 +11,7 @@
 #include "package/PackageCounters.h"
 #include "package/PackageOpening.h"
 #include "package/PackageSound.h"
+#include "package/PixelPool.h"
 #include "package/PrivateFolder.h"
 #include "package/Prompter.h"
 #include "toolkit/CommonDialog.h"
@@ -100,6 +101,10 @@ void frmMain::mnuOpen_Click() {
         m_prompter.message(QStringLiteral("Wrong file type!!"));
         return;
     }
+
+    // The previous package's pixel memory goes to the new package's pictures; what they do not
+    // reuse is returned when this opening ends, whichever way it ends.
+    PixelPool::Recycling recycling;
 
     // 3. and 4. Silence the previous package and delete its sound file.
     m_media.sendCommand(closeAllCommand());
