@@ -150,6 +150,9 @@ private:
     // Shows column h (0 .. iHCount - 1) of the horizontal ring with everything beside it, and
     // puts the vertical bar on the horizontal ring.
     void showHorizontalColumn(int h);
+    // Wraps HscrArray's value from one step past either end to the other end, then shows that
+    // column of the horizontal ring.
+    void turnOnHorizontalRing();
     // What both zoom events do: caption, picture size, and the window grown to fit.
     void followZoom();
     // Takes the close button off the window's frame, keeping minimize and maximize.

@@ -57,6 +57,18 @@ void frmMain::showHorizontalColumn(int h) {
     bBusy = false;
 }
 
+void frmMain::turnOnHorizontalRing() {
+    bBusy = true;
+    if (HscrArray->value() == iHCount)
+        HscrArray->setValue(0);
+    if (HscrArray->value() == -1)
+        HscrArray->setValue(iHCount - 1);
+    bBusy = false;
+    const int h = HscrArray->value();
+    iLastH = qint16(h);
+    showHorizontalColumn(h);
+}
+
 void frmMain::HscrArray_Change() {
     if (bBusy || iHCount <= 0)
         return;
@@ -69,15 +81,7 @@ void frmMain::HscrArray_Change() {
 
     if (v == 1) {
         // The horizontal ring: one step past either end wraps at once.
-        bBusy = true;
-        if (HscrArray->value() == iHCount)
-            HscrArray->setValue(0);
-        if (HscrArray->value() == -1)
-            HscrArray->setValue(iHCount - 1);
-        bBusy = false;
-        h = HscrArray->value();
-        iLastH = qint16(h);
-        showHorizontalColumn(h);
+        turnOnHorizontalRing();
         return;
     }
 
@@ -106,15 +110,7 @@ void frmMain::HscrArray_Change() {
     const std::optional<int> slot = pictureSlotFor(h, v, UpperRing, LowerRing);
     if (!slot || !showSlot(*slot)) {
         // No picture there: back to the horizontal ring at the column reached.
-        bBusy = true;
-        if (HscrArray->value() == iHCount)
-            HscrArray->setValue(0);
-        if (HscrArray->value() == -1)
-            HscrArray->setValue(iHCount - 1);
-        bBusy = false;
-        h = HscrArray->value();
-        iLastH = qint16(h);
-        showHorizontalColumn(h);
+        turnOnHorizontalRing();
         return;
     }
     iCurrent = qint16(h);
