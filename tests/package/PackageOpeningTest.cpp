@@ -9,7 +9,9 @@
 #include "support/TempDir.h"
 #include "support/TestPackage.h"
 
+#include <QBuffer>
 #include <QDir>
+#include <QImage>
 #include <gtest/gtest.h>
 
 namespace {
@@ -154,6 +156,28 @@ TEST(PackageOpening, MemoryGate) {
         QStringLiteral("Sorry, not enough space in memory to load these images. Space available = "
                        "10000000. Space required = ")));
     EXPECT_EQ(none.slots.heldCount(), 0);
+}
+
+TEST(PackageOpening, APictureLargerThanTheFreeMemoryIsRefused) {
+    // The estimate goes by picture 0; a later picture far larger than it must not be decoded into
+    // memory the check did not find.
+    TestPackage package;
+    QImage huge(2000, 2000, QImage::Format_RGB32);
+    huge.fill(Qt::blue);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    huge.save(&buffer, "PNG");
+    package.omitMembers << QStringLiteral("obj_H_0005.png");
+    package.extraMembers[QStringLiteral("obj_H_0005.png")] = bytes;
+    const qint64 decoded = 36 * 32 * 24 * 3 + 10'000'000;
+    const Opened opened = openPackage(package, decoded + 1);
+    EXPECT_FALSE(opened.ok);
+    EXPECT_TRUE(opened.problem.contains(
+        QStringLiteral("The picture obj_H_0005.png does not fit in the free memory.")))
+        << opened.problem.toStdString();
+    EXPECT_EQ(opened.slots.heldCount(), 0);
+    EXPECT_TRUE(opened.leftInFolder.isEmpty());
 }
 
 TEST(PackageOpening, RefusalsNameThePackageAndTheProblem) {
