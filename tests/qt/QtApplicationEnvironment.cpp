@@ -17,7 +17,7 @@ public:
 
 private:
     int m_argc = 1;
-    char m_name[16] = "test_view";
+    char m_name[16] = "gyrolook-test";
     char* m_argv[2] = {m_name, nullptr};
     QApplication* m_app = nullptr;
 };
