@@ -1,6 +1,7 @@
 // The JPEG fast path: pixels as the generic reader gives them, opaque RGB32, refusals of damaged
 // or oversized data, fallback for what it does not handle, and its use by the opening.
 #include "package/JpegDecoder.h"
+#include "HeadlessOpening.h"
 #include "package/FixedFreeMemory.h"
 #include "package/OptionSettings.h"
 #include "package/PackageOpening.h"
@@ -217,36 +218,11 @@ TEST(DecodePictureBytes, TakesEveryPictureToThePaintingFormat) {
     }
 }
 
-struct Opened {
-    bool ok = false;
-    QString problem;
-    PictureSlots slots;
-    QStringList leftInFolder;
-};
-
-Opened openJpegPackage(const TestPackage& package) {
-    TempDir dir;
-    const QString path = dir.file(QStringLiteral("thing.360"));
-    EXPECT_TRUE(package.write(path));
-    PrivateFolder folder(dir.path());
-    packageCounters().reset();
-    RecordingProgressSink progress;
-    ScriptedPrompter prompter;
-    FixedFreeMemory memory(qint64(8) << 30);
-    const OptionSettings options;
-    PackageOpening opening(progress, prompter, memory, options);
-    Opened result;
-    result.ok = opening.runAll(path, folder.path(), result.slots);
-    result.problem = opening.problem();
-    result.leftInFolder = QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot);
-    return result;
-}
-
 TEST(JpegPackageOpening, HoldsEveryPictureInThePaintingFormat) {
     TestPackage package;
     package.extension = QStringLiteral(".jpg");
     package.horizontal = 12;
-    const Opened opened = openJpegPackage(package);
+    const Opened opened = openPackage(package);
     ASSERT_TRUE(opened.ok) << opened.problem.toStdString();
     EXPECT_TRUE(opened.leftInFolder.isEmpty());
     const QStringList names = package.pictureNames();
@@ -272,7 +248,7 @@ TEST(JpegPackageOpening, RefusesATruncatedPicture) {
     const QByteArray whole = package.pictureBytes(damaged);
     package.omitMembers << damaged;
     package.extraMembers[damaged] = whole.left(whole.size() - 40);
-    const Opened opened = openJpegPackage(package);
+    const Opened opened = openPackage(package);
     EXPECT_FALSE(opened.ok);
     EXPECT_TRUE(opened.problem.contains(QStringLiteral("obj_H_0005.jpg cannot be decoded")))
         << opened.problem.toStdString();

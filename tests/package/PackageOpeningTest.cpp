@@ -1,5 +1,6 @@
 // Opening packages without a window: slots, ring maps, counters, progress lines, refusals.
 #include "package/PackageOpening.h"
+#include "HeadlessOpening.h"
 #include "package/FixedFreeMemory.h"
 #include "package/OptionSettings.h"
 #include "package/PrivateFolder.h"
@@ -15,39 +16,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-constexpr qint64 kPlenty = qint64(8) << 30;
-
-struct Opened {
-    bool ok = false;
-    QString problem;
-    PictureSlots slots;
-    QStringList progress;
-    QStringList leftInFolder;
-    PackageCounters counters;
-    PictureStorage storage = PictureStorage::Refused;
-};
-
-Opened openPackage(const TestPackage& package, qint64 freeMemory = kPlenty,
-                   OptionSettings options = {}) {
-    TempDir dir;
-    const QString path = dir.file(QStringLiteral("thing.360"));
-    EXPECT_TRUE(package.write(path));
-    PrivateFolder folder(dir.path());
-    packageCounters().reset();
-    RecordingProgressSink progress;
-    ScriptedPrompter prompter;
-    FixedFreeMemory memory(freeMemory);
-    PackageOpening opening(progress, prompter, memory, options);
-    Opened result;
-    result.ok = opening.runAll(path, folder.path(), result.slots);
-    result.problem = opening.problem();
-    result.progress = progress.messages;
-    result.counters = opening.counters();
-    result.storage = opening.memory().storage;
-    result.leftInFolder = QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot);
-    return result;
-}
 
 std::vector<std::uint8_t> allNoRing(int n) {
     return std::vector<std::uint8_t>(static_cast<std::size_t>(n + 1), 255);
