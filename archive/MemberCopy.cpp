@@ -1,7 +1,5 @@
 #include "MemberCopy.h"
 
-#include <zlib.h>
-
 #include <cerrno>
 #include <cstring>
 #include <memory>
@@ -11,10 +9,6 @@
 namespace {
 
 constexpr std::size_t kChunkSize = 64 * 1024;
-
-bool isAes(zip_uint16_t method) {
-    return method == ZIP_EM_AES_128 || method == ZIP_EM_AES_192 || method == ZIP_EM_AES_256;
-}
 
 struct FileCloser {
     void operator()(zip_file_t* file) const { zip_fclose(file); }
@@ -121,7 +115,6 @@ CopyOutcome copyMember(zip_t* archive, zip_uint64_t index, const zip_stat_t& sta
     if (!(stat.valid & ZIP_STAT_SIZE))
         return failed("damaged (its size is unknown)");
     const bool traditional = stat.encryption_method == ZIP_EM_TRAD_PKWARE;
-    const bool checkCrc = (stat.valid & ZIP_STAT_CRC) && !isAes(stat.encryption_method);
 
     std::unique_ptr<zip_file_t, FileCloser> file(
         zip_fopen_index_encrypted(archive, index, 0, password));
@@ -137,7 +130,6 @@ CopyOutcome copyMember(zip_t* archive, zip_uint64_t index, const zip_stat_t& sta
     }
 
     std::vector<char> buffer(kChunkSize);
-    uLong crc = crc32(0L, Z_NULL, 0);
     std::uint64_t total = 0;
     for (;;) {
         const zip_int64_t got = zip_fread(file.get(), buffer.data(), buffer.size());
@@ -156,7 +148,6 @@ CopyOutcome copyMember(zip_t* archive, zip_uint64_t index, const zip_stat_t& sta
         if (total > stat.size)
             return damaged(traditional, "it holds more data than its declared " +
                                             std::to_string(stat.size) + " bytes");
-        crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(got));
         std::string why;
         if (!sink.put(buffer.data(), static_cast<std::size_t>(got), why))
             return failed(why);
@@ -164,8 +155,6 @@ CopyOutcome copyMember(zip_t* archive, zip_uint64_t index, const zip_stat_t& sta
     if (total != stat.size)
         return damaged(traditional, "its data ends after " + std::to_string(total) + " of " +
                                         std::to_string(stat.size) + " bytes");
-    if (checkCrc && static_cast<zip_uint32_t>(crc) != stat.crc)
-        return damaged(traditional, "checksum mismatch");
     std::string why;
     if (!sink.finish(why))
         return failed(why);

@@ -52,12 +52,12 @@ struct CopyOutcome {
 };
 
 // Reads member index to its end in 64 KiB chunks and hands every chunk to sink. The member must
-// yield exactly stat.size bytes (reading stops as soon as it yields more), its CRC-32 must match
-// when stat holds one (AES members are checked by libzip's authentication code instead), and
-// libzip's own checks must pass. password is null for a member that is not encrypted.
-// WrongPassword is reported when libzip's password check fails, when a password is missing, and
-// for a checksum mismatch of a traditionally encrypted member, whose quick password check lets
-// about one wrong password in 256 through.
+// yield exactly stat.size bytes (reading stops as soon as it yields more) and libzip's own checks
+// must pass: reading to the end checks the CRC-32 when the member has one (AES members are
+// checked by their authentication code instead). password is null for a member that is not
+// encrypted. WrongPassword is reported when libzip's password check fails, when a password is
+// missing, and for a checksum mismatch of a traditionally encrypted member, whose quick password
+// check lets about one wrong password in 256 through.
 CopyOutcome copyMember(zip_t* archive, zip_uint64_t index, const zip_stat_t& stat,
                        const char* password, ByteSink& sink);
 

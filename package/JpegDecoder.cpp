@@ -6,17 +6,11 @@
 #include <QtEndian>
 #include <algorithm>
 #include <csetjmp>
-#include <cstdint>
 #include <cstdio>
 
 #include <jpeglib.h>
 // jpeglib.h must come first: jerror.h uses its types.
 #include <jerror.h>
-
-#ifdef Q_OS_LINUX
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 
 namespace {
 
@@ -101,22 +95,6 @@ bool readPixels(Session& session, unsigned char* pixels, std::size_t stride) {
     return true;
 }
 
-// Fresh pixel memory costs one page fault per page as the rows are written; asking the kernel to
-// map the whole buffer in one call is cheaper. Only a hint: the decode writes the pages anyway.
-void prefault(uchar* bytes, qsizetype size) {
-#if defined(Q_OS_LINUX) && defined(MADV_POPULATE_WRITE)
-    static const std::uintptr_t page = std::uintptr_t(sysconf(_SC_PAGESIZE));
-    const std::uintptr_t first = (reinterpret_cast<std::uintptr_t>(bytes) + page - 1) & ~(page - 1);
-    const std::uintptr_t end =
-        (reinterpret_cast<std::uintptr_t>(bytes) + std::uintptr_t(size)) & ~(page - 1);
-    if (end > first)
-        madvise(reinterpret_cast<void*>(first), end - first, MADV_POPULATE_WRITE);
-#else
-    Q_UNUSED(bytes);
-    Q_UNUSED(size);
-#endif
-}
-
 // The resolution the file states, the way the generic reader sets it.
 void takeDensity(const jpeg_decompress_struct& info, QImage& image) {
     if (info.density_unit == 1) {
@@ -155,7 +133,6 @@ JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes) {
                                                   QImage::Format_RGB32);
     if (image.isNull())
         return {Status::Failed, QImage(), QStringLiteral("out of memory")};
-    prefault(image.bits(), image.sizeInBytes());
     if (!readPixels(session, image.bits(), std::size_t(image.bytesPerLine())))
         return {Status::Failed, QImage(), messageOf(session)};
     takeDensity(info, image);
