@@ -15,3 +15,12 @@ CallbackTargets::~CallbackTargets() {
     bindingState().progress = m_previousProgress;
     bindingState().prompter = m_previousPrompter;
 }
+
+MemberWatch::MemberWatch(std::function<void(const QString& path)> watcher)
+    : m_previous(std::move(bindingState().memberWritten)) {
+    bindingState().memberWritten = std::move(watcher);
+}
+
+MemberWatch::~MemberWatch() {
+    bindingState().memberWritten = std::move(m_previous);
+}

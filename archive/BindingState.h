@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 class ProgressSink;
 class Prompter;
@@ -19,6 +20,9 @@ struct BindingState {
     // (the callbacks then skip the progress line and answer every question as cancelled).
     ProgressSink* progress = nullptr;
     Prompter* prompter = nullptr;
+    // Told the path of every member written, after the service callback counted it; empty when
+    // nobody watches.
+    std::function<void(const QString& path)> memberWritten;
 
     void reset() { *this = BindingState{}; }
 };
@@ -38,4 +42,17 @@ public:
 private:
     ProgressSink* m_previousProgress;
     Prompter* m_previousPrompter;
+};
+
+// Tells `watcher` the path of every member written while this object lives, and restores the
+// previous watcher afterwards. The watcher runs on the extracting thread and must not throw.
+class MemberWatch {
+public:
+    explicit MemberWatch(std::function<void(const QString& path)> watcher);
+    ~MemberWatch();
+    MemberWatch(const MemberWatch&) = delete;
+    MemberWatch& operator=(const MemberWatch&) = delete;
+
+private:
+    std::function<void(const QString& path)> m_previous;
 };

@@ -6,6 +6,7 @@
 #include "package/ProgressSink.h"
 #include "package/Prompter.h"
 
+#include <QFile>
 #include <QStringEncoder>
 
 #include <algorithm>
@@ -218,6 +219,9 @@ std::int32_t UnzipServiceCallback(const char* name, std::int32_t count) {
         const std::string_view fileName =
             slash == std::string_view::npos ? bytes : bytes.substr(slash + 1);
         countMember(packageCounters(), fileName, regularFileSize(bytes));
+        if (bindingState().memberWritten)
+            bindingState().memberWritten(
+                QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size()))));
     } catch (...) {
         return 0;
     }

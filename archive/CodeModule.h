@@ -73,6 +73,6 @@ void UnzipListingCallback(const char* name, const char* method, std::uint64_t si
 // 32,801). Counts the member (package counters); when the name is not empty, shows
 // "Uncompressing #<count>" in the progress sink and refreshes it, counts the member by the
 // patterns in its file name (the part after the last '/', so that the folder it was extracted
-// into never counts) and notes the size of the file found under the name when it is the
-// largest so far. Returns 0.
+// into never counts), notes the size of the file found under the name when it is the largest so
+// far and tells the member watcher (MemberWatch) its path. Returns 0.
 std::int32_t UnzipServiceCallback(const char* name, std::int32_t count);

@@ -4,7 +4,9 @@
 // the first picture, memory check, picture loading), each run into a fresh private folder, and
 // compares it, in the same process, with decoding the package's JPEG pictures one after another on
 // one thread with libjpeg-turbo. Prints plain lines:
-//   stage <name> <ms>     median over the runs, one line per step
+//   stage <name> <ms>     median over the runs, one line per step (the pictures whose decoding
+//                         starts while the extraction runs are decoded partly in `extract`)
+//   early_pictures <n>    how many pictures that was in the first run
 //   total <ms>            median of the runs' totals
 //   peak_rss_kib <n>      peak resident memory after the openings
 //   serial_decode <ms>    median of the serial decodes
@@ -61,6 +63,7 @@ struct Run {
     double totalMs = 0;
     double cpuMs = 0;
     int held = 0;
+    int early = 0; // pictures decoded while the extraction ran
     int width = 0;
     int height = 0;
     QString storage;
@@ -112,6 +115,7 @@ bool openOnce(const OpenBenchOptions& options, PictureSlots& shown, Run& run, QS
     }
     shown = std::move(slots);
     run.held = shown.heldCount();
+    run.early = opening.earlyPictureCount();
     run.width = opening.pictureWidth();
     run.height = opening.pictureHeight();
     run.storage = opening.memory().storage == PictureStorage::Compressed
@@ -176,6 +180,7 @@ int main(int argc, char** argv) {
     const Run& first = runs.front();
     out << "pictures " << first.held << ' ' << first.width << 'x' << first.height << '\n';
     out << "storage " << first.storage << '\n';
+    out << "early_pictures " << first.early << '\n';
     for (int stage = 0; stage < StageCount; ++stage) {
         std::vector<double> ms;
         for (const Run& run : runs)

@@ -111,7 +111,8 @@ QString messageOf(const Session& session) {
                               : QStringLiteral("the picture data is damaged");
 }
 
-JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes) {
+JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
+                             const JpegDecoder::Reserve& reserve) {
     using Status = JpegDecoder::Status;
     jpeg_decompress_struct& info = session.info;
     if (!readHeader(session, reinterpret_cast<const unsigned char*>(bytes.constData()),
@@ -129,6 +130,8 @@ JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes) {
                 QStringLiteral("a picture of %1 x %2 pixels is too large")
                     .arg(info.output_width)
                     .arg(info.output_height)};
+    if (reserve && !reserve(bytesNeeded))
+        return {Status::Declined, QImage(), QString()};
     QImage image = PixelPool::instance().allocate(int(info.output_width), int(info.output_height),
                                                   QImage::Format_RGB32);
     if (image.isNull())
@@ -146,14 +149,14 @@ bool JpegDecoder::looksLikeJpeg(const QByteArray& bytes) {
            uchar(bytes[2]) == 0xFF;
 }
 
-JpegDecoder::Result JpegDecoder::decode(const QByteArray& bytes) {
+JpegDecoder::Result JpegDecoder::decode(const QByteArray& bytes, const Reserve& reserve) {
     if (bytes.isEmpty())
         return {Status::Failed, QImage(), QStringLiteral("no data")};
     Session session{};
     session.info.err = jpeg_std_error(&session.manager);
     session.manager.error_exit = jumpBack;
     session.manager.emit_message = onMessage;
-    Result result = create(session) ? decodeIn(session, bytes)
+    Result result = create(session) ? decodeIn(session, bytes, reserve)
                                     : Result{Status::Failed, QImage(), messageOf(session)};
     jpeg_destroy_decompress(&session.info);
     return result;

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QString>
+#include <functional>
 
 // Decodes JPEG file bytes straight into the painting format (QImage::Format_RGB32, opaque),
 // without the intermediate 24-bit image and row conversion of the generic image reader.
@@ -17,7 +18,7 @@
 // returned QImage (released when its last copy goes).
 class JpegDecoder {
 public:
-    enum class Status { Decoded, Unsupported, Failed };
+    enum class Status { Decoded, Unsupported, Failed, Declined };
 
     struct Result {
         Status status = Status::Failed;
@@ -28,5 +29,9 @@ public:
     // True when the bytes start like a JPEG file (FF D8 FF), whatever the file's name.
     static bool looksLikeJpeg(const QByteArray& bytes);
 
-    static Result decode(const QByteArray& bytes);
+    // Asked with the picture's pixel byte count once its header is read, before any pixel memory
+    // is taken; a false answer ends the decode with Declined.
+    using Reserve = std::function<bool(qint64 bytes)>;
+
+    static Result decode(const QByteArray& bytes, const Reserve& reserve = {});
 };

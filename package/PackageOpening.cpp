@@ -1,7 +1,9 @@
 #include "PackageOpening.h"
 
+#include "archive/BindingState.h"
 #include "archive/CGUnzipFiles.h"
 #include "imageinfo/CImageInfo.h"
+#include "package/EarlyPictures.h"
 #include "package/FileUtil.h"
 #include "package/FreeMemorySource.h"
 #include "package/GyroError.h"
@@ -13,6 +15,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 
 namespace {
 
@@ -27,13 +30,40 @@ bool isNamePart(const QString& text) {
            !text.contains(QChar(0));
 }
 
+// The members the loader will want: the counting rules' picture patterns, in the file name.
+bool isWantedPicture(const QString& path, bool vertical) {
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return name.contains(QLatin1String("_H")) ||
+           (vertical && (name.contains(QLatin1String("_V")) || name.contains(QLatin1String("_M"))));
+}
+
+// Early decodes may take this share of the memory free when the extraction starts.
+constexpr qint64 kEarlyShare = 4;
+
 } // namespace
 
 PackageOpening::PackageOpening(ProgressSink& progress, Prompter& prompter,
                                const FreeMemorySource& memory, const OptionSettings& options)
     : m_progress(progress), m_prompter(prompter), m_memorySource(memory), m_options(options) {}
 
+PackageOpening::~PackageOpening() {
+    dropEarlyPictures();
+}
+
+void PackageOpening::dropEarlyPictures() {
+    if (!m_early)
+        return;
+    m_early->drop();
+    m_earlyTaken += m_early->takenCount();
+    m_early.reset();
+}
+
+int PackageOpening::earlyPictureCount() const {
+    return m_earlyTaken + (m_early ? m_early->takenCount() : 0);
+}
+
 bool PackageOpening::fail(const QString& problem) {
+    dropEarlyPictures();
     m_problem = QStringLiteral("Cannot open %1.\n\n%2").arg(m_title, problem);
     return false;
 }
@@ -46,6 +76,17 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     m_packagePath = packagePath;
     m_title = QFileInfo(packagePath).fileName();
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+
+    m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    dropEarlyPictures();
+    if (m_options.bOptUseRam)
+        m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare);
+    const bool vertical = m_options.bOptLoadVertical;
+    EarlyPictures* early = m_early.get();
+    const MemberWatch watch([early, vertical](const QString& path) {
+        if (early && isWantedPicture(path, vertical))
+            early->offer(path);
+    });
 
     CGUnzipFiles request(m_progress, m_prompter);
     request.setZipFileName(packagePath);
@@ -159,10 +200,18 @@ bool PackageOpening::probeFirstPicture() {
 
 bool PackageOpening::checkMemory() {
     const qint64 pictures = m_horizontal + m_upper + m_lower;
-    m_memory = checkMemoryBudget(
-        pictures, m_width, m_height, static_cast<qint64>(m_counters.sngMaxFileLen),
-        m_memorySource.availableBytes() + PixelPool::instance().pooledBytes(),
-        m_options.bOptUseRam);
+    // The pictures decoded early will be held anyway when the check passes, and are released when
+    // it does not: their memory counts as free. Never more than was free before they were made,
+    // so the check comes out as it would have without them.
+    const qint64 early = m_early ? m_early->reservedBytes() : 0;
+    qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes() + early;
+    if (m_freeBeforeExtraction)
+        free = std::min(free, *m_freeBeforeExtraction);
+    m_memory = checkMemoryBudget(pictures, m_width, m_height,
+                                 static_cast<qint64>(m_counters.sngMaxFileLen), free,
+                                 m_options.bOptUseRam);
+    if (m_memory.storage != PictureStorage::Decoded)
+        dropEarlyPictures();
     if (m_memory.storage == PictureStorage::Refused) {
         m_problem = m_memory.message;
         return false;
@@ -224,7 +273,8 @@ bool PackageOpening::loadPictures(PictureSlots& slots) {
         jobs,
         m_memory.storage == PictureStorage::Compressed ? PictureLoader::Storage::Compressed
                                                        : PictureLoader::Storage::Decoded,
-        m_memory.availableBytes, m_progress, slots.pictures);
+        m_memory.availableBytes, m_progress, slots.pictures, m_early.get());
+    dropEarlyPictures();
     if (!outcome.ok) {
         slots.clear();
         return fail(outcome.problem);

@@ -7,7 +7,10 @@
 #include "package/RingGeometry.h"
 
 #include <QString>
+#include <memory>
+#include <optional>
 
+class EarlyPictures;
 class FreeMemorySource;
 class ProgressSink;
 class Prompter;
@@ -30,8 +33,14 @@ class PackageOpening {
 public:
     PackageOpening(ProgressSink& progress, Prompter& prompter, const FreeMemorySource& memory,
                    const OptionSettings& options);
+    ~PackageOpening();
+    PackageOpening(const PackageOpening&) = delete;
+    PackageOpening& operator=(const PackageOpening&) = delete;
 
-    // Extracts the package into the folder and takes the package counters it produced.
+    // Extracts the package into the folder and takes the package counters it produced. When the
+    // pictures are to be held decoded, the picture members written are decoded on the idle cores
+    // while the extraction goes on (EarlyPictures); loadPictures takes those pictures, and a
+    // failed step or a memory check that does not choose decoded pictures releases them.
     bool extract(const QString& packagePath, const QString& folder);
 
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
@@ -71,9 +80,11 @@ public:
     int pictureWidth() const { return m_width; }
     int pictureHeight() const { return m_height; }
     const MemoryBudget& memory() const { return m_memory; }
+    int earlyPictureCount() const; // pictures decoded during the extraction and taken by loading
 
 private:
     bool fail(const QString& problem);
+    void dropEarlyPictures();
     QString memberPath(const QString& memberName) const;
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
 
@@ -99,4 +110,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     MemoryBudget m_memory;
+    std::optional<qint64> m_freeBeforeExtraction; // free and recyclable memory, as extraction began
+    std::unique_ptr<EarlyPictures> m_early;
+    int m_earlyTaken = 0;
 };

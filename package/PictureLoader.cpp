@@ -1,5 +1,6 @@
 #include "PictureLoader.h"
 
+#include "package/EarlyPictures.h"
 #include "package/JpegDecoder.h"
 
 #include <QBuffer>
@@ -10,34 +11,19 @@
 
 namespace {
 
-// The picture files are bounded by the extraction's own limits; this only guards the reads.
-constexpr qint64 kLargestPictureFile = qint64(1) << 31;
-
-struct Decoded {
-    PicturePtr picture;
-    QString problem;
-};
-
 QString undecodable(const QString& memberName, const QString& why) {
     return QStringLiteral("The picture %1 cannot be decoded (%2).").arg(memberName, why);
 }
 
-Decoded readPicture(const QString& path, const QString& memberName,
-                    PictureLoader::Storage storage) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
-        return {nullptr,
-                QStringLiteral("The picture %1 is missing from the package.").arg(memberName)};
-    const qint64 size = file.size();
-    if (size > kLargestPictureFile)
-        return {nullptr, QStringLiteral("The picture %1 is too large.").arg(memberName)};
-    // One read straight into a buffer of the file's size.
-    QByteArray bytes(static_cast<qsizetype>(size), Qt::Uninitialized);
-    const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
-    bytes.truncate(static_cast<qsizetype>(std::max<qint64>(got, 0)));
-    file.close();
+} // namespace
 
-    if (storage == PictureLoader::Storage::Decoded && JpegDecoder::looksLikeJpeg(bytes)) {
+PictureRead PictureLoader::read(const QString& path, const QString& memberName, Storage storage) {
+    QByteArray bytes;
+    QString problem;
+    if (!readPictureBytes(path, memberName, bytes, problem))
+        return {nullptr, problem};
+
+    if (storage == Storage::Decoded && JpegDecoder::looksLikeJpeg(bytes)) {
         JpegDecoder::Result jpeg = JpegDecoder::decode(bytes);
         if (jpeg.status == JpegDecoder::Status::Decoded)
             return {Picture::fromImage(jpeg.image), {}};
@@ -53,7 +39,7 @@ Decoded readPicture(const QString& path, const QString& memberName,
     const QSize pictureSize = reader.size();
     if (!reader.canRead() || !pictureSize.isValid())
         return {nullptr, undecodable(memberName, reader.errorString())};
-    if (storage == PictureLoader::Storage::Compressed)
+    if (storage == Storage::Compressed)
         return {Picture::fromEncoded(bytes, pictureSize), {}};
     const QImage image = reader.read();
     if (image.isNull())
@@ -61,22 +47,35 @@ Decoded readPicture(const QString& path, const QString& memberName,
     return {Picture::fromImage(image), {}};
 }
 
-} // namespace
-
 PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage storage,
                                            qint64 byteBudget, ProgressSink& progress,
-                                           std::vector<PicturePtr>& slotPictures) const {
+                                           std::vector<PicturePtr>& slotPictures,
+                                           EarlyPictures* early) const {
     Outcome outcome;
     // Keep a bounded number of decodes in flight so that a refusal half-way does not leave a
     // whole package decoded in memory.
     const std::size_t inFlight =
         static_cast<std::size_t>(std::max(2, QThread::idealThreadCount())) * 3;
-    std::deque<QFuture<Decoded>> running;
+    std::deque<QFuture<PictureRead>> running;
     std::size_t next = 0;
     auto launch = [&] {
         while (next < jobs.size() && running.size() < inFlight) {
             const Job& job = jobs[next++];
-            running.push_back(QtConcurrent::run(readPicture, job.path, job.memberName, storage));
+            QFuture<PictureRead> started = early && storage == Storage::Decoded
+                                               ? early->take(job.path)
+                                               : QFuture<PictureRead>();
+            if (started.isValid())
+                // A decode left undone early is done now, on a worker thread.
+                running.push_back(
+                    started.then(QtFuture::Launch::Async, [path = job.path, name = job.memberName,
+                                                           storage](PictureRead read) {
+                        return read.picture || !read.problem.isEmpty()
+                                   ? read
+                                   : PictureLoader::read(path, name, storage);
+                    }));
+            else
+                running.push_back(
+                    QtConcurrent::run(&PictureLoader::read, job.path, job.memberName, storage));
         }
     };
 
@@ -87,7 +86,7 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
             progress.setMessage(job.messageBefore);
             progress.refresh();
         }
-        Decoded decoded = running.front().result();
+        PictureRead decoded = running.front().result();
         running.pop_front();
         if (decoded.picture && outcome.heldBytes + decoded.picture->heldBytes() > byteBudget)
             decoded = {nullptr, QStringLiteral("The picture %1 does not fit in the free memory.")
@@ -113,7 +112,7 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
         }
     }
     if (!outcome.ok) {
-        for (QFuture<Decoded>& future : running)
+        for (QFuture<PictureRead>& future : running)
             future.waitForFinished();
         for (const Job& job : jobs)
             QFile::remove(job.path);

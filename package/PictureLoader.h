@@ -1,12 +1,15 @@
 #pragma once
 
 #include "package/Picture.h"
+#include "package/PictureFile.h"
 #include "package/ProgressSink.h"
 
 #include <QSize>
 #include <QString>
 #include <functional>
 #include <vector>
+
+class EarlyPictures;
 
 // Loads the pictures of an opening from their extracted files, on every core.
 //
@@ -35,8 +38,14 @@ public:
     // byteBudget bounds the memory the held pictures may take together; a picture that would pass
     // it stops the loading. On failure every file of the list that is still there is deleted and
     // no slot keeps a picture of this load.
+    // With `early`, a picture it decoded ahead is taken from it instead of being decoded again
+    // (decoded storage only).
     Outcome load(const std::vector<Job>& jobs, Storage storage, qint64 byteBudget,
-                 ProgressSink& progress, std::vector<PicturePtr>& slotPictures) const;
+                 ProgressSink& progress, std::vector<PicturePtr>& slotPictures,
+                 EarlyPictures* early = nullptr) const;
+
+    // Reads one picture file and holds it as `storage` says; safe on any thread.
+    static PictureRead read(const QString& path, const QString& memberName, Storage storage);
 
     // Called on the calling thread after each job's picture is held (before its "after" message);
     // the opening uses it to keep its own order of steps. May be empty.

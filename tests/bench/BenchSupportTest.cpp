@@ -7,7 +7,6 @@
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 
-#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -21,19 +20,11 @@ QByteArray sampleJpeg() {
     return readWholeFile(kSamples + QStringLiteral("teapot_H_0000.jpg"));
 }
 
-QByteArray encode(const QImage& image, const char* format) {
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    EXPECT_TRUE(image.save(&buffer, format));
-    return bytes;
-}
-
 // A small JPEG whose frame header claims `width` x `height`.
 QByteArray jpegClaiming(int width, int height) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::gray);
-    QByteArray bytes = encode(image, "JPEG");
+    QByteArray bytes = encodeImage(image, "JPEG");
     for (qsizetype i = 0; i + 8 < bytes.size(); ++i) {
         const uchar marker = uchar(bytes[i + 1]);
         if (uchar(bytes[i]) == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
@@ -93,7 +84,7 @@ TEST(SerialJpegDecoder, RefusesBadInputWithAMessage) {
     } cases[] = {
         {"empty", QByteArray()},
         {"text", QByteArray("[FileName]\nFileName=teapot\n")},
-        {"png", encode(rgb, "PNG")},
+        {"png", encodeImage(rgb, "PNG")},
         {"header cut short", jpeg.left(100)},
         {"start marker only", QByteArray("\xFF\xD8\xFF", 3)},
         {"zero width", jpegClaiming(0, 16)},
@@ -115,7 +106,7 @@ TEST(SerialJpegDecoder, KeepsDecodingAfterAFailureAndAcrossSizes) {
     small.fill(Qt::blue);
     EXPECT_TRUE(decoder.decode(sampleJpeg()).ok);
     EXPECT_FALSE(decoder.decode(QByteArray("not a picture")).ok);
-    const SerialJpegDecoder::Result result = decoder.decode(encode(small, "JPEG"));
+    const SerialJpegDecoder::Result result = decoder.decode(encodeImage(small, "JPEG"));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(result.width, 32);
     EXPECT_EQ(result.height, 8);
@@ -132,9 +123,9 @@ TEST(PackagePictures, ReadsJpegMembersOnlyInArchiveOrder) {
     writeZip(package, {{QStringLiteral("teapot_H_0001.jpg"), jpeg},
                        {QStringLiteral("info.ini"), QByteArray("[FileName]\nFileName=teapot\n")},
                        {QStringLiteral("fake.jpg"), QByteArray("not a picture")},
-                       {QStringLiteral("teapot_H_0000.png"), encode(image, "PNG")},
+                       {QStringLiteral("teapot_H_0000.png"), encodeImage(image, "PNG")},
                        {QStringLiteral("sub/"), QByteArray()},
-                       {QStringLiteral("teapot_H_0000.JPG"), encode(image, "JPEG")}});
+                       {QStringLiteral("teapot_H_0000.JPG"), encodeImage(image, "JPEG")}});
     const PackagePictures pictures = readPackagePictures(package);
     ASSERT_TRUE(pictures.ok) << pictures.error.toStdString();
     ASSERT_EQ(pictures.pictures.size(), 2u);

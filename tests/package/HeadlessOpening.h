@@ -24,6 +24,7 @@ struct Opened {
     QStringList leftInFolder;
     PackageCounters counters;
     PictureStorage storage = PictureStorage::Refused;
+    int early = 0; // pictures decoded while the extraction ran, and taken
 };
 
 inline Opened openPackage(const TestPackage& package, qint64 freeMemory = kPlenty,
@@ -43,6 +44,7 @@ inline Opened openPackage(const TestPackage& package, qint64 freeMemory = kPlent
     result.progress = progress.messages;
     result.counters = opening.counters();
     result.storage = opening.memory().storage;
+    result.early = opening.earlyPictureCount();
     result.leftInFolder = QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot);
     return result;
 }

@@ -1,0 +1,69 @@
+#include "EarlyPictures.h"
+
+#include "package/JpegDecoder.h"
+
+#include <QtConcurrent/QtConcurrentRun>
+
+EarlyPictures::EarlyPictures(qint64 byteCap) : m_shared(std::make_shared<Shared>()) {
+    m_shared->cap = byteCap;
+}
+
+EarlyPictures::~EarlyPictures() {
+    drop();
+}
+
+void EarlyPictures::offer(const QString& path) {
+    if (m_shared->stopped.load() || m_spoiled.contains(path))
+        return;
+    auto previous = m_started.find(path);
+    if (previous != m_started.end()) {
+        previous->waitForFinished();
+        m_started.erase(previous);
+        m_spoiled.insert(path);
+        return;
+    }
+    m_started.insert(path, QtConcurrent::run(&EarlyPictures::decode, m_shared, path));
+}
+
+PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const QString& path) {
+    if (shared->stopped.load())
+        return {};
+    QByteArray bytes;
+    QString problem;
+    if (!readPictureBytes(path, QString(), bytes, problem) || !JpegDecoder::looksLikeJpeg(bytes))
+        return {};
+    qint64 reserved = 0;
+    const auto reserve = [&shared, &reserved](qint64 pixelBytes) {
+        if (shared->stopped.load())
+            return false;
+        if (shared->reserved.fetch_add(pixelBytes) + pixelBytes > shared->cap) {
+            shared->reserved.fetch_sub(pixelBytes);
+            return false;
+        }
+        reserved = pixelBytes;
+        return true;
+    };
+    JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve);
+    if (jpeg.status != JpegDecoder::Status::Decoded) {
+        shared->reserved.fetch_sub(reserved);
+        return {};
+    }
+    return {Picture::fromImage(jpeg.image), {}};
+}
+
+QFuture<PictureRead> EarlyPictures::take(const QString& path) {
+    auto found = m_started.find(path);
+    if (found == m_started.end())
+        return {};
+    QFuture<PictureRead> future = *found;
+    m_started.erase(found);
+    ++m_taken;
+    return future;
+}
+
+void EarlyPictures::drop() {
+    m_shared->stopped.store(true);
+    for (QFuture<PictureRead>& future : m_started)
+        future.waitForFinished();
+    m_started.clear();
+}
