@@ -1,6 +1,6 @@
 #include "EarlyPictures.h"
 
-#include "package/JpegDecoder.h"
+#include "package/PictureLoader.h"
 
 #include <QtConcurrent/QtConcurrentRun>
 
@@ -27,11 +27,7 @@ void EarlyPictures::offer(const QString& path) {
 
 PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const QString& path) {
     if (shared->stopped.load())
-        return {};
-    QByteArray bytes;
-    QString problem;
-    if (!readPictureBytes(path, QString(), bytes, problem) || !JpegDecoder::looksLikeJpeg(bytes))
-        return {};
+        return {nullptr, {}, true};
     qint64 reserved = 0;
     const auto reserve = [&shared, &reserved](qint64 pixelBytes) {
         if (shared->stopped.load())
@@ -43,12 +39,12 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
         reserved = pixelBytes;
         return true;
     };
-    JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve);
-    if (jpeg.status != JpegDecoder::Status::Decoded) {
+    // Extraction is flat: the file's name is the member's.
+    PictureRead read = PictureLoader::read(path, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1),
+                                           PictureLoader::Storage::Decoded, reserve);
+    if (!read.picture)
         shared->reserved.fetch_sub(reserved);
-        return {};
-    }
-    return {Picture::fromImage(jpeg.image), {}};
+    return read;
 }
 
 QFuture<PictureRead> EarlyPictures::take(const QString& path) {

@@ -9,16 +9,16 @@
 #include <atomic>
 #include <memory>
 
-// Decodes JPEG picture files while the extraction is still writing the rest of the package, so
+// Decodes picture files while the extraction is still writing the rest of the package, so
 // the cores the extraction leaves idle are not wasted. The extraction offers each picture member
 // as soon as it is written; a worker thread reads and decodes it in the background. The loader
 // later takes the result for the same file instead of decoding it again; whatever it does not
 // take is released.
 //
-// Early decodes are bounded: together they take at most `byteCap` bytes of pixel memory (a
-// picture that would pass it is left to the loader), and anything this class does not handle (a
-// file that is not a JPEG, a damaged one) is left undone rather than reported, so that the loader
-// reads it again in its own order and reports it the way it always does.
+// An early read gives what the loader's own read of the file would give (the picture, or the
+// problem that the loader reports when it comes to that file), within a bound: together the early
+// pictures take at most `byteCap` bytes of pixel memory, and a picture that would pass it is left
+// undone (declined) for the loader to read in its own turn.
 //
 // Used from one thread (the opening's); the decodes run on the global thread pool.
 class EarlyPictures {
@@ -36,9 +36,7 @@ public:
     // taken or not, and those under way). Does not wait.
     qint64 reservedBytes() const { return m_shared->reserved.load(); }
 
-    // The decode started for `path`, taken out of this object: its result has a picture, or
-    // neither picture nor problem when it was left undone. An invalid future when none was
-    // started.
+    // The read started for `path`, taken out of this object; an invalid future when none was.
     QFuture<PictureRead> take(const QString& path);
 
     // Stops the decodes not yet begun, waits for the rest and releases every picture not taken.
@@ -53,7 +51,7 @@ private:
         std::atomic<bool> stopped{false};
         qint64 cap = 0;
     };
-    // One early decode, on a worker thread: a picture, or nothing when it was left undone.
+    // One early read, on a worker thread.
     static PictureRead decode(const std::shared_ptr<Shared>& shared, const QString& path);
 
     std::shared_ptr<Shared> m_shared; // shared with the decodes under way

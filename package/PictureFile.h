@@ -8,7 +8,8 @@
 // What reading one extracted picture file gave: the picture, or why there is none.
 struct PictureRead {
     PicturePtr picture;
-    QString problem; // names the member when there is no picture; empty for a read left undone
+    QString problem;       // names the member when there is no picture and the read was done
+    bool declined = false; // left undone: the memory it was allowed could not hold the picture
 };
 
 // Reads a whole extracted picture file into `bytes`. False, with `problem` naming the member, when

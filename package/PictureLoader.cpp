@@ -17,18 +17,21 @@ QString undecodable(const QString& memberName, const QString& why) {
 
 } // namespace
 
-PictureRead PictureLoader::read(const QString& path, const QString& memberName, Storage storage) {
+PictureRead PictureLoader::read(const QString& path, const QString& memberName, Storage storage,
+                                const JpegDecoder::Reserve& reserve) {
     QByteArray bytes;
     QString problem;
     if (!readPictureBytes(path, memberName, bytes, problem))
         return {nullptr, problem};
 
     if (storage == Storage::Decoded && JpegDecoder::looksLikeJpeg(bytes)) {
-        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes);
+        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve);
         if (jpeg.status == JpegDecoder::Status::Decoded)
             return {Picture::fromImage(jpeg.image), {}};
         if (jpeg.status == JpegDecoder::Status::Failed)
             return {nullptr, undecodable(memberName, jpeg.error)};
+        if (jpeg.status == JpegDecoder::Status::Declined)
+            return {nullptr, {}, true};
     }
 
     QBuffer buffer;
@@ -41,6 +44,8 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
         return {nullptr, undecodable(memberName, reader.errorString())};
     if (storage == Storage::Compressed)
         return {Picture::fromEncoded(bytes, pictureSize), {}};
+    if (reserve && !reserve(qint64(pictureSize.width()) * pictureSize.height() * 4))
+        return {nullptr, {}, true};
     const QImage image = reader.read();
     if (image.isNull())
         return {nullptr, undecodable(memberName, reader.errorString())};
@@ -64,18 +69,19 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
             QFuture<PictureRead> started = early && storage == Storage::Decoded
                                                ? early->take(job.path)
                                                : QFuture<PictureRead>();
-            if (started.isValid())
-                // A decode left undone early is done now, on a worker thread.
+            if (started.isValid() && !(started.isFinished() && started.result().declined))
+                // A picture left undone early (no memory for it then) is read now, on the thread
+                // that gave it up.
                 running.push_back(
-                    started.then(QtFuture::Launch::Async, [path = job.path, name = job.memberName,
-                                                           storage](PictureRead read) {
-                        return read.picture || !read.problem.isEmpty()
-                                   ? read
-                                   : PictureLoader::read(path, name, storage);
+                    started.then(QtFuture::Launch::Sync, [path = job.path, name = job.memberName,
+                                                          storage](const PictureRead& read) {
+                        return read.declined ? PictureLoader::read(path, name, storage) : read;
                     }));
             else
                 running.push_back(
-                    QtConcurrent::run(&PictureLoader::read, job.path, job.memberName, storage));
+                    QtConcurrent::run([path = job.path, name = job.memberName, storage] {
+                        return PictureLoader::read(path, name, storage);
+                    }));
         }
     };
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "package/JpegDecoder.h"
 #include "package/Picture.h"
 #include "package/PictureFile.h"
 #include "package/ProgressSink.h"
@@ -44,8 +45,11 @@ public:
                  ProgressSink& progress, std::vector<PicturePtr>& slotPictures,
                  EarlyPictures* early = nullptr) const;
 
-    // Reads one picture file and holds it as `storage` says; safe on any thread.
-    static PictureRead read(const QString& path, const QString& memberName, Storage storage);
+    // Reads one picture file and holds it as `storage` says; safe on any thread. With `reserve`,
+    // a picture to be decoded is first sized and its pixel bytes asked for; a refusal leaves the
+    // read undone (declined).
+    static PictureRead read(const QString& path, const QString& memberName, Storage storage,
+                            const JpegDecoder::Reserve& reserve = {});
 
     // Called on the calling thread after each job's picture is held (before its "after" message);
     // the opening uses it to keep its own order of steps. May be empty.

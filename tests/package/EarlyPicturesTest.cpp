@@ -1,9 +1,10 @@
-// Decoding while the extraction runs: what an early decode takes on and what it leaves to the
-// loader, its memory bound, and that an opening with early decodes holds the same pictures and
+// Decoding while the extraction runs: an early read gives what the loader's read gives, within its
+// memory bound, and that an opening with early decodes holds the same pictures and
 // comes to the same memory decision as one without.
 #include "package/EarlyPictures.h"
 #include "HeadlessOpening.h"
 #include "package/JpegDecoder.h"
+#include "package/PictureLoader.h"
 #include "package/PixelPool.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
@@ -22,7 +23,7 @@ QImage gradient(QSize size) {
     return image;
 }
 
-TEST(EarlyPictures, TakesOnSoundJpegsWithinItsBoundAndLeavesTheRestUndone) {
+TEST(EarlyPictures, ReadsAsTheLoaderDoesWithinItsBound) {
     const QImage picture = gradient(QSize(40, 30));
     const QByteArray jpeg = encodeImage(picture, "JPEG");
     const qint64 pixelBytes = 40 * 30 * 4;
@@ -31,12 +32,17 @@ TEST(EarlyPictures, TakesOnSoundJpegsWithinItsBoundAndLeavesTheRestUndone) {
         QByteArray bytes; // empty: no file at all
         qint64 cap;
         bool decoded;
+        bool declined;
+        const char* problem; // the start of the loader's message, "" for none
     } cases[] = {
-        {"a JPEG within the bound", jpeg, pixelBytes, true},
-        {"a JPEG past the bound", jpeg, pixelBytes - 1, false},
-        {"a PNG", encodeImage(picture, "PNG"), pixelBytes * 10, false},
-        {"a truncated JPEG", jpeg.left(jpeg.size() - 40), pixelBytes * 10, false},
-        {"no file", QByteArray(), pixelBytes * 10, false},
+        {"a JPEG within the bound", jpeg, pixelBytes, true, false, ""},
+        {"a JPEG past the bound", jpeg, pixelBytes - 1, false, true, ""},
+        {"a PNG within the bound", encodeImage(picture, "PNG"), pixelBytes, true, false, ""},
+        {"a PNG past the bound", encodeImage(picture, "PNG"), pixelBytes - 1, false, true, ""},
+        {"a truncated JPEG", jpeg.left(jpeg.size() - 40), pixelBytes * 10, false, false,
+         "The picture obj_H_0000.jpg cannot be decoded"},
+        {"no file", QByteArray(), pixelBytes * 10, false, false,
+         "The picture obj_H_0000.jpg is missing from the package."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -49,13 +55,19 @@ TEST(EarlyPictures, TakesOnSoundJpegsWithinItsBoundAndLeavesTheRestUndone) {
         QFuture<PictureRead> future = early.take(path);
         ASSERT_TRUE(future.isValid());
         const PictureRead read = future.result();
-        // Nothing is ever reported early: the loader reads an undone file again and says why.
-        EXPECT_TRUE(read.problem.isEmpty());
         EXPECT_EQ(bool(read.picture), c.decoded);
+        EXPECT_EQ(read.declined, c.declined);
+        if (*c.problem)
+            EXPECT_TRUE(read.problem.startsWith(QString::fromLatin1(c.problem)))
+                << read.problem.toStdString();
+        else
+            EXPECT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
+        // Only a picture held keeps its share of the bound.
         EXPECT_EQ(early.reservedBytes(), c.decoded ? pixelBytes : 0);
         if (read.picture) {
-            // The same pixels the loader's own decode gives.
-            EXPECT_EQ(read.picture->image(), JpegDecoder::decode(jpeg).image);
+            const PictureRead loaders = PictureLoader::read(path, QStringLiteral("obj_H_0000.jpg"),
+                                                            PictureLoader::Storage::Decoded);
+            EXPECT_EQ(read.picture->image(), loaders.picture->image());
         }
         EXPECT_FALSE(early.take(path).isValid()); // taken once only
     }
