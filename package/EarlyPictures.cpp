@@ -2,6 +2,7 @@
 
 #include "package/PictureLoader.h"
 
+#include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 
 EarlyPictures::EarlyPictures(qint64 byteCap) : m_shared(std::make_shared<Shared>()) {
@@ -26,7 +27,9 @@ void EarlyPictures::offer(const QString& path) {
 }
 
 PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const QString& path) {
-    if (shared->stopped.load())
+    // Neither a read after a drop, nor a file larger than the bound (no picture file is nearly as
+    // large as its pixels, and the loader reads what the bound leaves undone).
+    if (shared->stopped.load() || QFileInfo(path).size() > shared->cap)
         return {nullptr, {}, true};
     qint64 reserved = 0;
     const auto reserve = [&shared, &reserved](qint64 pixelBytes) {

@@ -17,8 +17,8 @@
 //
 // An early read gives what the loader's own read of the file would give (the picture, or the
 // problem that the loader reports when it comes to that file), within a bound: together the early
-// pictures take at most `byteCap` bytes of pixel memory, and a picture that would pass it is left
-// undone (declined) for the loader to read in its own turn.
+// pictures take at most `byteCap` bytes of pixel memory, and a picture that would pass it (or a
+// file larger than the bound) is left undone (declined) for the loader to read in its own turn.
 //
 // Used from one thread (the opening's); the decodes run on the global thread pool.
 class EarlyPictures {

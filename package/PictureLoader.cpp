@@ -58,7 +58,7 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
                                            EarlyPictures* early) const {
     Outcome outcome;
     // Keep a bounded number of decodes in flight so that a refusal half-way does not leave a
-    // whole package decoded in memory.
+    // whole package decoded in memory (early reads keep to a bound of their own).
     const std::size_t inFlight =
         static_cast<std::size_t>(std::max(2, QThread::idealThreadCount())) * 3;
     std::deque<QFuture<PictureRead>> running;

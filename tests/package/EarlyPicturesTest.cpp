@@ -37,6 +37,8 @@ TEST(EarlyPictures, ReadsAsTheLoaderDoesWithinItsBound) {
     } cases[] = {
         {"a JPEG within the bound", jpeg, pixelBytes, true, false, ""},
         {"a JPEG past the bound", jpeg, pixelBytes - 1, false, true, ""},
+        {"a file larger than the bound", jpeg + QByteArray(int(pixelBytes), '\0'), pixelBytes,
+         false, true, ""},
         {"a PNG within the bound", encodeImage(picture, "PNG"), pixelBytes, true, false, ""},
         {"a PNG past the bound", encodeImage(picture, "PNG"), pixelBytes - 1, false, true, ""},
         {"a truncated JPEG", jpeg.left(jpeg.size() - 40), pixelBytes * 10, false, false,
