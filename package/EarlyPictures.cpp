@@ -1,7 +1,5 @@
 #include "EarlyPictures.h"
 
-#include "package/PictureLoader.h"
-
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "package/PictureFile.h"
+#include "package/PictureLoader.h"
 
 #include <QFuture>
 #include <QHash>

@@ -77,10 +77,13 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     m_title = QFileInfo(packagePath).fileName();
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
-    m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
     dropEarlyPictures();
-    if (m_options.bOptUseRam)
+    m_freeBeforeExtraction.reset();
+    if (m_options.bOptUseRam) {
+        m_freeBeforeExtraction =
+            m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
         m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare);
+    }
     const bool vertical = m_options.bOptLoadVertical;
     EarlyPictures* early = m_early.get();
     const MemberWatch watch([early, vertical](const QString& path) {

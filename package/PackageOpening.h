@@ -110,7 +110,8 @@ private:
     int m_width = 0;
     int m_height = 0;
     MemoryBudget m_memory;
-    std::optional<qint64> m_freeBeforeExtraction; // free and recyclable memory, as extraction began
+    // Free and recyclable memory as the extraction began (only when pictures may decode early).
+    std::optional<qint64> m_freeBeforeExtraction;
     std::unique_ptr<EarlyPictures> m_early;
     int m_earlyTaken = 0;
 };

@@ -7,9 +7,34 @@
 #include <QFile>
 #include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
+#include <algorithm>
 #include <deque>
 
 namespace {
+
+// The picture files are bounded by the extraction's own limits; this only guards the reads.
+constexpr qint64 kLargestPictureFile = qint64(1) << 31;
+
+// Reads a whole extracted picture file into `bytes`. False, with `problem` naming the member, when
+// the file is missing or too large to be a picture.
+bool readPictureBytes(const QString& path, const QString& memberName, QByteArray& bytes,
+                      QString& problem) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        problem = QStringLiteral("The picture %1 is missing from the package.").arg(memberName);
+        return false;
+    }
+    const qint64 size = file.size();
+    if (size > kLargestPictureFile) {
+        problem = QStringLiteral("The picture %1 is too large.").arg(memberName);
+        return false;
+    }
+    // One read straight into a buffer of the file's size.
+    bytes = QByteArray(static_cast<qsizetype>(size), Qt::Uninitialized);
+    const qint64 got = size > 0 ? file.read(bytes.data(), size) : 0;
+    bytes.truncate(static_cast<qsizetype>(std::max<qint64>(got, 0)));
+    return true;
+}
 
 QString undecodable(const QString& memberName, const QString& why) {
     return QStringLiteral("The picture %1 cannot be decoded (%2).").arg(memberName, why);
@@ -110,8 +135,6 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
             filled.push_back(job.slot);
         }
         QFile::remove(job.path);
-        if (onHeld)
-            onHeld(job);
         if (!job.messageAfter.isEmpty()) {
             progress.setMessage(job.messageAfter);
             progress.refresh();

@@ -2,15 +2,20 @@
 
 #include "package/JpegDecoder.h"
 #include "package/Picture.h"
-#include "package/PictureFile.h"
 #include "package/ProgressSink.h"
 
 #include <QSize>
 #include <QString>
-#include <functional>
 #include <vector>
 
 class EarlyPictures;
+
+// What reading one extracted picture file gave: the picture, or why there is none.
+struct PictureRead {
+    PicturePtr picture;
+    QString problem;       // names the member when there is no picture and the read was done
+    bool declined = false; // left undone: the memory it was allowed could not hold the picture
+};
 
 // Loads the pictures of an opening from their extracted files, on every core.
 //
@@ -50,8 +55,4 @@ public:
     // read undone (declined).
     static PictureRead read(const QString& path, const QString& memberName, Storage storage,
                             const JpegDecoder::Reserve& reserve = {});
-
-    // Called on the calling thread after each job's picture is held (before its "after" message);
-    // the opening uses it to keep its own order of steps. May be empty.
-    std::function<void(const Job&)> onHeld;
 };

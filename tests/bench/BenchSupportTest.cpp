@@ -24,19 +24,7 @@ QByteArray sampleJpeg() {
 QByteArray jpegClaiming(int width, int height) {
     QImage image(16, 16, QImage::Format_RGB32);
     image.fill(Qt::gray);
-    QByteArray bytes = encodeImage(image, "JPEG");
-    for (qsizetype i = 0; i + 8 < bytes.size(); ++i) {
-        const uchar marker = uchar(bytes[i + 1]);
-        if (uchar(bytes[i]) == 0xFF && (marker == 0xC0 || marker == 0xC2)) {
-            bytes[i + 5] = char(height >> 8);
-            bytes[i + 6] = char(height & 0xFF);
-            bytes[i + 7] = char(width >> 8);
-            bytes[i + 8] = char(width & 0xFF);
-            return bytes;
-        }
-    }
-    ADD_FAILURE() << "no frame header";
-    return bytes;
+    return withClaimedJpegSize(encodeImage(image, "JPEG"), width, height);
 }
 
 void writeZip(const QString& path, const QList<QPair<QString, QByteArray>>& members) {

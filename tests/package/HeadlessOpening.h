@@ -24,7 +24,8 @@ struct Opened {
     QStringList leftInFolder;
     PackageCounters counters;
     PictureStorage storage = PictureStorage::Refused;
-    int early = 0; // pictures decoded while the extraction ran, and taken
+    int early = 0;          // pictures decoded while the extraction ran, and taken
+    QString soundShortName; // the sound member's blank-free name in the folder
 };
 
 inline Opened openPackage(const TestPackage& package, qint64 freeMemory = kPlenty,
@@ -45,6 +46,7 @@ inline Opened openPackage(const TestPackage& package, qint64 freeMemory = kPlent
     result.counters = opening.counters();
     result.storage = opening.memory().storage;
     result.early = opening.earlyPictureCount();
+    result.soundShortName = opening.soundShortName();
     result.leftInFolder = QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot);
     return result;
 }

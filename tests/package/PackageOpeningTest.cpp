@@ -8,9 +8,9 @@
 #include "support/RecordingProgressSink.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
+#include "support/TestFiles.h"
 #include "support/TestPackage.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -132,12 +132,8 @@ TEST(PackageOpening, APictureLargerThanTheFreeMemoryIsRefused) {
     TestPackage package;
     QImage huge(2000, 2000, QImage::Format_RGB32);
     huge.fill(Qt::blue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    huge.save(&buffer, "PNG");
     package.omitMembers << QStringLiteral("obj_H_0005.png");
-    package.extraMembers[QStringLiteral("obj_H_0005.png")] = bytes;
+    package.extraMembers[QStringLiteral("obj_H_0005.png")] = encodeImage(huge, "PNG");
     const qint64 decoded = 36 * 32 * 24 * 3 + 10'000'000;
     const Opened opened = openPackage(package, decoded + 1);
     EXPECT_FALSE(opened.ok);
@@ -208,24 +204,14 @@ TEST(PackageOpening, SoundMemberStaysAndIsResolved) {
     TestPackage package;
     package.sound = QStringLiteral("Engine Sound.mp3");
     package.soundBytes = sampleSoundBytes();
-    TempDir dir;
-    const QString path = dir.file(QStringLiteral("car.360"));
-    ASSERT_TRUE(package.write(path));
-    PrivateFolder folder(dir.path());
-    packageCounters().reset();
-    RecordingProgressSink progress;
-    ScriptedPrompter prompter;
-    FixedFreeMemory memory(kPlenty);
-    OptionSettings options;
-    PackageOpening opening(progress, prompter, memory, options);
-    PictureSlots slots;
-    ASSERT_TRUE(opening.runAll(path, folder.path(), slots)) << opening.problem().toStdString();
-    const QString shortName = opening.soundShortName();
+    const Opened opened = openPackage(package);
+    ASSERT_TRUE(opened.ok) << opened.problem.toStdString();
+    const QString shortName = opened.soundShortName;
     EXPECT_FALSE(shortName.isEmpty());
     EXPECT_FALSE(shortName.contains(QLatin1Char(' ')));
-    EXPECT_TRUE(QFile::exists(folder.path() + shortName));
-    EXPECT_FALSE(QFile::exists(folder.path() + QStringLiteral("info.ini")));
-    EXPECT_EQ(progress.messages.first(), QStringLiteral("Uncompressing #1"));
+    EXPECT_TRUE(opened.leftInFolder.contains(shortName));
+    EXPECT_FALSE(opened.leftInFolder.contains(QStringLiteral("info.ini")));
+    EXPECT_EQ(opened.progress.first(), QStringLiteral("Uncompressing #1"));
 }
 
 } // namespace

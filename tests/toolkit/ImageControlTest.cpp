@@ -1,8 +1,8 @@
 #include "toolkit/ImageControl.h"
+#include "support/TestFiles.h"
 #include "toolkit/ImageArray.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QMouseEvent>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -48,11 +48,7 @@ TEST(ImageControl, SharesThePictureObjectWithoutDecoding) {
     const QByteArray png = [] {
         QImage image(8, 8, QImage::Format_RGB32);
         image.fill(Qt::green);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
+        return encodeImage(image, "PNG");
     }();
     const PicturePtr compressed = Picture::fromEncoded(png, QSize(8, 8));
     ImageControl slot;

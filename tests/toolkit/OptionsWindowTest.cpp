@@ -1,4 +1,5 @@
 #include "package/OptionSettings.h"
+#include "qt/WidgetTestTools.h"
 #include "toolkit/WrappingCheckBox.h"
 #include "windows/frmOptions.h"
 
@@ -11,15 +12,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-// The widgets that take the focus by Tab, in the order of the window's focus chain.
-QList<QWidget*> tabStops(QWidget* window) {
-    QList<QWidget*> stops;
-    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
-        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
-            stops.append(w);
-    return stops;
-}
 
 struct Box {
     WrappingCheckBox* frmOptions::*box;

@@ -1,4 +1,5 @@
 #include "toolkit/Program.h"
+#include "qt/WidgetTestTools.h"
 #include "toolkit/MessagePrompter.h"
 
 #include <QApplication>
@@ -74,19 +75,6 @@ TEST(Program, EndAtOnceHidesEveryWindowWithoutClosingItAndLeavesTheLoop) {
     EXPECT_FALSE(first.isVisible());
     EXPECT_FALSE(second.isVisible());
     EXPECT_EQ(first.closes + second.closes, 0); // no close handler ran
-}
-
-// Runs the action on the next modal box that comes up.
-void whenModalShows(std::function<void(QWidget*)> action) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            poll->stop();
-            poll->deleteLater();
-            action(modal);
-        }
-    });
-    poll->start(10);
 }
 
 TEST(MessagePrompter, BoxesCarryTheProgramTitleAndAnswer) {

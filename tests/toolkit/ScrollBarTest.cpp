@@ -1,4 +1,5 @@
 #include "toolkit/ScrollBar.h"
+#include "qt/WidgetTestTools.h"
 
 #include <QScrollBar>
 #include <QStyle>
@@ -33,20 +34,6 @@ struct InvertedBar {
     ScrollBar bar;
 };
 
-QPoint subControlCentre(QScrollBar* bar, QStyle::SubControl control) {
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = bar->orientation();
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.singleStep = bar->singleStep();
-    option.pageStep = bar->pageStep();
-    option.upsideDown = bar->invertedAppearance();
-    return bar->style()->subControlRect(QStyle::CC_ScrollBar, &option, control, bar).center();
-}
-
 TEST(ScrollBar, InvertedRangeEndsAndDirections) {
     InvertedBar t;
     EXPECT_EQ(t.bar.min(), 10);
@@ -61,9 +48,11 @@ TEST(ScrollBar, InvertedRangeEndsAndDirections) {
     QTest::keyClick(qt, Qt::Key_Down);
     QTest::keyClick(qt, Qt::Key_Down);
     EXPECT_EQ(t.bar.value(), 0);
-    QTest::mouseClick(qt, Qt::LeftButton, {}, subControlCentre(qt, QStyle::SC_ScrollBarSubLine));
+    QTest::mouseClick(qt, Qt::LeftButton, {},
+                      scrollBarPartRect(qt, QStyle::SC_ScrollBarSubLine).center());
     EXPECT_EQ(t.bar.value(), 1);
-    QTest::mouseClick(qt, Qt::LeftButton, {}, subControlCentre(qt, QStyle::SC_ScrollBarAddLine));
+    QTest::mouseClick(qt, Qt::LeftButton, {},
+                      scrollBarPartRect(qt, QStyle::SC_ScrollBarAddLine).center());
     EXPECT_EQ(t.bar.value(), 0);
 
     // The top end is 10 and the bottom end -8.
@@ -166,7 +155,7 @@ TEST(ScrollBar, MouseDragOnTheHandle) {
     Recorder events(bar);
     QScrollBar* qt = bar.bar();
 
-    const QPoint grip = subControlCentre(qt, QStyle::SC_ScrollBarSlider);
+    const QPoint grip = scrollBarPartRect(qt, QStyle::SC_ScrollBarSlider).center();
     QTest::mousePress(qt, Qt::LeftButton, {}, grip);
     QTest::mouseMove(qt, grip + QPoint(30, 0));
     QTest::mouseMove(qt, grip + QPoint(60, 0));

@@ -1,5 +1,6 @@
 // The package's sound through the real main window, heard through SDL's disk driver: it plays
 // after opening, loops past its length, and the next opening silences it before extracting.
+#include "MainWindowServices.h"
 #include "package/FixedFreeMemory.h"
 #include "package/MediaControl.h"
 #include "package/OptionSettings.h"
@@ -48,12 +49,10 @@ TEST(OpeningSound, PlaysLoopsAndStopsBeforeTheNextExtraction) {
     const QByteArray savedTmp = qgetenv("TMPDIR");
     qputenv("TMPDIR", tmp.path().toLocal8Bit());
     {
-        ScriptedPrompter prompter;
-        Program program{QStringList{}};
-        OptionSettings settings;
-        MediaControl media;
-        FixedFreeMemory freeMemory(qint64(8) << 30);
-        frmMain window(prompter, program, settings, media, freeMemory);
+        MainWindowServices services;
+        MediaControl& media = services.media;
+        frmMain window(services.prompter, services.program, services.settings, media,
+                       services.freeMemory);
 
         window.sCommandFile = QStringLiteral("\"" GYRO_SAMPLE_PACKAGE "\"");
         window.bCommandFile = true;
@@ -78,7 +77,7 @@ TEST(OpeningSound, PlaysLoopsAndStopsBeforeTheNextExtraction) {
         window.bCommandFile = true;
         window.mnuOpen_Click();
         qApp->removeEventFilter(&watch);
-        ASSERT_EQ(prompter.messages, QStringList{});
+        ASSERT_EQ(services.prompter.messages, QStringList{});
         ASSERT_TRUE(watch.seen);
         EXPECT_FALSE(watch.playingWhenExtracting);
         EXPECT_FALSE(media.isPlaying());

@@ -2,10 +2,12 @@
 
 // A main window with real services that opens real packages, and what the viewing tests ask of it:
 // which slot and which package member imgMain shows, and user input on the scroll bars.
+#include "MainWindowServices.h"
 #include "package/FixedFreeMemory.h"
 #include "package/MediaControl.h"
 #include "package/MemberNames.h"
 #include "package/OptionSettings.h"
+#include "qt/WidgetTestTools.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
@@ -24,13 +26,8 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
-class Viewer : public ::testing::Test {
+class Viewer : public ::testing::Test, protected MainWindowServices {
 protected:
-    ScriptedPrompter prompter;
-    Program program{QStringList{}};
-    OptionSettings settings;
-    MediaControl media;
-    FixedFreeMemory freeMemory{qint64(8) << 30};
     frmMain window{prompter, program, settings, media, freeMemory};
     TempDir folder;
     TestPackage package; // the package opened last
@@ -93,19 +90,7 @@ protected:
     // A click on one of the bar's arrows, as the user does it with the mouse.
     static void clickArrow(ScrollBar* bar, QStyle::SubControl arrow) {
         QScrollBar* inner = bar->bar();
-        QStyleOptionSlider option;
-        option.initFrom(inner);
-        option.orientation = inner->orientation();
-        option.minimum = inner->minimum();
-        option.maximum = inner->maximum();
-        option.sliderPosition = inner->sliderPosition();
-        option.sliderValue = inner->value();
-        option.singleStep = inner->singleStep();
-        option.pageStep = inner->pageStep();
-        option.upsideDown = inner->invertedAppearance();
-        option.subControls = QStyle::SC_All;
-        const QRect rect =
-            inner->style()->subControlRect(QStyle::CC_ScrollBar, &option, arrow, inner);
+        const QRect rect = scrollBarPartRect(inner, arrow);
         ASSERT_TRUE(rect.isValid());
         QTest::mouseClick(inner, Qt::LeftButton, {}, rect.center());
     }

@@ -1,7 +1,9 @@
 // Each control of the main window raises its handler, and the menu commands reach theirs.
+#include "MainWindowServices.h"
 #include "package/FixedFreeMemory.h"
 #include "package/MediaControl.h"
 #include "package/OptionSettings.h"
+#include "qt/WidgetTestTools.h"
 #include "support/ScriptedPrompter.h"
 #include "toolkit/ImageControl.h"
 #include "toolkit/Program.h"
@@ -55,12 +57,7 @@ private:
     }
 };
 
-struct Events : ::testing::Test {
-    ScriptedPrompter prompter;
-    Program program{QStringList{}};
-    OptionSettings settings;
-    MediaControl media;
-    FixedFreeMemory freeMemory{qint64(8) << 30};
+struct Events : ::testing::Test, MainWindowServices {
     RecordingMain window{prompter, program, settings, media, freeMemory};
 
     void showActive() {
@@ -133,26 +130,11 @@ TEST_F(Events, ClosingRunsFormUnloadEndingAtOnceDoesNot) {
     EXPECT_EQ(window.calls, QStringList{QStringLiteral("Form_Unload")});
 }
 
-// Runs the action on the next modal window that comes up.
-void whenModalShows(std::function<void(QWidget*)> action) {
-    auto* poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            poll->stop();
-            poll->deleteLater();
-            action(modal);
-        }
-    });
-    poll->start(10);
-}
-
 TEST(frmMainMenus, AboutAndOptionsShowTheirWindowsModally) {
-    ScriptedPrompter prompter;
-    Program program{QStringList{}};
-    OptionSettings settings;
-    MediaControl media;
-    FixedFreeMemory freeMemory(qint64(8) << 30);
-    frmMain window(prompter, program, settings, media, freeMemory);
+    MainWindowServices services;
+    OptionSettings& settings = services.settings;
+    frmMain window(services.prompter, services.program, settings, services.media,
+                   services.freeMemory);
     window.show();
 
     QString aboutTitle;

@@ -1,7 +1,9 @@
 // The main window as laid out before any package is open.
+#include "MainWindowServices.h"
 #include "package/FixedFreeMemory.h"
 #include "package/MediaControl.h"
 #include "package/OptionSettings.h"
+#include "qt/WidgetTestTools.h"
 #include "support/ScriptedPrompter.h"
 #include "toolkit/CommonDialog.h"
 #include "toolkit/ImageArray.h"
@@ -22,12 +24,7 @@
 
 namespace {
 
-struct MainWindowFixture : ::testing::Test {
-    ScriptedPrompter prompter;
-    Program program{QStringList{}};
-    OptionSettings settings;
-    MediaControl media;
-    FixedFreeMemory freeMemory{qint64(8) << 30};
+struct MainWindowFixture : ::testing::Test, MainWindowServices {
     frmMain window{prompter, program, settings, media, freeMemory};
 };
 
@@ -117,15 +114,6 @@ TEST_F(Layout, ScrollBarRanges) {
     EXPECT_EQ(window.VscrArray->value(), 10);
     v->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_EQ(window.VscrArray->value(), -8);
-}
-
-// The widgets that take the focus by Tab, in the order of the window's focus chain.
-QList<QWidget*> tabStops(QWidget* window) {
-    QList<QWidget*> stops;
-    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain())
-        if ((w->focusPolicy() & Qt::TabFocus) && !w->focusProxy())
-            stops.append(w);
-    return stops;
 }
 
 TEST_F(Layout, TabOrderAndNoFocusForLabelsAndImages) {

@@ -86,18 +86,7 @@ TEST_F(Zoom, WindowGrowsOnlyPastTheExactThresholds) {
 TEST_F(Zoom, PictureFollowsTheThumbWhileItIsDragged) {
     open(smallPackage());
     QScrollBar* bar = window.hscrlZoom->bar();
-    QStyleOptionSlider option;
-    option.initFrom(bar);
-    option.orientation = bar->orientation();
-    option.minimum = bar->minimum();
-    option.maximum = bar->maximum();
-    option.sliderPosition = bar->sliderPosition();
-    option.sliderValue = bar->value();
-    option.pageStep = bar->pageStep();
-    const QPoint grip =
-        bar->style()
-            ->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, bar)
-            .center();
+    const QPoint grip = scrollBarPartRect(bar, QStyle::SC_ScrollBarSlider).center();
     QTest::mousePress(bar, Qt::LeftButton, {}, grip);
     QTest::mouseMove(bar, grip + QPoint(20, 0));
     const int z = window.hscrlZoom->value();
