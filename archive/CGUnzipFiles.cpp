@@ -2,7 +2,7 @@
 
 #include "archive/BindingState.h"
 #include "archive/CodeModule.h"
-#include "package/GyroError.h"
+#include "format/GyroError.h"
 
 #include <limits>
 #include <new>

@@ -1,10 +1,10 @@
 #include "CodeModule.h"
 
 #include "archive/BindingState.h"
-#include "package/GyroError.h"
-#include "package/PackageCounters.h"
-#include "package/ProgressSink.h"
-#include "package/Prompter.h"
+#include "format/GyroError.h"
+#include "format/PackageCounters.h"
+#include "format/ProgressSink.h"
+#include "format/Prompter.h"
 
 #include <QFile>
 #include <QStringEncoder>

@@ -24,15 +24,15 @@
 #include "support/PackagePictures.h"
 #include "support/SerialJpegDecoder.h"
 
-#include "package/OptionSettings.h"
-#include "package/PackageCounters.h"
-#include "package/PackageOpening.h"
-#include "package/PictureSlots.h"
-#include "package/PixelPool.h"
-#include "package/PrivateFolder.h"
-#include "package/ProgressSink.h"
-#include "package/Prompter.h"
-#include "package/SystemFreeMemory.h"
+#include "format/OptionSettings.h"
+#include "format/PackageCounters.h"
+#include "format/ProgressSink.h"
+#include "format/Prompter.h"
+#include "opening/PackageOpening.h"
+#include "opening/PrivateFolder.h"
+#include "opening/SystemFreeMemory.h"
+#include "pictures/PictureSlots.h"
+#include "pictures/PixelPool.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -4,7 +4,7 @@
 // writing and listing, and a prompter that answers every question with "no". Every failure of the
 // harness itself aborts, so that libFuzzer records it with the input that caused it.
 
-#include "package/Prompter.h"
+#include "format/Prompter.h"
 
 #include <QCoreApplication>
 #include <QDir>

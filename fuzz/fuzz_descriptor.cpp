@@ -3,8 +3,8 @@
 // names matched without regard to ASCII case, hot-spot tables that answer any index.
 #include "FuzzSupport.h"
 
-#include "package/Descriptor.h"
-#include "package/IniFile.h"
+#include "format/Descriptor.h"
+#include "format/IniFile.h"
 
 #include <QByteArrayList>
 

@@ -9,9 +9,9 @@
 #include "FuzzSupport.h"
 
 #include "archive/CGUnzipFiles.h"
-#include "package/GyroError.h"
-#include "package/PackageCounters.h"
-#include "package/ProgressSink.h"
+#include "format/GyroError.h"
+#include "format/PackageCounters.h"
+#include "format/ProgressSink.h"
 
 #include <QDirIterator>
 #include <QFileInfo>

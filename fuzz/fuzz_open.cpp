@@ -10,12 +10,12 @@
 #include "FuzzSupport.h"
 #include "ZipCrcFixer.h"
 
-#include "package/FixedFreeMemory.h"
-#include "package/OptionSettings.h"
-#include "package/PackageCounters.h"
-#include "package/PackageOpening.h"
-#include "package/PrivateFolder.h"
-#include "package/ProgressSink.h"
+#include "format/OptionSettings.h"
+#include "format/PackageCounters.h"
+#include "format/ProgressSink.h"
+#include "opening/FixedFreeMemory.h"
+#include "opening/PackageOpening.h"
+#include "opening/PrivateFolder.h"
 
 #include <QFileInfo>
 #include <algorithm>

@@ -2,8 +2,8 @@
 // its fields, or an error of its own type, for any bytes.
 #include "FuzzSupport.h"
 
+#include "format/GyroError.h"
 #include "imageinfo/CImageInfo.h"
-#include "package/GyroError.h"
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     fuzz::startQt(argc, argv);

@@ -1,6 +1,6 @@
 #include "imageinfo/CImageInfo.h"
 
-#include "package/GyroError.h"
+#include "format/GyroError.h"
 
 #include <QFile>
 #include <cerrno>

@@ -1,6 +1,6 @@
 #include "CommonDialog.h"
 
-#include "package/GyroError.h"
+#include "format/GyroError.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "package/Picture.h"
+#include "pictures/Picture.h"
 
 #include <QRect>
 #include <QWidget>

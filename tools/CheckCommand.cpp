@@ -4,12 +4,12 @@
 #include "Commands.h"
 #include "TerminalPrompter.h"
 
-#include "package/FixedFreeMemory.h"
-#include "package/OptionSettings.h"
-#include "package/PackageOpening.h"
-#include "package/PrivateFolder.h"
-#include "package/ProgressSink.h"
-#include "package/SystemFreeMemory.h"
+#include "format/OptionSettings.h"
+#include "format/ProgressSink.h"
+#include "opening/FixedFreeMemory.h"
+#include "opening/PackageOpening.h"
+#include "opening/PrivateFolder.h"
+#include "opening/SystemFreeMemory.h"
 
 #include <QFileInfo>
 #include <QJsonArray>

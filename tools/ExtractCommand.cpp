@@ -8,9 +8,9 @@
 #include "TerminalPrompter.h"
 
 #include "archive/CGUnzipFiles.h"
-#include "package/GyroError.h"
-#include "package/PackageCounters.h"
-#include "package/ProgressSink.h"
+#include "format/GyroError.h"
+#include "format/PackageCounters.h"
+#include "format/ProgressSink.h"
 
 #include <QDir>
 #include <QTextStream>

@@ -3,8 +3,8 @@
 // probe raised an error. Exit status 1 when any probe raised one, 2 when no file was named.
 #include "Commands.h"
 
+#include "format/GyroError.h"
 #include "imageinfo/CImageInfo.h"
-#include "package/GyroError.h"
 
 #include <QTextStream>
 

@@ -1,6 +1,6 @@
 #include "frmMain.h"
 
-#include "package/PrivateFolder.h"
+#include "opening/PrivateFolder.h"
 #include "toolkit/CommonDialog.h"
 #include "toolkit/ImageArray.h"
 #include "toolkit/ImageControl.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "package/HotSpotTables.h"
+#include "format/HotSpotTables.h"
 #include "windows/LoadingProgress.h"
 
 #include <QMainWindow>

@@ -1,9 +1,9 @@
 // Start-up, the command line, Exit and closing the window.
 #include "frmMain.h"
 
-#include "package/FileUtil.h"
-#include "package/MediaControl.h"
-#include "package/PackageSound.h"
+#include "format/FileUtil.h"
+#include "sound/MediaControl.h"
+#include "sound/PackageSound.h"
 #include "toolkit/Program.h"
 
 #include <QFile>

@@ -8,7 +8,7 @@
 // that do not branch off every third column, would leave the object impossible to turn.
 #include "frmMain.h"
 
-#include "package/PictureSlots.h"
+#include "pictures/PictureSlots.h"
 #include "view/PointerReadout.h"
 #include "view/ViewSelection.h"
 #include "view/ZoomRules.h"

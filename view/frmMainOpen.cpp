@@ -4,33 +4,28 @@
 // pictures, filling the picture slots, showing the first view and starting the sound.
 #include "frmMain.h"
 
-#include "package/FileUtil.h"
-#include "package/GyroError.h"
-#include "package/MediaControl.h"
-#include "package/OptionSettings.h"
-#include "package/PackageCounters.h"
-#include "package/PackageOpening.h"
-#include "package/PackageSound.h"
-#include "package/PixelPool.h"
-#include "package/PrivateFolder.h"
-#include "package/Prompter.h"
+#include "format/FileUtil.h"
+#include "format/GyroError.h"
+#include "format/OptionSettings.h"
+#include "format/PackageCounters.h"
+#include "format/Prompter.h"
+#include "opening/PackageOpening.h"
+#include "opening/PrivateFolder.h"
+#include "pictures/PixelPool.h"
+#include "sound/MediaControl.h"
+#include "sound/PackageSound.h"
 #include "toolkit/CommonDialog.h"
 #include "toolkit/ImageArray.h"
 #include "toolkit/ImageControl.h"
 #include "toolkit/Program.h"
 #include "toolkit/ScrollBar.h"
+#include "toolkit/Twips.h"
 
 #include <QCheckBox>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
-
-namespace {
-
-constexpr int kTwipsPerPixel = 15;
-
-} // namespace
 
 void frmMain::removePackageFolder() {
     m_packageFolder.reset();

@@ -1,6 +1,6 @@
 #include "frmOptions.h"
 
-#include "package/OptionSettings.h"
+#include "format/OptionSettings.h"
 #include "toolkit/Twips.h"
 #include "toolkit/WindowFont.h"
 #include "toolkit/WrappingCheckBox.h"

@@ -1,6 +1,6 @@
 #include "ExtractionFixture.h"
 
-#include "package/GyroError.h"
+#include "format/GyroError.h"
 #include "support/ZipBuilder.h"
 
 #include <functional>

@@ -1,7 +1,7 @@
 #include "ExtractionFixture.h"
 
 #include "archive/CodeModule.h"
-#include "package/GyroError.h"
+#include "format/GyroError.h"
 
 #include <cstring>
 #include <string>

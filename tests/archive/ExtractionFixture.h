@@ -2,7 +2,7 @@
 
 #include "archive/BindingState.h"
 #include "archive/CGUnzipFiles.h"
-#include "package/PackageCounters.h"
+#include "format/PackageCounters.h"
 #include "support/RecordingProgressSink.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"

@@ -1,5 +1,5 @@
-#include "package/Descriptor.h"
-#include "package/DescriptorValues.h"
+#include "format/Descriptor.h"
+#include "format/DescriptorValues.h"
 
 #include <gtest/gtest.h>
 

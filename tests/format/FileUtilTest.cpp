@@ -1,4 +1,4 @@
-#include "package/FileUtil.h"
+#include "format/FileUtil.h"
 
 #include "support/TempDir.h"
 #include "support/TestFiles.h"

@@ -1,4 +1,4 @@
-#include "package/IniFile.h"
+#include "format/IniFile.h"
 
 #include "support/TempDir.h"
 #include "support/TestFiles.h"

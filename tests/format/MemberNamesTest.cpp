@@ -1,4 +1,4 @@
-#include "package/MemberNames.h"
+#include "format/MemberNames.h"
 
 #include <gtest/gtest.h>
 

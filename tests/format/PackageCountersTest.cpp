@@ -1,4 +1,4 @@
-#include "package/PackageCounters.h"
+#include "format/PackageCounters.h"
 
 #include <gtest/gtest.h>
 #include <string>

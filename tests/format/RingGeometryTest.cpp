@@ -1,4 +1,4 @@
-#include "package/RingGeometry.h"
+#include "format/RingGeometry.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // How a probe treats the file system and its own results: missing paths, files it cannot read,
 // overflowing depths, and the reset at the start of every probe.
 #include "ImageHeaderBytes.h"
+#include "format/GyroError.h"
 #include "imageinfo/CImageInfo.h"
-#include "package/GyroError.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "package/ProgressSink.h"
+#include "format/ProgressSink.h"
 
 #include <QStringList>
 

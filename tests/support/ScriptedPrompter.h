@@ -1,6 +1,6 @@
 #pragma once
 
-#include "package/Prompter.h"
+#include "format/Prompter.h"
 
 #include <QList>
 #include <QStringList>

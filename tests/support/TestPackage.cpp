@@ -1,6 +1,6 @@
 #include "support/TestPackage.h"
 
-#include "package/MemberNames.h"
+#include "format/MemberNames.h"
 
 #include <QBuffer>
 #include <QCryptographicHash>

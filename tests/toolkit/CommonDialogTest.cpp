@@ -1,5 +1,5 @@
 #include "toolkit/CommonDialog.h"
-#include "package/GyroError.h"
+#include "format/GyroError.h"
 
 #include <gtest/gtest.h>
 #include <optional>

@@ -1,4 +1,4 @@
-#include "package/OptionSettings.h"
+#include "format/OptionSettings.h"
 #include "qt/WidgetTestTools.h"
 #include "toolkit/WrappingCheckBox.h"
 #include "windows/frmOptions.h"

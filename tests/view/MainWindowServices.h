@@ -2,9 +2,9 @@
 
 // The services a main window is built with in the window tests: real ones, a scripted prompter for
 // the modal questions, and free memory fixed at plenty.
-#include "package/FixedFreeMemory.h"
-#include "package/MediaControl.h"
-#include "package/OptionSettings.h"
+#include "format/OptionSettings.h"
+#include "opening/FixedFreeMemory.h"
+#include "sound/MediaControl.h"
 #include "support/ScriptedPrompter.h"
 #include "toolkit/Program.h"
 

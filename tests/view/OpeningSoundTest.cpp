@@ -1,9 +1,9 @@
 // The package's sound through the real main window, heard through SDL's disk driver: it plays
 // after opening, loops past its length, and the next opening silences it before extracting.
 #include "MainWindowServices.h"
-#include "package/FixedFreeMemory.h"
-#include "package/MediaControl.h"
-#include "package/OptionSettings.h"
+#include "format/OptionSettings.h"
+#include "opening/FixedFreeMemory.h"
+#include "sound/MediaControl.h"
 #include "support/DiskAudio.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"

@@ -1,8 +1,8 @@
 // Opening packages through the real main window: what the window shows and holds afterwards, the
 // messages, and that nothing is left on disk but the sound of the package shown.
-#include "package/FixedFreeMemory.h"
-#include "package/MediaControl.h"
-#include "package/OptionSettings.h"
+#include "format/OptionSettings.h"
+#include "opening/FixedFreeMemory.h"
+#include "sound/MediaControl.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"

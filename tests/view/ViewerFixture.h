@@ -3,11 +3,11 @@
 // A main window with real services that opens real packages, and what the viewing tests ask of it:
 // which slot and which package member imgMain shows, and user input on the scroll bars.
 #include "MainWindowServices.h"
-#include "package/FixedFreeMemory.h"
-#include "package/MediaControl.h"
-#include "package/MemberNames.h"
-#include "package/OptionSettings.h"
+#include "format/MemberNames.h"
+#include "format/OptionSettings.h"
+#include "opening/FixedFreeMemory.h"
 #include "qt/WidgetTestTools.h"
+#include "sound/MediaControl.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"

@@ -1,9 +1,9 @@
 // Each control of the main window raises its handler, and the menu commands reach theirs.
 #include "MainWindowServices.h"
-#include "package/FixedFreeMemory.h"
-#include "package/MediaControl.h"
-#include "package/OptionSettings.h"
+#include "format/OptionSettings.h"
+#include "opening/FixedFreeMemory.h"
 #include "qt/WidgetTestTools.h"
+#include "sound/MediaControl.h"
 #include "support/ScriptedPrompter.h"
 #include "toolkit/ImageControl.h"
 #include "toolkit/Program.h"

@@ -1,9 +1,9 @@
 // The main window as laid out before any package is open.
 #include "MainWindowServices.h"
-#include "package/FixedFreeMemory.h"
-#include "package/MediaControl.h"
-#include "package/OptionSettings.h"
+#include "format/OptionSettings.h"
+#include "opening/FixedFreeMemory.h"
 #include "qt/WidgetTestTools.h"
+#include "sound/MediaControl.h"
 #include "support/ScriptedPrompter.h"
 #include "toolkit/CommonDialog.h"
 #include "toolkit/ImageArray.h"

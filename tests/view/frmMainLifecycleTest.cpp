@@ -1,9 +1,9 @@
 // The main window's life: start-up with and without a package on the command line, Exit, and
 // closing the window. Private folders go to a temporary folder of the test.
-#include "package/FixedFreeMemory.h"
-#include "package/MediaControl.h"
-#include "package/OptionSettings.h"
-#include "package/PackageSound.h"
+#include "format/OptionSettings.h"
+#include "opening/FixedFreeMemory.h"
+#include "sound/MediaControl.h"
+#include "sound/PackageSound.h"
 #include "support/QtPrinters.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"

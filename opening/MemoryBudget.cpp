@@ -1,0 +1,71 @@
+#include "opening/MemoryBudget.h"
+
+#include "format/PackageCounters.h"
+
+#include <limits>
+
+namespace {
+
+constexpr qint64 kMax = std::numeric_limits<qint64>::max();
+
+qint64 nonNegative(qint64 value) {
+    return value < 0 ? 0 : value;
+}
+
+qint64 multiply(qint64 a, qint64 b) {
+    qint64 product = 0;
+    return __builtin_mul_overflow(a, b, &product) ? kMax : product;
+}
+
+qint64 add(qint64 a, qint64 b) {
+    qint64 sum = 0;
+    return __builtin_add_overflow(a, b, &sum) ? kMax : sum;
+}
+
+} // namespace
+
+qint64 picturesToLoad(const PackageCounters& counters, bool bLoadVertical) {
+    // The horizontal count is a float counter holding a whole number of members.
+    const float count = counters.sngHCount;
+    const qint64 horizontal = count >= 1.0f && count < 1.0e15f ? static_cast<qint64>(count) : 0;
+    if (!bLoadVertical)
+        return horizontal;
+    return horizontal + counters.bytVCount + counters.bytMCount;
+}
+
+qint64 decodedEstimate(qint64 pictureCount, qint64 width, qint64 height) {
+    const qint64 pictureBytes = multiply(multiply(nonNegative(width), nonNegative(height)), 3);
+    return add(multiply(nonNegative(pictureCount), pictureBytes), kMemoryMargin);
+}
+
+qint64 compressedEstimate(qint64 pictureCount, qint64 largestMember) {
+    return add(multiply(nonNegative(pictureCount), nonNegative(largestMember)), kMemoryMargin);
+}
+
+QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes) {
+    return QStringLiteral("Sorry, not enough space in memory to load these images. Space "
+                          "available = ") +
+           QString::number(availableBytes) + QStringLiteral(". Space required = ") +
+           QString::number(compressedBytes);
+}
+
+MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
+                               qint64 largestMember, qint64 availableBytes, bool bPreferDecoded) {
+    MemoryBudget budget;
+    budget.pictureCount = nonNegative(pictureCount);
+    budget.decodedBytes = decodedEstimate(pictureCount, width, height);
+    budget.compressedBytes = compressedEstimate(pictureCount, largestMember);
+    budget.availableBytes = availableBytes;
+
+    const bool decodedFits = budget.decodedBytes < availableBytes;
+    const bool compressedFits = budget.compressedBytes < availableBytes;
+    if (bPreferDecoded && decodedFits)
+        budget.storage = PictureStorage::Decoded;
+    else if (compressedFits)
+        budget.storage = PictureStorage::Compressed;
+    else if (decodedFits)
+        budget.storage = PictureStorage::Decoded;
+    else
+        budget.message = notEnoughMemoryMessage(availableBytes, budget.compressedBytes);
+    return budget;
+}

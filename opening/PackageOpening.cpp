@@ -1,0 +1,294 @@
+#include "PackageOpening.h"
+
+#include "archive/BindingState.h"
+#include "archive/CGUnzipFiles.h"
+#include "format/FileUtil.h"
+#include "format/GyroError.h"
+#include "format/MemberNames.h"
+#include "format/OptionSettings.h"
+#include "format/ProgressSink.h"
+#include "imageinfo/CImageInfo.h"
+#include "opening/EarlyPictures.h"
+#include "opening/FreeMemorySource.h"
+#include "opening/PictureLoader.h"
+#include "pictures/PixelPool.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+namespace {
+
+// Ring slots are counted in bytes, and 255 marks "no ring".
+constexpr int kLastRingSlot = 254;
+
+// Every member is extracted flat into the folder under its bare name, so a picture name built
+// from the descriptor that holds a folder separator can only point outside the folder (and the
+// loader deletes each picture file it reads).
+bool isNamePart(const QString& text) {
+    return !text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('\\')) &&
+           !text.contains(QChar(0));
+}
+
+// The members the loader will want: the counting rules' picture patterns, in the file name.
+bool isWantedPicture(const QString& path, bool vertical) {
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    return name.contains(QLatin1String("_H")) ||
+           (vertical && (name.contains(QLatin1String("_V")) || name.contains(QLatin1String("_M"))));
+}
+
+// Early decodes may take this share of the memory free when the extraction starts.
+constexpr qint64 kEarlyShare = 4;
+
+} // namespace
+
+PackageOpening::PackageOpening(ProgressSink& progress, Prompter& prompter,
+                               const FreeMemorySource& memory, const OptionSettings& options)
+    : m_progress(progress), m_prompter(prompter), m_memorySource(memory), m_options(options) {}
+
+PackageOpening::~PackageOpening() {
+    dropEarlyPictures();
+}
+
+void PackageOpening::dropEarlyPictures() {
+    if (!m_early)
+        return;
+    m_early->drop();
+    m_earlyTaken += m_early->takenCount();
+    m_early.reset();
+}
+
+int PackageOpening::earlyPictureCount() const {
+    return m_earlyTaken + (m_early ? m_early->takenCount() : 0);
+}
+
+bool PackageOpening::fail(const QString& problem) {
+    dropEarlyPictures();
+    m_problem = QStringLiteral("Cannot open %1.\n\n%2").arg(m_title, problem);
+    return false;
+}
+
+QString PackageOpening::memberPath(const QString& memberName) const {
+    return m_folder + memberName;
+}
+
+bool PackageOpening::extract(const QString& packagePath, const QString& folder) {
+    m_packagePath = packagePath;
+    m_title = QFileInfo(packagePath).fileName();
+    m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+
+    dropEarlyPictures();
+    m_freeBeforeExtraction.reset();
+    if (m_options.bOptUseRam) {
+        m_freeBeforeExtraction =
+            m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+        m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare);
+    }
+    const bool vertical = m_options.bOptLoadVertical;
+    EarlyPictures* early = m_early.get();
+    const MemberWatch watch([early, vertical](const QString& path) {
+        if (early && isWantedPicture(path, vertical))
+            early->offer(path);
+    });
+
+    CGUnzipFiles request(m_progress, m_prompter);
+    request.setZipFileName(packagePath);
+    request.setExtractDir(m_folder);
+    request.setHonorDirectories(false);
+    try {
+        m_extractionResult = request.Unzip(QString(), QString());
+    } catch (const GyroError& error) {
+        m_counters = packageCounters();
+        return fail(
+            QStringLiteral("The package could not be extracted: %1").arg(error.description()));
+    }
+    m_counters = packageCounters();
+    m_extractionMessage = request.GetLastMessage();
+    if (m_extractionResult != 0) {
+        const QString said = m_extractionMessage.trimmed();
+        return fail(said.isEmpty() ? QStringLiteral("The package could not be extracted (code %1).")
+                                         .arg(m_extractionResult)
+                                   : said);
+    }
+    return true;
+}
+
+bool PackageOpening::readDescriptor() {
+    const QString iniPath = memberPath(descriptorMemberName());
+    if (!FileExists(iniPath))
+        return fail(
+            QStringLiteral("The package holds no descriptor (%1).").arg(descriptorMemberName()));
+    m_descriptor = ::readDescriptor(iniPath);
+    m_soundShortName =
+        m_descriptor.sound.isEmpty() ? QString() : GetShortPath(m_descriptor.sound, m_folder);
+    QFile::remove(iniPath);
+    if (!isNamePart(m_descriptor.fileName) || !isNamePart(m_descriptor.fileType))
+        return fail(
+            QStringLiteral("The picture name %1 that the descriptor gives reaches outside "
+                           "the package: picture names must not hold / or \\.")
+                .arg(horizontalMemberName(m_descriptor.fileName, 0, m_descriptor.fileType)));
+
+    m_horizontal = static_cast<int>(m_counters.sngHCount);
+    if (m_horizontal <= 0)
+        return fail(QStringLiteral("The package holds no horizontal picture."));
+
+    m_upper = 0;
+    m_lower = 0;
+    m_upperGeometry = RingGeometry();
+    m_lowerGeometry = RingGeometry();
+    if (!m_options.bOptLoadVertical)
+        return true;
+    if (!checkRings(RingKind::Upper, m_counters.bytVCount, m_counters.bytVColumns,
+                    m_counters.bytVRows, m_upperGeometry))
+        return false;
+    if (!checkRings(RingKind::Lower, m_counters.bytMCount, m_counters.bytMColumns,
+                    m_counters.bytMRows, m_lowerGeometry))
+        return false;
+    m_upper = m_counters.bytVCount;
+    m_lower = m_counters.bytMCount;
+    const int slotsNeeded = m_horizontal + m_upper + m_lower;
+    if (m_upper + m_lower > 0 && slotsNeeded > kLastRingSlot)
+        return fail(QStringLiteral("The package holds %1 pictures with vertical rings; the viewer "
+                                   "can index at most %2.")
+                        .arg(slotsNeeded)
+                        .arg(kLastRingSlot));
+    return true;
+}
+
+bool PackageOpening::checkRings(RingKind kind, int count, int ringCount, int rows,
+                                RingGeometry& geometry) {
+    if (count == 0)
+        return true;
+    geometry = RingGeometry::compute(kind, m_horizontal, ringCount);
+    if (!geometry.isValid())
+        return fail(geometry.error());
+    // Every picture the rings promise must be there, or slots would be filled out of place.
+    for (const RingMember& member : geometry.members(rows)) {
+        const QString name = verticalMemberName(m_descriptor.fileName, kind, member.column,
+                                                member.row, m_descriptor.fileType);
+        if (!FileExists(memberPath(name)))
+            return fail(QStringLiteral("The picture %1 is missing from the package.").arg(name));
+    }
+    if (static_cast<long long>(geometry.members(rows).size()) > count)
+        return fail(
+            QStringLiteral("The package's %1 rings do not add up: %2 pictures are named "
+                           "by the rings, but only %3 were counted.")
+                .arg(kind == RingKind::Upper ? QStringLiteral("upper") : QStringLiteral("lower"))
+                .arg(geometry.members(rows).size())
+                .arg(count));
+    return true;
+}
+
+bool PackageOpening::probeFirstPicture() {
+    const QString name = horizontalMemberName(m_descriptor.fileName, 0, m_descriptor.fileType);
+    const QString path = memberPath(name);
+    if (!FileExists(path))
+        return fail(QStringLiteral("The picture %1 is missing from the package.").arg(name));
+    CImageInfo info;
+    try {
+        info.ReadImageInfo(path);
+    } catch (const GyroError& error) {
+        return fail(
+            QStringLiteral("The picture %1 cannot be read: %2.").arg(name, error.description()));
+    }
+    if (info.ImageType() == 0)
+        return fail(
+            QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
+    if (info.Width() <= 0 || info.Height() <= 0)
+        return fail(QStringLiteral("The picture %1 gives no size in its header.").arg(name));
+    m_width = info.Width();
+    m_height = info.Height();
+    return true;
+}
+
+bool PackageOpening::checkMemory() {
+    const qint64 pictures = m_horizontal + m_upper + m_lower;
+    // The pictures decoded early will be held anyway when the check passes, and are released when
+    // it does not: their memory counts as free. Never more than was free before they were made,
+    // so the check comes out as it would have without them.
+    const qint64 early = m_early ? m_early->reservedBytes() : 0;
+    qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes() + early;
+    if (m_freeBeforeExtraction)
+        free = std::min(free, *m_freeBeforeExtraction);
+    m_memory = checkMemoryBudget(pictures, m_width, m_height,
+                                 static_cast<qint64>(m_counters.sngMaxFileLen), free,
+                                 m_options.bOptUseRam);
+    if (m_memory.storage != PictureStorage::Decoded)
+        dropEarlyPictures();
+    if (m_memory.storage == PictureStorage::Refused) {
+        m_problem = m_memory.message;
+        return false;
+    }
+    return true;
+}
+
+bool PackageOpening::loadPictures(PictureSlots& slots) {
+    const int n = m_horizontal;
+    slots.clear();
+    slots.pictures.resize(static_cast<std::size_t>(n + 1 + m_upper + m_lower));
+    slots.UpperRing.assign(static_cast<std::size_t>(n + 1), PictureSlots::kNoRing);
+    slots.LowerRing.assign(static_cast<std::size_t>(n + 1), PictureSlots::kNoRing);
+
+    m_progress.setMessage(QStringLiteral("Gyrolook: Loading Horizontal Image #1 of %1").arg(n));
+    m_progress.refresh();
+
+    std::vector<PictureLoader::Job> jobs;
+    jobs.reserve(slots.pictures.size());
+    for (int i = 0; i < n; ++i) {
+        const QString name = horizontalMemberName(m_descriptor.fileName, i, m_descriptor.fileType);
+        jobs.push_back(
+            {memberPath(name), name, i,
+             QStringLiteral("Gyrolook: Loading Horizontal Image #%1 of %2").arg(i + 1).arg(n),
+             QString()});
+    }
+    // The ring maps take the slot of each ring's first row.
+    struct RingStart {
+        std::vector<std::uint8_t>* map;
+        std::uint8_t column;
+        int slot;
+    };
+    std::vector<RingStart> starts;
+    auto addRing = [&](RingKind kind, int firstSlot, int count, int rows,
+                       const RingGeometry& geometry, std::vector<std::uint8_t>& map,
+                       const QString& stem) {
+        if (count == 0)
+            return;
+        int slot = firstSlot;
+        int previousColumn = -1;
+        for (const RingMember& member : geometry.members(rows)) {
+            const QString name = verticalMemberName(m_descriptor.fileName, kind, member.column,
+                                                    member.row, m_descriptor.fileType);
+            if (member.column != previousColumn)
+                starts.push_back({&map, member.column, slot});
+            previousColumn = member.column;
+            jobs.push_back({memberPath(name), name, slot, QString(),
+                            stem.arg(slot - (firstSlot - 1)).arg(count)});
+            ++slot;
+        }
+    };
+    addRing(RingKind::Upper, n + 1, m_upper, m_counters.bytVRows, m_upperGeometry, slots.UpperRing,
+            QStringLiteral("Gyrolook: Loading Vertical Image #%1 of %2"));
+    addRing(RingKind::Lower, n + m_upper + 1, m_lower, m_counters.bytMRows, m_lowerGeometry,
+            slots.LowerRing, QStringLiteral("Gyrolook: Loading Lower Vertical Image #%1 of %2"));
+
+    PictureLoader loader;
+    const PictureLoader::Outcome outcome = loader.load(
+        jobs,
+        m_memory.storage == PictureStorage::Compressed ? PictureLoader::Storage::Compressed
+                                                       : PictureLoader::Storage::Decoded,
+        m_memory.availableBytes, m_progress, slots.pictures, m_early.get());
+    dropEarlyPictures();
+    if (!outcome.ok) {
+        slots.clear();
+        return fail(outcome.problem);
+    }
+    for (const RingStart& start : starts)
+        (*start.map)[start.column] = static_cast<std::uint8_t>(start.slot);
+    return true;
+}
+
+bool PackageOpening::runAll(const QString& packagePath, const QString& folder,
+                            PictureSlots& slots) {
+    return extract(packagePath, folder) && readDescriptor() && probeFirstPicture() &&
+           checkMemory() && loadPictures(slots);
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include "format/Descriptor.h"
+#include "format/PackageCounters.h"
+#include "format/RingGeometry.h"
+#include "opening/MemoryBudget.h"
+#include "pictures/PictureSlots.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+class EarlyPictures;
+class FreeMemorySource;
+class ProgressSink;
+class Prompter;
+struct OptionSettings;
+
+// The steps of opening a package that need no window, in the order the opening runs them:
+// extraction, descriptor, layout checks, probe of the first picture, memory check and picture
+// loading. The main window interleaves them with its own steps (clearing the view, sizing the
+// window, showing the first picture, starting the sound); the package tool and the benchmarks run
+// them one after the other (see runAll).
+//
+// Every step returns false when the opening must stop; problem() then holds the message the user
+// is shown, naming the package and what is wrong. A step must only run when the previous one
+// succeeded. The members are extracted into `folder`, a private folder of this opening (its path
+// ends in "/"); each member file is deleted as soon as it is no longer needed, and the caller
+// removes the folder itself when the opening fails or the package is closed.
+//
+// The package counters (packageCounters()) must be zeroed by the caller before extract().
+class PackageOpening {
+public:
+    PackageOpening(ProgressSink& progress, Prompter& prompter, const FreeMemorySource& memory,
+                   const OptionSettings& options);
+    ~PackageOpening();
+    PackageOpening(const PackageOpening&) = delete;
+    PackageOpening& operator=(const PackageOpening&) = delete;
+
+    // Extracts the package into the folder and takes the package counters it produced. When the
+    // pictures are to be held decoded, the picture members written are decoded on the idle cores
+    // while the extraction goes on (EarlyPictures); loadPictures takes those pictures, and a
+    // failed step or a memory check that does not choose decoded pictures releases them.
+    bool extract(const QString& packagePath, const QString& folder);
+
+    // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
+    // that the package holds a horizontal ring and vertical rings the viewer can index.
+    bool readDescriptor();
+
+    // Reads the pixel size of horizontal picture 0 from its header.
+    bool probeFirstPicture();
+
+    // Decides whether the pictures fit in free memory and how they are held.
+    bool checkMemory();
+
+    // Loads every picture into slots (horizontal ring, ring maps, upper rings, lower rings) with
+    // the progress lines of each stage, deleting each member file once its picture is held.
+    bool loadPictures(PictureSlots& slots);
+
+    // Runs every step above.
+    bool runAll(const QString& packagePath, const QString& folder, PictureSlots& slots);
+
+    // The message for the user when a step failed; empty otherwise.
+    const QString& problem() const { return m_problem; }
+
+    // What the steps found out.
+    const QString& packageTitle() const { return m_title; }
+    const QString& folder() const { return m_folder; }
+    const PackageCounters& counters() const { return m_counters; }
+    int extractionResult() const { return m_extractionResult; }
+    const QString& extractionMessage() const { return m_extractionMessage; }
+    const Descriptor& descriptor() const { return m_descriptor; }
+    const QString& sImageExt() const { return m_descriptor.fileType; }
+    const QString& soundShortName() const { return m_soundShortName; }
+    int horizontalCount() const { return m_horizontal; }
+    int upperCount() const { return m_upper; } // upper-ring pictures to load (0 when not loaded)
+    int lowerCount() const { return m_lower; } // lower-ring pictures to load (0 when not loaded)
+    const RingGeometry& upperGeometry() const { return m_upperGeometry; }
+    const RingGeometry& lowerGeometry() const { return m_lowerGeometry; }
+    int pictureWidth() const { return m_width; }
+    int pictureHeight() const { return m_height; }
+    const MemoryBudget& memory() const { return m_memory; }
+    int earlyPictureCount() const; // pictures decoded during the extraction and taken by loading
+
+private:
+    bool fail(const QString& problem);
+    void dropEarlyPictures();
+    QString memberPath(const QString& memberName) const;
+    bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
+
+    ProgressSink& m_progress;
+    Prompter& m_prompter;
+    const FreeMemorySource& m_memorySource;
+    const OptionSettings& m_options;
+
+    QString m_problem;
+    QString m_packagePath;
+    QString m_title;
+    QString m_folder;
+    PackageCounters m_counters;
+    int m_extractionResult = 0;
+    QString m_extractionMessage;
+    Descriptor m_descriptor;
+    QString m_soundShortName;
+    int m_horizontal = 0;
+    int m_upper = 0;
+    int m_lower = 0;
+    RingGeometry m_upperGeometry;
+    RingGeometry m_lowerGeometry;
+    int m_width = 0;
+    int m_height = 0;
+    MemoryBudget m_memory;
+    // Free and recyclable memory as the extraction began (only when pictures may decode early).
+    std::optional<qint64> m_freeBeforeExtraction;
+    std::unique_ptr<EarlyPictures> m_early;
+    int m_earlyTaken = 0;
+};

@@ -1,0 +1,58 @@
+#pragma once
+
+#include "format/ProgressSink.h"
+#include "pictures/JpegDecoder.h"
+#include "pictures/Picture.h"
+
+#include <QSize>
+#include <QString>
+#include <vector>
+
+class EarlyPictures;
+
+// What reading one extracted picture file gave: the picture, or why there is none.
+struct PictureRead {
+    PicturePtr picture;
+    QString problem;       // names the member when there is no picture and the read was done
+    bool declined = false; // left undone: the memory it was allowed could not hold the picture
+};
+
+// Loads the pictures of an opening from their extracted files, on every core.
+//
+// The caller lists the pictures in loading order; each entry names its file, the slot it fills
+// and the progress line to show before and/or after it. Files are read and decoded by worker
+// threads; the progress lines, the slot filling and the deletion of each file happen on the
+// calling thread in list order, each file deleted as soon as its picture is held.
+class PictureLoader {
+public:
+    enum class Storage { Decoded, Compressed };
+
+    struct Job {
+        QString path;          // the extracted member file
+        QString memberName;    // its name, for messages
+        int slot = 0;          // where the picture goes
+        QString messageBefore; // progress line shown before the picture is held (may be empty)
+        QString messageAfter;  // progress line shown after it is held (may be empty)
+    };
+
+    struct Outcome {
+        bool ok = true;
+        QString problem; // what went wrong, naming the member, when !ok
+        qint64 heldBytes = 0;
+    };
+
+    // byteBudget bounds the memory the held pictures may take together; a picture that would pass
+    // it stops the loading. On failure every file of the list that is still there is deleted and
+    // no slot keeps a picture of this load.
+    // With `early`, a picture it decoded ahead is taken from it instead of being decoded again
+    // (decoded storage only).
+    Outcome load(const std::vector<Job>& jobs, Storage storage, qint64 byteBudget,
+                 ProgressSink& progress, std::vector<PicturePtr>& slotPictures,
+                 EarlyPictures* early = nullptr) const;
+
+    // Reads one picture file and holds it as `storage` says; safe on any thread. With `reserve`,
+    // a picture to be decoded is first sized and its pixel bytes asked for; a refusal leaves the
+    // read undone (declined).
+    static PictureRead read(const QString& path, const QString& memberName, Storage storage,
+                            const JpegDecoder::Reserve& reserve = {});
+};

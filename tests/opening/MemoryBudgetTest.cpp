@@ -1,0 +1,75 @@
+#include "opening/MemoryBudget.h"
+#include "format/PackageCounters.h"
+
+#include <gtest/gtest.h>
+#include <limits>
+
+namespace {
+
+const QString kRefusal48 = QStringLiteral(
+    "Sorry, not enough space in memory to load these images. Space available = 12000000. Space "
+    "required = 13840000");
+
+TEST(MemoryBudgetTest, ChoosesHowToHoldThePictures) {
+    const struct {
+        qint64 count, width, height, largest, available;
+        bool preferDecoded;
+        PictureStorage storage;
+        qint64 decoded, compressed;
+    } cases[] = {
+        // 36 horizontal + 12 upper pictures of 640 x 480.
+        {48, 640, 480, 80'000, 60'000'000, true, PictureStorage::Decoded, 54'236'800, 13'840'000},
+        {48, 640, 480, 80'000, 40'000'000, true, PictureStorage::Compressed, 54'236'800,
+         13'840'000},
+        {48, 640, 480, 80'000, 12'000'000, true, PictureStorage::Refused, 54'236'800, 13'840'000},
+        // Estimates equal to what is free do not fit.
+        {48, 640, 480, 80'000, 54'236'800, true, PictureStorage::Compressed, 54'236'800,
+         13'840'000},
+        {48, 640, 480, 80'000, 13'840'000, true, PictureStorage::Refused, 54'236'800, 13'840'000},
+        // Asked for compressed pictures: compressed whenever that fits, decoded as the fallback.
+        {48, 640, 480, 80'000, 60'000'000, false, PictureStorage::Compressed, 54'236'800,
+         13'840'000},
+        {2, 10, 10, 9'000'000, 10'000'700, false, PictureStorage::Decoded, 10'000'600, 28'000'000},
+        // Pictures whose sizes pass 32 bits, without overflow.
+        {254, 65535, 65535, 2'000'000'000, qint64(1) << 50, true, PictureStorage::Decoded,
+         254 * qint64(65535) * 65535 * 3 + 10'000'000, 254 * qint64(2'000'000'000) + 10'000'000},
+        // Absurd figures stop at the 64-bit maximum instead of wrapping.
+        {qint64(1) << 40, qint64(1) << 20, qint64(1) << 20, qint64(1) << 40,
+         std::numeric_limits<qint64>::max(), true, PictureStorage::Refused,
+         std::numeric_limits<qint64>::max(), std::numeric_limits<qint64>::max()},
+        // Nothing negative is counted.
+        {-5, 640, 480, 80'000, 20'000'000, true, PictureStorage::Decoded, 10'000'000, 10'000'000},
+    };
+    for (const auto& c : cases) {
+        const MemoryBudget budget =
+            checkMemoryBudget(c.count, c.width, c.height, c.largest, c.available, c.preferDecoded);
+        SCOPED_TRACE(testing::Message() << c.count << " x " << c.width << " x " << c.height << ", "
+                                        << c.available << " free");
+        EXPECT_EQ(budget.storage, c.storage);
+        EXPECT_EQ(budget.decodedBytes, c.decoded);
+        EXPECT_EQ(budget.compressedBytes, c.compressed);
+        EXPECT_EQ(budget.message.isEmpty(), c.storage != PictureStorage::Refused);
+    }
+}
+
+TEST(MemoryBudgetTest, RefusalNamesBothFigures) {
+    EXPECT_EQ(checkMemoryBudget(48, 640, 480, 80'000, 12'000'000, true).message, kRefusal48);
+    EXPECT_EQ(notEnoughMemoryMessage(123456789012345, 98765432109876),
+              QStringLiteral("Sorry, not enough space in memory to load these images. Space "
+                             "available = 123456789012345. Space required = 98765432109876"));
+}
+
+TEST(MemoryBudgetTest, CountsEveryPictureThatWillBeLoaded) {
+    PackageCounters counters;
+    counters.sngHCount = 36;
+    counters.bytVCount = 12;
+    counters.bytMCount = 24;
+    EXPECT_EQ(picturesToLoad(counters, true), 72);
+    EXPECT_EQ(picturesToLoad(counters, false), 36);
+    counters.bytVCount = 0; // lower rings only
+    EXPECT_EQ(picturesToLoad(counters, true), 60);
+    counters.sngHCount = -1;
+    EXPECT_EQ(picturesToLoad(counters, false), 0);
+}
+
+} // namespace
