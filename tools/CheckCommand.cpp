@@ -2,16 +2,11 @@
 // Opens a package the way the viewer does, without a window and without sound, and reports what
 // the viewer would hold, or the message it would show.
 #include "Commands.h"
-#include "TerminalPrompter.h"
+#include "PackageCheck.h"
 
-#include "format/OptionSettings.h"
-#include "format/ProgressSink.h"
 #include "opening/FixedFreeMemory.h"
-#include "opening/PackageOpening.h"
-#include "opening/PrivateFolder.h"
 #include "opening/SystemFreeMemory.h"
 
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -155,32 +150,13 @@ int runCheck(const QStringList& args) {
     if (package.isEmpty())
         return usage();
 
-    packageCounters().reset();
-    NullProgressSink progress;
-    TerminalPrompter prompter(password, !json);
-    OptionSettings options; // the viewer's defaults
-    PackageOpening opening(progress, prompter, *memory, options);
-    PictureSlots slots;
-    bool ok = false;
-    QString message;
-    if (!QFileInfo(package).fileName().endsWith(QLatin1String(".360"))) {
-        message = QStringLiteral("Wrong file type!!");
-    } else {
-        PrivateFolder folder;
-        if (!folder.isValid()) {
-            message = QStringLiteral("Cannot open %1.\n\nNo private folder could be made: %2")
-                          .arg(QFileInfo(package).fileName(), folder.errorString());
-        } else {
-            ok = opening.runAll(QFileInfo(package).absoluteFilePath(), folder.path(), slots);
-            message = ok ? QString() : opening.problem();
-        }
-    }
-
+    PackageCheck check(password, !json, std::move(memory));
+    check.run(package);
     QTextStream out(stdout);
-    const QJsonObject object = report(opening, slots, ok, message);
+    const QJsonObject object = report(check.opening(), check.slots(), check.ok(), check.message());
     if (json)
         out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
     else
         printText(out, object);
-    return ok ? 0 : 1;
+    return check.ok() ? 0 : 1;
 }

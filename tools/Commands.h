@@ -8,3 +8,5 @@ int runProbe(const QStringList& args);
 int runCreate(const QStringList& args);
 int runExtract(const QStringList& args);
 int runCheck(const QStringList& args);
+int runMake(const QStringList& args);
+int runSheet(const QStringList& args);

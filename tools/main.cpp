@@ -1,8 +1,11 @@
-// gyrolook-pack: creates, extracts, checks and probes ".360" packages from the command line.
+// gyrolook-pack: makes, creates, extracts, checks and probes ".360" packages and draws contact
+// sheets of them from the command line.
 #include "Commands.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
+#include <memory>
 
 namespace {
 
@@ -26,6 +29,21 @@ Commands:
       Opens a package the way the viewer does, without a window and without sound, and prints
       what the viewer would hold, or the message it would show. Exit status 0 when it opens.
 
+  make OUT.360 --name NAME --ring DIR [--start K] [--reverse] [--up DIR]... [--down DIR]...
+       [--sound FILE.mp3 [--repeat]] [--hotspot IMAGE:X1,Y1,X2,Y2]... [--dry-run]
+      Builds a package from folders of photos, taken in natural order of their names: --ring
+      gives the horizontal ring (--start K makes the K-th picture position 0, --reverse turns
+      the other way), each --up and --down folder one row above or below it (the first is row
+      2); a row of c pictures goes to every N/c-th position. Hot spots are rectangles in picture
+      pixels on horizontal position IMAGE. Pictures keep their bytes. The result is opened as
+      the viewer opens it and must hold exactly the rings given. --dry-run prints the member
+      names and the descriptor instead.
+
+  sheet PKG.360 OUT.png [--width W]
+      Opens a package as the viewer does and writes a contact sheet W pixels wide (default
+      1600): a column per position, the upper rows on top, the horizontal ring, the lower rows
+      below, with position numbers, row labels and the hot-spot rectangles.
+
   --help
       Shows this text.
 )";
@@ -33,7 +51,13 @@ Commands:
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The contact sheet draws text, which needs a GUI application; it never shows a window, so
+    // it runs on the offscreen platform and needs no display.
+    const bool drawing = argc > 1 && qstrcmp(argv[1], "sheet") == 0;
+    if (drawing)
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    const std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv)
+                                                        : new QCoreApplication(argc, argv));
     QStringList args = QCoreApplication::arguments().mid(1);
     QTextStream out(stdout);
     if (args.isEmpty() || args.first() == QLatin1String("--help") ||
@@ -50,6 +74,10 @@ int main(int argc, char** argv) {
         return runExtract(args);
     if (command == QLatin1String("check"))
         return runCheck(args);
+    if (command == QLatin1String("make"))
+        return runMake(args);
+    if (command == QLatin1String("sheet"))
+        return runSheet(args);
     QTextStream(stderr) << "gyrolook-pack: unknown command \"" << command
                         << "\"; see gyrolook-pack --help\n";
     return 2;

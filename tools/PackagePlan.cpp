@@ -1,0 +1,207 @@
+#include "PackagePlan.h"
+
+#include "format/Descriptor.h"
+#include "format/HotSpotTables.h"
+
+#include <QFileInfo>
+#include <QRegularExpression>
+
+namespace {
+
+constexpr int kTwipsPerPixel = 15;
+constexpr int kLastRingSlot = 254; // ring slots are counted in a byte; 255 means "no ring"
+constexpr int kMaxHotSpots = 255;
+
+int modulo(int value, int n) {
+    const int r = value % n;
+    return r < 0 ? r + n : r;
+}
+
+QString optionName(RingKind kind) {
+    return kind == RingKind::Upper ? QStringLiteral("--up") : QStringLiteral("--down");
+}
+
+} // namespace
+
+QStringList countingMarkers() {
+    return {QStringLiteral("_H"), QStringLiteral("_V"), QStringLiteral("_M"),
+            QStringLiteral("0002")};
+}
+
+bool PackagePlan::fail(const QString& error) {
+    m_error = error;
+    m_members.clear();
+    return false;
+}
+
+PackagePlan PackagePlan::make(const PackageRequest& request, const QString& fileType,
+                              QSize pictureSize) {
+    PackagePlan plan;
+    const QString& name = request.name;
+    if (name.isEmpty()) {
+        plan.fail(QStringLiteral("--name is empty; the package needs a name for its pictures"));
+        return plan;
+    }
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\\\x00-\\x1f]"));
+    if (name.contains(unsafe)) {
+        plan.fail(QStringLiteral("the name \"%1\" holds a slash, a backslash or a control "
+                                 "character, which a member name cannot")
+                      .arg(name));
+        return plan;
+    }
+    for (const QString& marker : countingMarkers()) {
+        if (name.contains(marker)) {
+            plan.fail(QStringLiteral("the name \"%1\" holds \"%2\", which the viewer counts as a "
+                                     "picture marker; choose a name without %3")
+                          .arg(name, marker, countingMarkers().join(QStringLiteral(", "))));
+            return plan;
+        }
+    }
+
+    const int n = static_cast<int>(request.ring.files.size());
+    if (n == 0) {
+        plan.fail(QStringLiteral("%1 holds no picture for the ring").arg(request.ring.folder));
+        return plan;
+    }
+    if (request.start < 0 || request.start >= n) {
+        plan.fail(QStringLiteral("--start %1 is outside the ring: %2 holds %3 pictures (0 ... %4)")
+                      .arg(request.start)
+                      .arg(request.ring.folder)
+                      .arg(n)
+                      .arg(n - 1));
+        return plan;
+    }
+    plan.m_horizontal = n;
+    plan.m_descriptor.fileName = name;
+    plan.m_descriptor.fileType = fileType;
+    plan.m_start = request.start;
+    plan.m_reverse = request.reverse;
+    for (int p = 0; p < n; ++p) {
+        const int source = request.reverse ? modulo(request.start - p, n) : (request.start + p) % n;
+        plan.m_members.push_back(
+            {horizontalMemberName(name, p, fileType), request.ring.files.at(source)});
+    }
+    if (!plan.placeRows(request, RingKind::Upper) || !plan.placeRows(request, RingKind::Lower))
+        return plan;
+    const int ringPictures = plan.m_upRows * plan.m_upRings + plan.m_downRows * plan.m_downRings;
+    if (ringPictures > 0 && n + ringPictures > kLastRingSlot) {
+        plan.fail(QStringLiteral("%1 pictures with vertical rings are more than the viewer can "
+                                 "index (%2 at most)")
+                      .arg(n + ringPictures)
+                      .arg(kLastRingSlot));
+        return plan;
+    }
+
+    DescriptorFields& d = plan.m_descriptor;
+    d.numOfNorth = plan.m_upRows;
+    d.numOfSouth = plan.m_downRows;
+    if (!request.soundFile.isEmpty()) {
+        // The sound keeps its own name unless the counting rules would take it for a picture.
+        QString member = QFileInfo(request.soundFile).fileName();
+        bool safe = member.compare(descriptorMemberName(), Qt::CaseInsensitive) != 0;
+        for (const QString& marker : countingMarkers())
+            safe = safe && !member.contains(marker);
+        if (!safe)
+            member = name + QStringLiteral(".mp3");
+        d.sound = member;
+        d.soundRepeat = request.soundRepeat;
+        plan.m_members.push_back({member, request.soundFile});
+    }
+    for (const QString& spec : request.hotSpots)
+        if (!plan.addHotSpot(spec, pictureSize))
+            return plan;
+    return plan;
+}
+
+bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
+    const std::vector<PhotoRow>& rows = kind == RingKind::Upper ? request.up : request.down;
+    if (rows.empty())
+        return true;
+    const int n = m_horizontal;
+    const int count = static_cast<int>(rows.front().files.size());
+    for (const PhotoRow& row : rows) {
+        const int c = static_cast<int>(row.files.size());
+        if (c == 0)
+            return fail(
+                QStringLiteral("%1 (%2) holds no picture").arg(row.folder, optionName(kind)));
+        if (c != count)
+            return fail(QStringLiteral("%1 (%2) holds %3 pictures, but %4, the first %2 row, "
+                                       "holds %5: every row of a side needs the same count")
+                            .arg(row.folder, optionName(kind))
+                            .arg(c)
+                            .arg(rows.front().folder)
+                            .arg(count));
+        if (c > n || n % c != 0)
+            return fail(QStringLiteral("%1 (%2) holds %3 pictures, which do not divide the %4 "
+                                       "pictures of the ring: a row's pictures go to every k-th "
+                                       "position, k = %4 / %3")
+                            .arg(row.folder, optionName(kind))
+                            .arg(c)
+                            .arg(n));
+    }
+    const int k = n / count;
+    if (m_start % k != 0)
+        return fail(QStringLiteral("--start %1 falls between the columns of %2 (%3), which has a "
+                                   "picture every %4 positions: --start must be a multiple of %4")
+                        .arg(m_start)
+                        .arg(rows.front().folder, optionName(kind))
+                        .arg(k));
+    for (std::size_t r = 0; r < rows.size(); ++r) {
+        for (int j = 0; j < count; ++j) {
+            const int angle = j * k;
+            const int column = m_reverse ? modulo(m_start - angle, n) : modulo(angle - m_start, n);
+            m_members.push_back({verticalMemberName(m_descriptor.fileName, kind, column,
+                                                    static_cast<int>(r) + 2, m_descriptor.fileType),
+                                 rows[r].files.at(j)});
+        }
+    }
+    (kind == RingKind::Upper ? m_upRows : m_downRows) = static_cast<int>(rows.size());
+    (kind == RingKind::Upper ? m_upRings : m_downRings) = count;
+    return true;
+}
+
+bool PackagePlan::addHotSpot(const QString& spec, QSize pictureSize) {
+    static const QRegularExpression pattern(QStringLiteral(
+        "^\\s*(\\d+)\\s*:\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(spec);
+    if (!match.hasMatch())
+        return fail(QStringLiteral("--hotspot %1: write IMAGE:X1,Y1,X2,Y2 (the horizontal "
+                                   "position and the rectangle's corners in picture pixels)")
+                        .arg(spec));
+    if (m_descriptor.hotSpots.size() >= kMaxHotSpots)
+        return fail(QStringLiteral("--hotspot %1: a descriptor holds at most %2 hot spots")
+                        .arg(spec)
+                        .arg(kMaxHotSpots));
+    bool ok = true;
+    const int image = match.captured(1).toInt(&ok);
+    const int lastImage = std::min(m_horizontal - 1, HotSpotTables::MaxImageNumber);
+    if (!ok || image > lastImage)
+        return fail(QStringLiteral("--hotspot %1: image %2 is not a position of the ring that can "
+                                   "hold a hot spot (0 ... %3)")
+                        .arg(spec, match.captured(1))
+                        .arg(lastImage));
+    int v[4];
+    for (int i = 0; i < 4; ++i) {
+        v[i] = match.captured(i + 2).toInt(&ok);
+        if (!ok || v[i] > 32767 / kTwipsPerPixel)
+            return fail(QStringLiteral("--hotspot %1: %2 is past the largest corner the "
+                                       "descriptor can hold (%3 pixels)")
+                            .arg(spec, match.captured(i + 2))
+                            .arg(32767 / kTwipsPerPixel));
+    }
+    if (v[0] >= v[2] || v[1] >= v[3])
+        return fail(
+            QStringLiteral("--hotspot %1: X1 must be left of X2 and Y1 above Y2").arg(spec));
+    if (v[2] > pictureSize.width() || v[3] > pictureSize.height())
+        return fail(QStringLiteral("--hotspot %1: the rectangle reaches past the pictures, which "
+                                   "are %2 x %3 pixels")
+                        .arg(spec)
+                        .arg(pictureSize.width())
+                        .arg(pictureSize.height()));
+    DescriptorFields::Spot spot;
+    spot.image = image;
+    spot.rect = HotSpotRect{qint16(v[0] * kTwipsPerPixel), qint16(v[1] * kTwipsPerPixel),
+                            qint16(v[2] * kTwipsPerPixel), qint16(v[3] * kTwipsPerPixel)};
+    m_descriptor.hotSpots.push_back(spot);
+    return true;
+}
