@@ -276,7 +276,9 @@ int runMake(const QStringList& args) {
     PackageCheck check;
     if (!check.run(temporary)) {
         QFile::remove(temporary);
-        QString message = check.message();
+        // The message names the package; it is the one OUT would have been.
+        QString message =
+            check.message().replace(QFileInfo(temporary).fileName(), QFileInfo(out).fileName());
         for (const PlannedMember& member : plan.members())
             if (message.contains(member.name))
                 message += QStringLiteral("\n(%1 is %2)").arg(member.name, member.source);

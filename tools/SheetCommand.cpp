@@ -13,6 +13,7 @@
 namespace {
 
 constexpr int kDefaultWidth = 1600;
+constexpr int kMaxWidth = 16384;
 
 int fail(const QString& text) {
     QTextStream(stderr) << "gyrolook-pack sheet: " << text << '\n';
@@ -43,6 +44,10 @@ int runSheet(const QStringList& args) {
     }
     if (files.size() != 2)
         return usage();
+    if (width > kMaxWidth)
+        return fail(QStringLiteral("--width %1 is wider than the %2 pixels a sheet may have")
+                        .arg(width)
+                        .arg(kMaxWidth));
     const QString& out = files.at(1);
     if (QFileInfo::exists(out))
         return fail(QStringLiteral("%1 exists already; not overwritten").arg(out));
