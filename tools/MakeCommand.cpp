@@ -277,8 +277,8 @@ int runMake(const QStringList& args) {
     if (!check.run(temporary)) {
         QFile::remove(temporary);
         // The message names the package; it is the one OUT would have been.
-        QString message =
-            check.message().replace(QFileInfo(temporary).fileName(), QFileInfo(out).fileName());
+        QString message = QString(check.message())
+                              .replace(QFileInfo(temporary).fileName(), QFileInfo(out).fileName());
         for (const PlannedMember& member : plan.members())
             if (message.contains(member.name))
                 message += QStringLiteral("\n(%1 is %2)").arg(member.name, member.source);
