@@ -200,6 +200,18 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
     QFile::copy(sample({}, 0, 1), dir.file("notes/a.jpg"));
     writeWholeFile(dir.file("notes/readme.txt"), "shot on a turntable");
     writeWholeFile(dir.file("taken.360"), "a user's file");
+    // PNGs whose headers read well, the second with broken data: only opening the package made
+    // finds it.
+    QDir(dir.path()).mkpath("broken");
+    QImage noise(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < noise.height(); ++y)
+        for (int x = 0; x < noise.width(); ++x)
+            noise.setPixel(x, y, qRgb(x * 37 % 256, y * 91 % 256, (x * y) % 256));
+    QByteArray png = encodeImage(noise, "PNG");
+    writeWholeFile(dir.file("broken/a.png"), png);
+    for (qsizetype i = png.indexOf("IDAT") + 8, end = i + 20; i < end; ++i)
+        png[i] = char(png[i] ^ 0x55);
+    writeWholeFile(dir.file("broken/b.png"), png);
 
     const QString ring = dir.file("ring");
     const struct {
@@ -237,6 +249,11 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
         {{"--name", "pot", "--ring", dir.file("notes")},
          dir.file("notes/readme.txt") + " is not a GIF, JPEG, PNG or BMP picture"},
         {{"--name", "my_Vase", "--ring", ring}, "the name \"my_Vase\" holds \"_V\""},
+        {{"--name", "pot", "--ring", dir.file("broken")},
+         "the package made does not open:\nCannot open bad.360.\n\nThe picture pot_H_0001.png "
+         "cannot be decoded"},
+        {{"--name", "pot", "--ring", dir.file("broken")},
+         "(pot_H_0001.png is " + dir.file("broken/b.png")},
     };
     for (const auto& c : whole) {
         const ToolRun run = runPack(QStringList{"make", dir.file("bad.360")} + c.args);
