@@ -31,16 +31,16 @@ int fail(const QString& text) {
     return 1;
 }
 
-// The photos of a folder (regular files that are not hidden) in natural order of their names.
-bool listFolder(const QString& folder, PhotoRow& row, QString& error) {
+// The photos of a folder (the files that are not hidden) in natural order of their names. A file
+// that cannot be read is listed too, so that it is refused by name rather than left out.
+bool listFolder(const QString folder, PhotoRow& row, QString& error) {
     const QDir dir(folder);
     if (!QFileInfo(folder).isDir()) {
         error = QStringLiteral("%1 is not a folder").arg(folder);
         return false;
     }
     row.folder = folder;
-    const QStringList names =
-        naturallySorted(dir.entryList(QDir::Files | QDir::Readable | QDir::NoDotAndDotDot));
+    const QStringList names = naturallySorted(dir.entryList(QDir::Files | QDir::NoDotAndDotDot));
     for (const QString& name : names)
         row.files.append(dir.filePath(name));
     return true;
@@ -230,7 +230,7 @@ int runMake(const QStringList& args) {
         return fail(error);
     for (std::vector<PhotoRow>* side : {&request.up, &request.down})
         for (PhotoRow& row : *side)
-            if (!listFolder(PhotoRow(row).folder, row, error))
+            if (!listFolder(row.folder, row, error))
                 return fail(error);
     if (!request.soundFile.isEmpty()) {
         if (!QFileInfo(request.soundFile).isFile())
