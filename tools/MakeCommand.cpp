@@ -171,28 +171,36 @@ QString summary(const PackagePlan& plan) {
     return text;
 }
 
-} // namespace
-
-int runMake(const QStringList& args) {
+// What the command line asks for; `error` says what is wrong with it.
+struct MakeArguments {
     PackageRequest request;
     QString out;
-    QStringList ringFolders;
+    QString ringFolder;
     bool dryRun = false;
+    QString error;
+};
+
+MakeArguments parseArguments(const QStringList& args) {
+    MakeArguments parsed;
+    PackageRequest& request = parsed.request;
     bool nameGiven = false;
-    for (int i = 0; i < args.size(); ++i) {
+    for (int i = 0; i < args.size() && parsed.error.isEmpty(); ++i) {
         const QString& arg = args.at(i);
         const bool hasValue = i + 1 < args.size();
         if (arg == QLatin1String("--name") && hasValue) {
             request.name = args.at(++i);
             nameGiven = true;
         } else if (arg == QLatin1String("--ring") && hasValue) {
-            ringFolders << args.at(++i);
+            if (!parsed.ringFolder.isEmpty())
+                parsed.error = QStringLiteral(
+                    "one --ring only; the rings above and below are --up and --down");
+            parsed.ringFolder = args.at(++i);
         } else if (arg == QLatin1String("--start") && hasValue) {
             bool ok = false;
             request.start = args.at(++i).toInt(&ok);
             if (!ok)
-                return fail(
-                    QStringLiteral("--start takes a whole number, not \"%1\"").arg(args.at(i)));
+                parsed.error =
+                    QStringLiteral("--start takes a whole number, not \"%1\"").arg(args.at(i));
         } else if (arg == QLatin1String("--reverse")) {
             request.reverse = true;
         } else if ((arg == QLatin1String("--up") || arg == QLatin1String("--down")) && hasValue) {
@@ -206,18 +214,31 @@ int runMake(const QStringList& args) {
         } else if (arg == QLatin1String("--hotspot") && hasValue) {
             request.hotSpots << args.at(++i);
         } else if (arg == QLatin1String("--dry-run")) {
-            dryRun = true;
-        } else if (out.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
-            out = arg;
+            parsed.dryRun = true;
+        } else if (parsed.out.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
+            parsed.out = arg;
         } else {
-            return fail(QStringLiteral("unexpected \"%1\"\n%2").arg(arg, QLatin1String(kUsage)));
+            parsed.error = QStringLiteral("unexpected \"%1\"").arg(arg);
         }
     }
-    if (out.isEmpty() || !nameGiven || ringFolders.isEmpty())
-        return fail(QLatin1String(kUsage));
-    if (ringFolders.size() > 1)
-        return fail(
-            QStringLiteral("one --ring only; the rings above and below are --up and --down"));
+    if (parsed.error.isEmpty() &&
+        (parsed.out.isEmpty() || !nameGiven || parsed.ringFolder.isEmpty()))
+        parsed.error = QStringLiteral("OUT.360, --name and --ring are needed");
+    return parsed;
+}
+
+} // namespace
+
+int runMake(const QStringList& args) {
+    MakeArguments parsed = parseArguments(args);
+    if (!parsed.error.isEmpty()) {
+        fail(parsed.error);
+        QTextStream(stderr) << kUsage << '\n';
+        return 2;
+    }
+    PackageRequest& request = parsed.request;
+    const QString& out = parsed.out;
+    const bool dryRun = parsed.dryRun;
     if (!QFileInfo(out).fileName().endsWith(QLatin1String(".360")))
         return fail(QStringLiteral("%1: the viewer opens only names ending in .360").arg(out));
     if (!dryRun && QFileInfo::exists(out))
@@ -226,7 +247,7 @@ int runMake(const QStringList& args) {
         return fail(QStringLiteral("--repeat repeats the sound: give --sound FILE.mp3"));
 
     QString error;
-    if (!listFolder(ringFolders.first(), request.ring, error))
+    if (!listFolder(parsed.ringFolder, request.ring, error))
         return fail(error);
     for (std::vector<PhotoRow>* side : {&request.up, &request.down})
         for (PhotoRow& row : *side)
