@@ -1,6 +1,7 @@
 #include "PictureLoader.h"
 
 #include "opening/EarlyPictures.h"
+#include "pictures/DecodedBytes.h"
 #include "pictures/JpegDecoder.h"
 
 #include <QBuffer>
@@ -48,8 +49,19 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
     QString problem;
     if (!readPictureBytes(path, memberName, bytes, problem))
         return {nullptr, problem};
+    if (storage == Storage::Decoded)
+        return decode(bytes, memberName, reserve);
+    // Held as the file's bytes, but decoded once here and let go at once: a picture that does not
+    // decode is refused now, as with decoded storage, and the size it is held with is its real one.
+    const PictureRead check = decode(bytes, memberName, {});
+    if (!check.picture)
+        return check;
+    return {Picture::fromEncoded(bytes, check.picture->size()), {}};
+}
 
-    if (storage == Storage::Decoded && JpegDecoder::looksLikeJpeg(bytes)) {
+PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& memberName,
+                                  const JpegDecoder::Reserve& reserve) {
+    if (JpegDecoder::looksLikeJpeg(bytes)) {
         JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve);
         if (jpeg.status == JpegDecoder::Status::Decoded)
             return {Picture::fromImage(jpeg.image), {}};
@@ -67,8 +79,15 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
     const QSize pictureSize = reader.size();
     if (!reader.canRead() || !pictureSize.isValid())
         return {nullptr, undecodable(memberName, reader.errorString())};
-    if (storage == Storage::Compressed)
-        return {Picture::fromEncoded(bytes, pictureSize), {}};
+    // The bound the reader itself would refuse with (0: none), said plainly before any pixel
+    // memory is asked for; the JPEG decoder keeps the same bound.
+    const qint64 mostBytes = qint64(QImageReader::allocationLimit()) << 20;
+    if (mostBytes > 0 &&
+        decodedPictureBytes(pictureSize.width(), pictureSize.height()) > mostBytes)
+        return {nullptr, undecodable(memberName, QStringLiteral("a picture of %1 x %2 pixels is "
+                                                                "too large")
+                                                     .arg(pictureSize.width())
+                                                     .arg(pictureSize.height()))};
     if (reserve && !reserve(qint64(pictureSize.width()) * pictureSize.height() * 4))
         return {nullptr, {}, true};
     const QImage image = reader.read();
@@ -91,7 +110,7 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
     auto launch = [&] {
         while (next < jobs.size() && running.size() < inFlight) {
             const Job& job = jobs[next++];
-            QFuture<PictureRead> started = early && storage == Storage::Decoded
+            QFuture<PictureRead> started = early && early->storage() == storage
                                                ? early->take(job.path)
                                                : QFuture<PictureRead>();
             if (started.isValid() && !(started.isFinished() && started.result().declined))
