@@ -9,6 +9,7 @@
 #include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 
 namespace {
@@ -76,19 +77,22 @@ PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& member
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
-    const QSize pictureSize = reader.size();
-    if (!reader.canRead() || !pictureSize.isValid())
+    // The reader gives a BMP stored top-down a negative height; its rows are read all the same.
+    const QSize header = reader.size();
+    const qint64 width = std::abs(qint64(header.width()));
+    const qint64 height = std::abs(qint64(header.height()));
+    if (!reader.canRead() || width == 0 || height == 0)
         return {nullptr, undecodable(memberName, reader.errorString())};
     // The bound the reader itself would refuse with (0: none), said plainly before any pixel
     // memory is asked for; the JPEG decoder keeps the same bound.
     const qint64 mostBytes = qint64(QImageReader::allocationLimit()) << 20;
     if (mostBytes > 0 &&
-        decodedPictureBytes(pictureSize.width(), pictureSize.height()) > mostBytes)
-        return {nullptr, undecodable(memberName, QStringLiteral("a picture of %1 x %2 pixels is "
-                                                                "too large")
-                                                     .arg(pictureSize.width())
-                                                     .arg(pictureSize.height()))};
-    if (reserve && !reserve(qint64(pictureSize.width()) * pictureSize.height() * 4))
+        decodedPictureBytes(width, height) > mostBytes)
+        return {nullptr,
+                undecodable(memberName, QStringLiteral("a picture of %1 x %2 pixels is too large")
+                                            .arg(width)
+                                            .arg(height))};
+    if (reserve && !reserve(decodedPictureBytes(width, height)))
         return {nullptr, {}, true};
     const QImage image = reader.read();
     if (image.isNull())
