@@ -69,7 +69,8 @@ MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
     // really hold. Pictures whose decoded pixels would not fit are held compressed, even where only
     // the decoded estimate fits: that holds less, and the loader checks the real bytes.
     const bool holdDecoded = decodedFits && budget.heldDecodedBytes < availableBytes;
-    budget.storage = holdDecoded && (bPreferDecoded || !compressedFits) ? PictureStorage::Decoded
-                                                                        : PictureStorage::Compressed;
+    budget.storage = holdDecoded && (bPreferDecoded || !compressedFits)
+                         ? PictureStorage::Decoded
+                         : PictureStorage::Compressed;
     return budget;
 }

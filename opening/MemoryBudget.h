@@ -24,8 +24,8 @@ inline constexpr qint64 kMemoryMargin = 10'000'000;
 struct MemoryBudget {
     PictureStorage storage = PictureStorage::Refused;
     qint64 pictureCount = 0;
-    qint64 decodedBytes = 0;    // pictureCount x (width x height x 3) + margin
-    qint64 compressedBytes = 0; // pictureCount x largest member + margin
+    qint64 decodedBytes = 0;     // pictureCount x (width x height x 3) + margin
+    qint64 compressedBytes = 0;  // pictureCount x largest member + margin
     qint64 heldDecodedBytes = 0; // pictureCount x what one picture holds decoded (no margin)
     qint64 availableBytes = 0;
     QString message; // the refusal text; empty unless storage is Refused

@@ -85,10 +85,10 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     // The pictures are read (and checked) as they are written, held as the options ask; should the
     // memory check choose the other storage, the loader reads them again.
     m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
-    m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
-                                              m_options.bOptUseRam
-                                                  ? PictureLoader::Storage::Decoded
-                                                  : PictureLoader::Storage::Compressed);
+    m_early =
+        std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
+                                        m_options.bOptUseRam ? PictureLoader::Storage::Decoded
+                                                             : PictureLoader::Storage::Compressed);
     const bool vertical = m_options.bOptLoadVertical;
     EarlyPictures* early = m_early.get();
     const MemberWatch watch([early, vertical](const QString& path) {
@@ -128,8 +128,9 @@ bool PackageOpening::readDescriptor() {
         return fail(
             QStringLiteral("The package holds no descriptor (%1).").arg(descriptorMemberName()));
     m_descriptor = ::readDescriptor(iniPath);
-    m_soundShortName =
-        m_descriptor.sound.isEmpty() ? QString() : GetShortPath(m_members.resolve(m_descriptor.sound), m_folder);
+    m_soundShortName = m_descriptor.sound.isEmpty()
+                           ? QString()
+                           : GetShortPath(m_members.resolve(m_descriptor.sound), m_folder);
     QFile::remove(iniPath);
     if (!isNamePart(m_descriptor.fileName) || !isNamePart(m_descriptor.fileType))
         return fail(

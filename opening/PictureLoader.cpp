@@ -86,12 +86,12 @@ PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& member
     // The bound the reader itself would refuse with (0: none), said plainly before any pixel
     // memory is asked for; the JPEG decoder keeps the same bound.
     const qint64 mostBytes = qint64(QImageReader::allocationLimit()) << 20;
-    if (mostBytes > 0 &&
-        decodedPictureBytes(width, height) > mostBytes)
-        return {nullptr,
-                undecodable(memberName, QStringLiteral("a picture of %1 x %2 pixels is too large")
-                                            .arg(width)
-                                            .arg(height))};
+    if (mostBytes > 0 && decodedPictureBytes(width, height) > mostBytes)
+        return {
+            nullptr,
+            undecodable(
+                memberName,
+                QStringLiteral("a picture of %1 x %2 pixels is too large").arg(width).arg(height))};
     if (reserve && !reserve(decodedPictureBytes(width, height)))
         return {nullptr, {}, true};
     const QImage image = reader.read();

@@ -60,8 +60,8 @@ TEST(MemoryBudgetTest, MoreFreeMemoryNeverTurnsAnOpeningIntoARefusal) {
     for (const qint64 largest : {qint64(80'000), qint64(5'000'000)}) {
         const qint64 compressed = 48 * largest + 10'000'000;
         const qint64 held = 48 * 640 * 480 * 4;
-        const qint64 edges[] = {compressed - 1, compressed,  compressed + 1, 54'236'800,
-                                54'236'801,     held - 1,    held,          held + 1};
+        const qint64 edges[] = {compressed - 1, compressed, compressed + 1, 54'236'800,
+                                54'236'801,     held - 1,   held,           held + 1};
         for (const bool preferDecoded : {true, false}) {
             bool opened = false;
             for (qint64 free = 0; free <= held + 1'000'000;) {

@@ -55,8 +55,7 @@ TEST(PackageOpeningClaims, PicturesThatDoNotDecodeAreRefusedHoweverTheyAreHeld) 
         std::function<QByteArray(const TestPackage&)> bytes;
         const char* problem;
     } cases[] = {
-        {"data missing", fifth,
-         [](const TestPackage&) { return headerOnlyPng(QSize(32, 24)); },
+        {"data missing", fifth, [](const TestPackage&) { return headerOnlyPng(QSize(32, 24)); },
          "The picture obj_H_0005.jpg cannot be decoded"},
         {"a later picture claims 60000 x 60000", fifth,
          [&](const TestPackage& p) {

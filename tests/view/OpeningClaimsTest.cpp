@@ -109,8 +109,7 @@ TEST_F(OpeningClaims, AClaimedSizeNeverSizesTheWindow) {
         claims.extension = QStringLiteral(".jpg");
         const QString first = QStringLiteral("obj_H_0000.jpg");
         claims.omitMembers << first;
-        claims.extraMembers[first] =
-            withClaimedJpegSize(claims.pictureBytes(first), 60000, 60000);
+        claims.extraMembers[first] = withClaimedJpegSize(claims.pictureBytes(first), 60000, 60000);
         const QString message = refusal(claims);
         EXPECT_TRUE(message.contains(QStringLiteral(
             "obj_H_0000.jpg cannot be decoded (a picture of 60000 x 60000 pixels is too large)")))
