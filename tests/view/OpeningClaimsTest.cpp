@@ -63,7 +63,7 @@ TEST_F(OpeningClaims, NamesMatchWithoutRegardToCase) {
     named.sound = QStringLiteral("engine.mp3");
     stored.withDescriptor = false;
     stored.extraMembers[QStringLiteral("Info.ini")] = named.descriptor();
-    open(stored);
+    ASSERT_NO_FATAL_FAILURE(open(stored));
     EXPECT_EQ(window.imgArray->at(window.UpperRing[18])->picture()->size(), QSize(32, 24));
     EXPECT_EQ(shownMember(), QStringLiteral("Teapot_H_0000.PNG"));
     EXPECT_EQ(window.vSoundFile, QStringLiteral("ENGINE.MP3"));
@@ -91,7 +91,7 @@ TEST_F(OpeningClaims, TopDownPicturesOpenAtTheirRealSize) {
         package.omitMembers << name;
         package.extraMembers[name] = topDownBmp(image);
     }
-    open(package);
+    ASSERT_NO_FATAL_FAILURE(open(package));
     EXPECT_EQ(window.lPicWidth, 40 * 15);
     EXPECT_EQ(window.lPicHeight, 30 * 15);
     EXPECT_EQ(window.outerHeightTwips(), 30 * 15 + 1500);
@@ -103,7 +103,7 @@ TEST_F(OpeningClaims, AClaimedSizeNeverSizesTheWindow) {
     for (const bool decoded : {true, false}) {
         settings.bOptUseRam = decoded;
         prompter.messages.clear();
-        open(TestPackage());
+        ASSERT_NO_FATAL_FAILURE(open(TestPackage()));
         const QSize before = window.size();
         TestPackage claims; // a few hundred bytes that claim 60000 x 60000 pixels
         claims.extension = QStringLiteral(".jpg");
