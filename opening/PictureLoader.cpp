@@ -100,6 +100,14 @@ PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& member
     return {Picture::fromImage(image), {}};
 }
 
+PictureRead PictureLoader::heldCompressed(const Job& job, QSize size) {
+    QByteArray bytes;
+    QString problem;
+    if (!readPictureBytes(job.path, job.memberName, bytes, problem))
+        return {nullptr, problem};
+    return {Picture::fromEncoded(bytes, size), {}};
+}
+
 PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage storage,
                                            qint64 byteBudget, ProgressSink& progress,
                                            std::vector<PicturePtr>& slotPictures,
@@ -142,6 +150,11 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
         }
         PictureRead decoded = running.front().result();
         running.pop_front();
+        if (decoded.picture && decoded.picture->isDecoded() &&
+            outcome.heldBytes + decoded.picture->heldBytes() > byteBudget)
+            // Larger than the first picture that the memory check went by: held as its file's
+            // bytes instead, as a package that fits only that way is (it decoded already).
+            decoded = heldCompressed(job, decoded.picture->size());
         if (decoded.picture && outcome.heldBytes + decoded.picture->heldBytes() > byteBudget)
             decoded = {nullptr, QStringLiteral("The picture %1 does not fit in the free memory.")
                                     .arg(job.memberName)};

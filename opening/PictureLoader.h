@@ -41,8 +41,9 @@ public:
         qint64 heldBytes = 0;
     };
 
-    // byteBudget bounds the memory the held pictures may take together; a picture that would pass
-    // it stops the loading. On failure every file of the list that is still there is deleted and
+    // byteBudget bounds the memory the held pictures may take together. A picture to be held
+    // decoded that would pass it is held compressed instead; a picture that passes it all the same
+    // stops the loading. On failure every file of the list that is still there is deleted and
     // no slot keeps a picture of this load.
     // With `early`, a picture it read ahead is taken from it instead of being read again (when it
     // read for the same storage).
@@ -60,4 +61,8 @@ public:
     // Decodes the bytes of a picture file; safe on any thread. `reserve` as for read().
     static PictureRead decode(const QByteArray& bytes, const QString& memberName,
                               const JpegDecoder::Reserve& reserve = {});
+
+private:
+    // The picture file of `job`, already decoded to `size`, held as its bytes.
+    static PictureRead heldCompressed(const Job& job, QSize size);
 };
