@@ -116,7 +116,7 @@ EntryPath planEntryPath(std::string_view rawName, std::string_view name, bool ma
 
 void refuseCollisions(std::vector<EntryPath*>& entries, bool caseSensitive) {
     std::set<std::string> folders;
-    std::map<std::string, int> files;
+    std::map<std::string, std::vector<std::string>> files; // key -> written paths
     for (const EntryPath* entry : entries) {
         if (entry->kind != EntryPath::Kind::File && entry->kind != EntryPath::Kind::Folder)
             continue;
@@ -127,19 +127,26 @@ void refuseCollisions(std::vector<EntryPath*>& entries, bool caseSensitive) {
             prefix += '/';
         }
         if (entry->kind == EntryPath::Kind::File)
-            ++files[foldedKey(entry->relative(), caseSensitive)];
+            files[foldedKey(entry->relative(), caseSensitive)].push_back(entry->relative());
     }
     for (EntryPath* entry : entries) {
         if (entry->kind != EntryPath::Kind::File)
             continue;
-        const std::string key = foldedKey(entry->relative(), caseSensitive);
+        const std::string own = entry->relative();
+        const std::string key = foldedKey(own, caseSensitive);
+        const std::vector<std::string>& same = files[key];
+        // A name that differs only by case names the other member, so both are named.
+        const auto other = std::find_if(same.begin(), same.end(),
+                                        [&own](const std::string& path) { return path != own; });
         std::string why;
-        if (files[key] > 1)
-            why = "another member is also written as ";
+        if (other != same.end())
+            why = "its name differs only by case from another member's, " + displayName(*other);
+        else if (same.size() > 1)
+            why = "another member is also written as " + displayName(own);
         else if (folders.count(key))
-            why = "the archive also needs a folder named ";
+            why = "the archive also needs a folder named " + displayName(own);
         if (!why.empty()) {
-            entry->refusal = "refused (" + why + displayName(entry->relative()) + ")";
+            entry->refusal = "refused (" + why + ")";
             entry->kind = EntryPath::Kind::Refused;
         }
     }

@@ -3,8 +3,10 @@
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 
-EarlyPictures::EarlyPictures(qint64 byteCap) : m_shared(std::make_shared<Shared>()) {
+EarlyPictures::EarlyPictures(qint64 byteCap, PictureLoader::Storage storage)
+    : m_shared(std::make_shared<Shared>()) {
     m_shared->cap = byteCap;
+    m_shared->storage = storage;
 }
 
 EarlyPictures::~EarlyPictures() {
@@ -27,7 +29,8 @@ void EarlyPictures::offer(const QString& path) {
 PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const QString& path) {
     // Neither a read after a drop, nor a file larger than the bound (no picture file is nearly as
     // large as its pixels, and the loader reads what the bound leaves undone).
-    if (shared->stopped.load() || QFileInfo(path).size() > shared->cap)
+    const qint64 fileSize = QFileInfo(path).size();
+    if (shared->stopped.load() || fileSize > shared->cap)
         return {nullptr, {}, true};
     qint64 reserved = 0;
     const auto reserve = [&shared, &reserved](qint64 pixelBytes) {
@@ -41,8 +44,14 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
         return true;
     };
     // Extraction is flat: the file's name is the member's.
-    PictureRead read = PictureLoader::read(path, path.mid(path.lastIndexOf(QLatin1Char('/')) + 1),
-                                           PictureLoader::Storage::Decoded, reserve);
+    const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
+    PictureRead read;
+    if (shared->storage == PictureLoader::Storage::Decoded)
+        read = PictureLoader::read(path, name, PictureLoader::Storage::Decoded, reserve);
+    else if (!reserve(fileSize)) // a compressed picture holds its file's bytes
+        return {nullptr, {}, true};
+    else
+        read = PictureLoader::read(path, name, PictureLoader::Storage::Compressed);
     if (!read.picture)
         shared->reserved.fetch_sub(reserved);
     return read;

@@ -9,21 +9,23 @@
 #include <atomic>
 #include <memory>
 
-// Decodes picture files while the extraction is still writing the rest of the package, so
+// Reads picture files while the extraction is still writing the rest of the package, so
 // the cores the extraction leaves idle are not wasted. The extraction offers each picture member
-// as soon as it is written; a worker thread reads and decodes it in the background. The loader
-// later takes the result for the same file instead of decoding it again; whatever it does not
-// take is released.
+// as soon as it is written; a worker thread reads and decodes it in the background (for pictures
+// held compressed it decodes to check the file and keeps only its bytes). The loader later takes
+// the result for the same file instead of reading it again; whatever it does not take is released.
 //
-// An early read gives what the loader's own read of the file would give (the picture, or the
-// problem that the loader reports when it comes to that file), within a bound: together the early
-// pictures take at most `byteCap` bytes of pixel memory, and a picture that would pass it (or a
-// file larger than the bound) is left undone (declined) for the loader to read in its own turn.
+// An early read gives what the loader's own read of the file with the same storage would give
+// (the picture, or the problem that the loader reports when it comes to that file), within a
+// bound: together the early pictures hold at most `byteCap` bytes (pixels, or file bytes when held
+// compressed), and a picture that would pass it (or a file larger than the bound) is left undone
+// (declined) for the loader to read in its own turn.
 //
 // Used from one thread (the opening's); the decodes run on the global thread pool.
 class EarlyPictures {
 public:
-    explicit EarlyPictures(qint64 byteCap);
+    explicit EarlyPictures(qint64 byteCap,
+                           PictureLoader::Storage storage = PictureLoader::Storage::Decoded);
     ~EarlyPictures(); // drop()
     EarlyPictures(const EarlyPictures&) = delete;
     EarlyPictures& operator=(const EarlyPictures&) = delete;
@@ -32,7 +34,14 @@ public:
     // again) is left to the loader for good.
     void offer(const QString& path);
 
-    // The pixel bytes the early decodes hold or are about to take (every picture decoded early,
+    // How the early pictures are held.
+    PictureLoader::Storage storage() const { return m_shared->storage; }
+
+    // The read started for `path`, still left here for the loader to take; an invalid future when
+    // none was. Does not wait.
+    QFuture<PictureRead> find(const QString& path) const { return m_started.value(path); }
+
+    // The bytes the early reads hold or are about to take (every picture decoded early,
     // taken or not, and those under way). Does not wait.
     qint64 reservedBytes() const { return m_shared->reserved.load(); }
 
@@ -50,6 +59,7 @@ private:
         std::atomic<qint64> reserved{0};
         std::atomic<bool> stopped{false};
         qint64 cap = 0;
+        PictureLoader::Storage storage = PictureLoader::Storage::Decoded;
     };
     // One early read, on a worker thread.
     static PictureRead decode(const std::shared_ptr<Shared>& shared, const QString& path);

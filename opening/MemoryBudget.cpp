@@ -1,6 +1,7 @@
 #include "opening/MemoryBudget.h"
 
 #include "format/PackageCounters.h"
+#include "pictures/DecodedBytes.h"
 
 #include <limits>
 
@@ -55,17 +56,21 @@ MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
     budget.pictureCount = nonNegative(pictureCount);
     budget.decodedBytes = decodedEstimate(pictureCount, width, height);
     budget.compressedBytes = compressedEstimate(pictureCount, largestMember);
+    budget.heldDecodedBytes = multiply(budget.pictureCount, decodedPictureBytes(width, height));
     budget.availableBytes = availableBytes;
 
     const bool decodedFits = budget.decodedBytes < availableBytes;
     const bool compressedFits = budget.compressedBytes < availableBytes;
-    if (bPreferDecoded && decodedFits)
-        budget.storage = PictureStorage::Decoded;
-    else if (compressedFits)
-        budget.storage = PictureStorage::Compressed;
-    else if (decodedFits)
-        budget.storage = PictureStorage::Decoded;
-    else
+    if (!decodedFits && !compressedFits) {
         budget.message = notEnoughMemoryMessage(availableBytes, budget.compressedBytes);
+        return budget;
+    }
+    // The estimates decide whether the package opens; how it is held goes by what the loader will
+    // really hold. Pictures whose decoded pixels would not fit are held compressed, even where only
+    // the decoded estimate fits: that holds less, and the loader checks the real bytes.
+    const bool holdDecoded = decodedFits && budget.heldDecodedBytes < availableBytes;
+    budget.storage = holdDecoded && (bPreferDecoded || !compressedFits)
+                         ? PictureStorage::Decoded
+                         : PictureStorage::Compressed;
     return budget;
 }

@@ -24,8 +24,9 @@ inline constexpr qint64 kMemoryMargin = 10'000'000;
 struct MemoryBudget {
     PictureStorage storage = PictureStorage::Refused;
     qint64 pictureCount = 0;
-    qint64 decodedBytes = 0;    // pictureCount x (width x height x 3) + margin
-    qint64 compressedBytes = 0; // pictureCount x largest member + margin
+    qint64 decodedBytes = 0;     // pictureCount x (width x height x 3) + margin
+    qint64 compressedBytes = 0;  // pictureCount x largest member + margin
+    qint64 heldDecodedBytes = 0; // pictureCount x what one picture holds decoded (no margin)
     qint64 availableBytes = 0;
     QString message; // the refusal text; empty unless storage is Refused
 };
@@ -42,9 +43,11 @@ qint64 compressedEstimate(qint64 pictureCount, qint64 largestMember);
 // required = <compressed>", both figures as plain decimal integers.
 QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes);
 
-// The check. An estimate fits when it is strictly below the available bytes. With bPreferDecoded
-// (the "hold pictures decoded" option) the pictures are held decoded when the decoded estimate
-// fits, else compressed when the compressed estimate fits; without it compressed is tried first,
-// then decoded. Refused when neither fits, with notEnoughMemoryMessage.
+// The check. An estimate fits when it is strictly below the available bytes; refused when
+// neither fits, with notEnoughMemoryMessage. Otherwise the pictures are held decoded only when the
+// decoded estimate fits and so do the bytes the loader will really hold for them decoded
+// (heldDecodedBytes, below the available bytes), and then with bPreferDecoded (the "hold pictures
+// decoded" option) or when the compressed estimate does not fit; in every other case they are
+// held compressed. So more free memory never turns an opening into a refusal.
 MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
                                qint64 largestMember, qint64 availableBytes, bool bPreferDecoded);

@@ -10,6 +10,7 @@
 #include "imageinfo/CImageInfo.h"
 #include "opening/EarlyPictures.h"
 #include "opening/FreeMemorySource.h"
+#include "opening/MemberLookup.h"
 #include "opening/PictureLoader.h"
 #include "pictures/PixelPool.h"
 
@@ -36,6 +37,9 @@ bool isWantedPicture(const QString& path, bool vertical) {
     return name.contains(QLatin1String("_H")) ||
            (vertical && (name.contains(QLatin1String("_V")) || name.contains(QLatin1String("_M"))));
 }
+
+// The largest picture side the header probe's fields can hold.
+constexpr int kLargestSide = 65535;
 
 // Early decodes may take this share of the memory free when the extraction starts.
 constexpr qint64 kEarlyShare = 4;
@@ -69,7 +73,7 @@ bool PackageOpening::fail(const QString& problem) {
 }
 
 QString PackageOpening::memberPath(const QString& memberName) const {
-    return m_folder + memberName;
+    return m_folder + m_members.resolve(memberName);
 }
 
 bool PackageOpening::extract(const QString& packagePath, const QString& folder) {
@@ -78,12 +82,13 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
     dropEarlyPictures();
-    m_freeBeforeExtraction.reset();
-    if (m_options.bOptUseRam) {
-        m_freeBeforeExtraction =
-            m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
-        m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare);
-    }
+    // The pictures are read (and checked) as they are written, held as the options ask; should the
+    // memory check choose the other storage, the loader reads them again.
+    m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    m_early =
+        std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
+                                        m_options.bOptUseRam ? PictureLoader::Storage::Decoded
+                                                             : PictureLoader::Storage::Compressed);
     const bool vertical = m_options.bOptLoadVertical;
     EarlyPictures* early = m_early.get();
     const MemberWatch watch([early, vertical](const QString& path) {
@@ -95,6 +100,9 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     request.setZipFileName(packagePath);
     request.setExtractDir(m_folder);
     request.setHonorDirectories(false);
+    // Member names are looked up without regard to case, so two names that differ only by case
+    // would stand for one member: the extraction refuses both.
+    request.setCaseSensitive(false);
     try {
         m_extractionResult = request.Unzip(QString(), QString());
     } catch (const GyroError& error) {
@@ -104,6 +112,7 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     }
     m_counters = packageCounters();
     m_extractionMessage = request.GetLastMessage();
+    m_members = MemberLookup(m_folder);
     if (m_extractionResult != 0) {
         const QString said = m_extractionMessage.trimmed();
         return fail(said.isEmpty() ? QStringLiteral("The package could not be extracted (code %1).")
@@ -119,8 +128,9 @@ bool PackageOpening::readDescriptor() {
         return fail(
             QStringLiteral("The package holds no descriptor (%1).").arg(descriptorMemberName()));
     m_descriptor = ::readDescriptor(iniPath);
-    m_soundShortName =
-        m_descriptor.sound.isEmpty() ? QString() : GetShortPath(m_descriptor.sound, m_folder);
+    m_soundShortName = m_descriptor.sound.isEmpty()
+                           ? QString()
+                           : GetShortPath(m_members.resolve(m_descriptor.sound), m_folder);
     QFile::remove(iniPath);
     if (!isNamePart(m_descriptor.fileName) || !isNamePart(m_descriptor.fileType))
         return fail(
@@ -196,9 +206,37 @@ bool PackageOpening::probeFirstPicture() {
             QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
     if (info.Width() <= 0 || info.Height() <= 0)
         return fail(QStringLiteral("The picture %1 gives no size in its header.").arg(name));
-    m_width = info.Width();
-    m_height = info.Height();
+    // The header's 16-bit fields can be wrong (a BMP stored top-down reads as 65,536 minus its
+    // height) or can claim a size the data does not hold. Nothing is sized by the picture before
+    // it has been decoded once: its real size is the decoded one.
+    const PictureRead first = readFirstPicture(path, name);
+    if (!first.picture)
+        return fail(first.problem);
+    const QSize real = first.picture->size();
+    if (real.width() > kLargestSide || real.height() > kLargestSide)
+        return fail(QStringLiteral("The picture %1 is %2 x %3 pixels; the viewer shows pictures of "
+                                   "at most %4 pixels a side.")
+                        .arg(name)
+                        .arg(real.width())
+                        .arg(real.height())
+                        .arg(kLargestSide));
+    m_width = real.width();
+    m_height = real.height();
     return true;
+}
+
+PictureRead PackageOpening::readFirstPicture(const QString& path, const QString& name) const {
+    // Usually read already while the extraction went on; the loader takes that read later.
+    if (m_early) {
+        QFuture<PictureRead> started = m_early->find(path);
+        if (started.isValid()) {
+            const PictureRead read = started.result();
+            if (!read.declined)
+                return read;
+        }
+    }
+    // Decoded to check it, then held only as its file's bytes until the loader's turn.
+    return PictureLoader::read(path, name, PictureLoader::Storage::Compressed);
 }
 
 bool PackageOpening::checkMemory() {
@@ -213,7 +251,10 @@ bool PackageOpening::checkMemory() {
     m_memory = checkMemoryBudget(pictures, m_width, m_height,
                                  static_cast<qint64>(m_counters.sngMaxFileLen), free,
                                  m_options.bOptUseRam);
-    if (m_memory.storage != PictureStorage::Decoded)
+    const auto held = m_memory.storage == PictureStorage::Decoded
+                          ? PictureLoader::Storage::Decoded
+                          : PictureLoader::Storage::Compressed;
+    if (m_memory.storage == PictureStorage::Refused || (m_early && m_early->storage() != held))
         dropEarlyPictures();
     if (m_memory.storage == PictureStorage::Refused) {
         m_problem = m_memory.message;

@@ -3,7 +3,9 @@
 #include "format/Descriptor.h"
 #include "format/PackageCounters.h"
 #include "format/RingGeometry.h"
+#include "opening/MemberLookup.h"
 #include "opening/MemoryBudget.h"
+#include "opening/PictureLoader.h"
 #include "pictures/PictureSlots.h"
 
 #include <QString>
@@ -37,17 +39,20 @@ public:
     PackageOpening(const PackageOpening&) = delete;
     PackageOpening& operator=(const PackageOpening&) = delete;
 
-    // Extracts the package into the folder and takes the package counters it produced. When the
-    // pictures are to be held decoded, the picture members written are decoded on the idle cores
-    // while the extraction goes on (EarlyPictures); loadPictures takes those pictures, and a
-    // failed step or a memory check that does not choose decoded pictures releases them.
+    // Extracts the package into the folder and takes the package counters it produced. The
+    // picture members written are read and decoded on the idle cores while the extraction goes on
+    // (EarlyPictures), held as the options ask (pictures to be held compressed are decoded only to
+    // check them); loadPictures takes those pictures, and a failed step or a memory check that
+    // chooses the other storage releases them. Members are then found without regard to case.
     bool extract(const QString& packagePath, const QString& folder);
 
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
     // that the package holds a horizontal ring and vertical rings the viewer can index.
     bool readDescriptor();
 
-    // Reads the pixel size of horizontal picture 0 from its header.
+    // Probes the header of horizontal picture 0, then decodes it once: the pixel size taken is the
+    // decoded picture's, and a picture that does not decode, or is too large, stops the opening
+    // here, before anything is sized by it.
     bool probeFirstPicture();
 
     // Decides whether the pictures fit in free memory and how they are held.
@@ -87,6 +92,7 @@ private:
     void dropEarlyPictures();
     QString memberPath(const QString& memberName) const;
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
+    PictureRead readFirstPicture(const QString& path, const QString& name) const;
 
     ProgressSink& m_progress;
     Prompter& m_prompter;
@@ -100,6 +106,7 @@ private:
     PackageCounters m_counters;
     int m_extractionResult = 0;
     QString m_extractionMessage;
+    MemberLookup m_members; // the extracted members, by name without regard to case
     Descriptor m_descriptor;
     QString m_soundShortName;
     int m_horizontal = 0;
@@ -110,7 +117,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     MemoryBudget m_memory;
-    // Free and recyclable memory as the extraction began (only when pictures may decode early).
+    // Free and recyclable memory as the extraction began.
     std::optional<qint64> m_freeBeforeExtraction;
     std::unique_ptr<EarlyPictures> m_early;
     int m_earlyTaken = 0;

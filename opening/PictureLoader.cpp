@@ -1,6 +1,7 @@
 #include "PictureLoader.h"
 
 #include "opening/EarlyPictures.h"
+#include "pictures/DecodedBytes.h"
 #include "pictures/JpegDecoder.h"
 
 #include <QBuffer>
@@ -8,6 +9,7 @@
 #include <QImageReader>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
+#include <cstdlib>
 #include <deque>
 
 namespace {
@@ -48,8 +50,19 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
     QString problem;
     if (!readPictureBytes(path, memberName, bytes, problem))
         return {nullptr, problem};
+    if (storage == Storage::Decoded)
+        return decode(bytes, memberName, reserve);
+    // Held as the file's bytes, but decoded once here and let go at once: a picture that does not
+    // decode is refused now, as with decoded storage, and the size it is held with is its real one.
+    const PictureRead check = decode(bytes, memberName, {});
+    if (!check.picture)
+        return check;
+    return {Picture::fromEncoded(bytes, check.picture->size()), {}};
+}
 
-    if (storage == Storage::Decoded && JpegDecoder::looksLikeJpeg(bytes)) {
+PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& memberName,
+                                  const JpegDecoder::Reserve& reserve) {
+    if (JpegDecoder::looksLikeJpeg(bytes)) {
         JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve);
         if (jpeg.status == JpegDecoder::Status::Decoded)
             return {Picture::fromImage(jpeg.image), {}};
@@ -64,17 +77,35 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
     buffer.open(QIODevice::ReadOnly);
     QImageReader reader(&buffer);
     reader.setAutoTransform(false);
-    const QSize pictureSize = reader.size();
-    if (!reader.canRead() || !pictureSize.isValid())
+    // The reader gives a BMP stored top-down a negative height; its rows are read all the same.
+    const QSize header = reader.size();
+    const qint64 width = std::abs(qint64(header.width()));
+    const qint64 height = std::abs(qint64(header.height()));
+    if (!reader.canRead() || width == 0 || height == 0)
         return {nullptr, undecodable(memberName, reader.errorString())};
-    if (storage == Storage::Compressed)
-        return {Picture::fromEncoded(bytes, pictureSize), {}};
-    if (reserve && !reserve(qint64(pictureSize.width()) * pictureSize.height() * 4))
+    // The bound the reader itself would refuse with (0: none), said plainly before any pixel
+    // memory is asked for; the JPEG decoder keeps the same bound.
+    const qint64 mostBytes = qint64(QImageReader::allocationLimit()) << 20;
+    if (mostBytes > 0 && decodedPictureBytes(width, height) > mostBytes)
+        return {
+            nullptr,
+            undecodable(
+                memberName,
+                QStringLiteral("a picture of %1 x %2 pixels is too large").arg(width).arg(height))};
+    if (reserve && !reserve(decodedPictureBytes(width, height)))
         return {nullptr, {}, true};
     const QImage image = reader.read();
     if (image.isNull())
         return {nullptr, undecodable(memberName, reader.errorString())};
     return {Picture::fromImage(image), {}};
+}
+
+PictureRead PictureLoader::heldCompressed(const Job& job, QSize size) {
+    QByteArray bytes;
+    QString problem;
+    if (!readPictureBytes(job.path, job.memberName, bytes, problem))
+        return {nullptr, problem};
+    return {Picture::fromEncoded(bytes, size), {}};
 }
 
 PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage storage,
@@ -91,7 +122,7 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
     auto launch = [&] {
         while (next < jobs.size() && running.size() < inFlight) {
             const Job& job = jobs[next++];
-            QFuture<PictureRead> started = early && storage == Storage::Decoded
+            QFuture<PictureRead> started = early && early->storage() == storage
                                                ? early->take(job.path)
                                                : QFuture<PictureRead>();
             if (started.isValid() && !(started.isFinished() && started.result().declined))
@@ -119,6 +150,11 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
         }
         PictureRead decoded = running.front().result();
         running.pop_front();
+        if (decoded.picture && decoded.picture->isDecoded() &&
+            outcome.heldBytes + decoded.picture->heldBytes() > byteBudget)
+            // Larger than the first picture that the memory check went by: held as its file's
+            // bytes instead, as a package that fits only that way is (it decoded already).
+            decoded = heldCompressed(job, decoded.picture->size());
         if (decoded.picture && outcome.heldBytes + decoded.picture->heldBytes() > byteBudget)
             decoded = {nullptr, QStringLiteral("The picture %1 does not fit in the free memory.")
                                     .arg(job.memberName)};

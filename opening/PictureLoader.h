@@ -41,18 +41,28 @@ public:
         qint64 heldBytes = 0;
     };
 
-    // byteBudget bounds the memory the held pictures may take together; a picture that would pass
-    // it stops the loading. On failure every file of the list that is still there is deleted and
+    // byteBudget bounds the memory the held pictures may take together. A picture to be held
+    // decoded that would pass it is held compressed instead; a picture that passes it all the same
+    // stops the loading. On failure every file of the list that is still there is deleted and
     // no slot keeps a picture of this load.
-    // With `early`, a picture it decoded ahead is taken from it instead of being decoded again
-    // (decoded storage only).
+    // With `early`, a picture it read ahead is taken from it instead of being read again (when it
+    // read for the same storage).
     Outcome load(const std::vector<Job>& jobs, Storage storage, qint64 byteBudget,
                  ProgressSink& progress, std::vector<PicturePtr>& slotPictures,
                  EarlyPictures* early = nullptr) const;
 
-    // Reads one picture file and holds it as `storage` says; safe on any thread. With `reserve`,
-    // a picture to be decoded is first sized and its pixel bytes asked for; a refusal leaves the
-    // read undone (declined).
+    // Reads one picture file and holds it as `storage` says; safe on any thread. A picture held
+    // compressed is decoded all the same (and its pixels dropped), so a file that does not decode
+    // gives the same problem with either storage. With `reserve`, a picture held decoded is first
+    // sized and its pixel bytes asked for; a refusal leaves the read undone (declined).
     static PictureRead read(const QString& path, const QString& memberName, Storage storage,
                             const JpegDecoder::Reserve& reserve = {});
+
+    // Decodes the bytes of a picture file; safe on any thread. `reserve` as for read().
+    static PictureRead decode(const QByteArray& bytes, const QString& memberName,
+                              const JpegDecoder::Reserve& reserve = {});
+
+private:
+    // The picture file of `job`, already decoded to `size`, held as its bytes.
+    static PictureRead heldCompressed(const Job& job, QSize size);
 };

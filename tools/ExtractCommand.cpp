@@ -1,9 +1,9 @@
 // gyrolook-pack extract PKG.360 DIR [--password TEXT]: extracts a package into DIR with the
 // options the viewer's opening uses (every member directly into DIR under its bare name,
-// existing files replaced), then prints the result code, every package counter by its name and
-// the extraction's messages. A password question is answered with TEXT, or with an empty answer
-// when no --password was given. Exit status 0 when the result is 0, 1 otherwise, 2 for a usage
-// error.
+// existing files replaced, members whose names differ only by case refused), then prints the result
+// code, every package counter by its name and the extraction's messages. A password question is
+// answered with TEXT, or with an empty answer when no --password was given. Exit status 0 when the
+// result is 0, 1 otherwise, 2 for a usage error.
 #include "Commands.h"
 #include "TerminalPrompter.h"
 
@@ -49,6 +49,7 @@ int runExtract(const QStringList& args) {
     request.setZipFileName(package);
     request.setExtractDir(folder);
     request.setHonorDirectories(false);
+    request.setCaseSensitive(false); // as the opening: names that differ only by case collide
 
     QTextStream out(stdout);
     std::int32_t result = 0;

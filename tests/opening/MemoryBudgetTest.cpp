@@ -1,8 +1,10 @@
 #include "opening/MemoryBudget.h"
 #include "format/PackageCounters.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
+#include <vector>
 
 namespace {
 
@@ -49,6 +51,35 @@ TEST(MemoryBudgetTest, ChoosesHowToHoldThePictures) {
         EXPECT_EQ(budget.decodedBytes, c.decoded);
         EXPECT_EQ(budget.compressedBytes, c.compressed);
         EXPECT_EQ(budget.message.isEmpty(), c.storage != PictureStorage::Refused);
+    }
+}
+
+TEST(MemoryBudgetTest, MoreFreeMemoryNeverTurnsAnOpeningIntoARefusal) {
+    // 48 pictures of 640 x 480 held decoded take 58,982,400 bytes, more than the decoded estimate
+    // of 54,236,800: across that band the pictures are held compressed. With a large sound member
+    // (the largest member) only the decoded estimate lets the package open there.
+    const qint64 estimate = 54'236'800;
+    const qint64 held = 48 * 640 * 480 * 4;
+    for (const qint64 largest : {qint64(80'000), qint64(5'000'000)}) {
+        const qint64 compressed = 48 * largest + 10'000'000;
+        for (const bool preferDecoded : {true, false}) {
+            bool opened = false;
+            std::vector<qint64> frees = {
+                compressed - 1, compressed,   compressed + 1,        estimate - 1,
+                estimate,       estimate + 1, (estimate + held) / 2, held - 1,
+                held,           held + 1};
+            std::sort(frees.begin(), frees.end());
+            for (const qint64 free : frees) {
+                const MemoryBudget budget =
+                    checkMemoryBudget(48, 640, 480, largest, free, preferDecoded);
+                SCOPED_TRACE(testing::Message() << largest << " largest, " << free << " free");
+                EXPECT_FALSE(opened && budget.storage == PictureStorage::Refused);
+                opened = budget.storage != PictureStorage::Refused;
+                EXPECT_EQ(opened, free > std::min(estimate, compressed));
+                EXPECT_EQ(budget.storage == PictureStorage::Decoded,
+                          free > held && (preferDecoded || free <= compressed));
+            }
+        }
     }
 }
 
