@@ -14,6 +14,10 @@ namespace {
 
 constexpr zip_int64_t kMaxMembers = 4096;
 constexpr std::size_t kMaxPiece = 32000;
+// A member's line names it with at most this many characters; at most this many members get a
+// line of their own, the rest are counted.
+constexpr std::size_t kMaxNameLength = 80;
+constexpr int kMaxMemberLines = 20;
 // Bytes the extraction leaves free in its folder beyond the members' blocks.
 constexpr std::uint64_t kFreeSpaceReserve = 256 * 1024;
 constexpr std::uint32_t kMsDosFolderAttribute = 0x10;
@@ -322,15 +326,30 @@ void ExtractionRun::fillTotals() {
 
 void ExtractionRun::fail(const Member& member, const std::string& problem) {
     ++m_failures;
-    say(displayName(member.rawName) + ": " + problem);
+    if (m_memberLines >= kMaxMemberLines) {
+        ++m_failuresUnsaid;
+        return;
+    }
+    ++m_memberLines;
+    say(clippedInMiddle(displayName(member.rawName), kMaxNameLength) + ": " + problem);
 }
 
 void ExtractionRun::note(const Member& member, const std::string& text) {
-    if (m_options.MessageLevel >= 2)
-        say(displayName(member.rawName) + ": " + text);
+    if (m_options.MessageLevel < 2)
+        return;
+    if (m_memberLines >= kMaxMemberLines) {
+        ++m_notesUnsaid;
+        return;
+    }
+    ++m_memberLines;
+    say(clippedInMiddle(displayName(member.rawName), kMaxNameLength) + ": " + text);
 }
 
 std::int32_t ExtractionRun::finish() {
+    if (m_failuresUnsaid > 0)
+        say("... and " + std::to_string(m_failuresUnsaid) + " more failed");
+    if (m_notesUnsaid > 0)
+        say("... and " + std::to_string(m_notesUnsaid) + " more were left alone");
     if (m_cancelled)
         say(m_label + ": the extraction was cancelled");
     else if (m_failures > 0 && m_options.MessageLevel >= 1)

@@ -26,8 +26,10 @@
 // - reading is streamed in fixed chunks; declared sizes never size an allocation and a member
 //   that yields more data than it declares fails.
 // Every refused or failed member is named in one line "<name>: <reason>" (names escaped for
-// display: control bytes and bytes that are not UTF-8 appear as \xNN), and the result is then
-// non-zero.
+// display: control bytes and bytes that are not UTF-8 appear as \xNN; names longer than 80
+// characters keep their start and end around "..."), and the result is then non-zero. Only the
+// first 20 members get a line of their own; one more line counts the rest ("... and N more
+// failed"), so that the message stays short whatever the archive holds.
 
 #include <cstdint>
 
