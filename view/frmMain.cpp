@@ -186,7 +186,10 @@ void frmMain::fitOuterSize(QSize requested) {
     const QRect area = where ? where->availableGeometry() : QRect();
     const QSize outer =
         boundedOuterSize(requested, frame, twipsToPixels(kControlStripWidthTwips), area.size());
-    m_outerRequest = std::make_pair(requested, frame);
+    if (frame == QSize(0, 0))
+        m_unframedRequest = requested;
+    else
+        m_unframedRequest.reset();
     resize(outer - frame);
     if (isVisible() && area.isValid()) {
         const QRect placed(frameGeometry().topLeft(), outer);
@@ -205,10 +208,10 @@ bool frmMain::event(QEvent* event) {
     case QEvent::Move:
     case QEvent::Paint:
     case QEvent::WindowActivate:
-        if (m_outerRequest && isVisible() && frameExtent(this) != m_outerRequest->second) {
-            const QSize requested = m_outerRequest->first;
+        if (m_unframedRequest && isVisible() && frameExtent(this) != QSize(0, 0)) {
+            const QSize requested = *m_unframedRequest;
+            m_unframedRequest.reset();
             fitOuterSize(requested);
-            m_outerRequest.reset();
         }
         break;
     default:

@@ -7,7 +7,6 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <utility>
 #include <vector>
 
 class CommonDialog;
@@ -173,8 +172,8 @@ private:
     OptionSettings& m_settings;
     MediaControl& m_media;
     const FreeMemorySource& m_freeMemory;
-    // The outer size (pixels) last asked for and the frame it was fitted to; cleared once the
-    // size has been fitted to the frame the window system drew.
-    std::optional<std::pair<QSize, QSize>> m_outerRequest;
+    // The outer size (pixels) last asked for while the window had no frame yet; fitted again, and
+    // cleared, once the window system has framed the window.
+    std::optional<QSize> m_unframedRequest;
     std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
 };
