@@ -1,5 +1,7 @@
 #include "DisplayText.h"
 
+#include <vector>
+
 namespace {
 
 void appendEscaped(std::string& out, unsigned char byte) {
@@ -65,5 +67,22 @@ std::string displayName(std::string_view bytes) {
             i += length;
         }
     }
+    return out;
+}
+
+std::string clippedInMiddle(std::string_view text, std::size_t maxCodePoints) {
+    // Offsets of the code points' first bytes.
+    std::vector<std::size_t> starts;
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80)
+            starts.push_back(i);
+    if (starts.size() <= maxCodePoints || maxCodePoints < 5)
+        return std::string(text);
+    const std::size_t kept = maxCodePoints - 3;
+    const std::size_t head = (kept + 1) / 2;
+    const std::size_t tail = kept - head;
+    std::string out(text.substr(0, starts[head]));
+    out += "...";
+    out.append(text.substr(starts[starts.size() - tail]));
     return out;
 }

@@ -14,6 +14,12 @@ namespace {
 
 constexpr zip_int64_t kMaxMembers = 4096;
 constexpr std::size_t kMaxPiece = 32000;
+// A member's line names it with at most this many characters; at most this many members get a
+// line of their own, the rest are counted.
+constexpr std::size_t kMaxNameLength = 80;
+constexpr int kMaxMemberLines = 20;
+// Bytes the extraction leaves free in its folder beyond the members' blocks.
+constexpr std::uint64_t kFreeSpaceReserve = 256 * 1024;
 constexpr std::uint32_t kMsDosFolderAttribute = 0x10;
 
 std::string baseName(const char* path) {
@@ -262,19 +268,22 @@ std::int32_t ExtractionRun::openExtractionFolder() {
 }
 
 std::int32_t ExtractionRun::checkFreeSpace() {
-    std::uint64_t needed = 0;
-    for (const Member& member : m_members)
-        if (member.selected && member.path.kind == EntryPath::Kind::File)
-            needed = addSaturating(needed, member.stat.size);
     struct statvfs space;
     if (::fstatvfs(m_folder.get(), &space) != 0)
         return UnzipResult::Ok; // no figure to compare with; the writes themselves will tell
+    // Every file takes whole blocks; a small reserve keeps the folder from filling to the last
+    // byte. Whatever does not fit is still caught by the writes themselves.
+    const std::uint64_t block = space.f_frsize > 0 ? space.f_frsize : 4096;
+    std::uint64_t needed = kFreeSpaceReserve;
+    for (const Member& member : m_members)
+        if (member.selected && member.path.kind == EntryPath::Kind::File)
+            needed =
+                addSaturating(needed, addSaturating(member.stat.size, block - 1) / block * block);
     const unsigned __int128 free = static_cast<unsigned __int128>(space.f_bavail) * space.f_frsize;
-    if (static_cast<unsigned __int128>(needed) * 2 > free) {
+    if (static_cast<unsigned __int128>(needed) > free) {
         const std::uint64_t shown = free > UINT64_MAX ? UINT64_MAX : std::uint64_t(free);
-        say(m_label + " needs " + std::to_string(needed) +
-            " bytes when extracted, more than half of the " + std::to_string(shown) +
-            " bytes free in the extraction folder");
+        say(m_label + " needs " + std::to_string(needed) + " bytes when extracted, more than the " +
+            std::to_string(shown) + " bytes free in the extraction folder");
         return UnzipResult::ArchiveRefused;
     }
     return UnzipResult::Ok;
@@ -317,15 +326,30 @@ void ExtractionRun::fillTotals() {
 
 void ExtractionRun::fail(const Member& member, const std::string& problem) {
     ++m_failures;
-    say(displayName(member.rawName) + ": " + problem);
+    if (m_memberLines >= kMaxMemberLines) {
+        ++m_failuresUnsaid;
+        return;
+    }
+    ++m_memberLines;
+    say(clippedInMiddle(displayName(member.rawName), kMaxNameLength) + ": " + problem);
 }
 
 void ExtractionRun::note(const Member& member, const std::string& text) {
-    if (m_options.MessageLevel >= 2)
-        say(displayName(member.rawName) + ": " + text);
+    if (m_options.MessageLevel < 2)
+        return;
+    if (m_memberLines >= kMaxMemberLines) {
+        ++m_notesUnsaid;
+        return;
+    }
+    ++m_memberLines;
+    say(clippedInMiddle(displayName(member.rawName), kMaxNameLength) + ": " + text);
 }
 
 std::int32_t ExtractionRun::finish() {
+    if (m_failuresUnsaid > 0)
+        say("... and " + std::to_string(m_failuresUnsaid) + " more failed");
+    if (m_notesUnsaid > 0)
+        say("... and " + std::to_string(m_notesUnsaid) + " more were left alone");
     if (m_cancelled)
         say(m_label + ": the extraction was cancelled");
     else if (m_failures > 0 && m_options.MessageLevel >= 1)

@@ -80,5 +80,8 @@ private:
     std::string m_lastPassword;
     int m_handled = 0;
     int m_failures = 0;
+    int m_memberLines = 0;    // lines said about single members
+    int m_failuresUnsaid = 0; // failures and notes past the bound on member lines
+    int m_notesUnsaid = 0;
     bool m_cancelled = false;
 };

@@ -20,13 +20,16 @@
 //   to case when CaseSensitive is clear) are all refused;
 // - an archive is refused before anything is written when it is not a ZIP archive or is
 //   damaged, holds more than 4,096 members, when its members' compressed sizes add up to more
-//   than the archive file (overlapping members), or when its declared uncompressed sizes add up
-//   to more than half the free space of the extraction folder's file system;
+//   than the archive file (overlapping members), or when its declared uncompressed sizes (each
+//   rounded up to whole blocks, plus a reserve of 256 KiB) add up to more than the free space of
+//   the extraction folder's file system;
 // - reading is streamed in fixed chunks; declared sizes never size an allocation and a member
 //   that yields more data than it declares fails.
 // Every refused or failed member is named in one line "<name>: <reason>" (names escaped for
-// display: control bytes and bytes that are not UTF-8 appear as \xNN), and the result is then
-// non-zero.
+// display: control bytes and bytes that are not UTF-8 appear as \xNN; names longer than 80
+// characters keep their start and end around "..."), and the result is then non-zero. Only the
+// first 20 members get a line of their own; one more line counts the rest ("... and N more
+// failed"), so that the message stays short whatever the archive holds.
 
 #include <cstdint>
 

@@ -12,6 +12,7 @@
 #include "format/GyroError.h"
 #include "format/PackageCounters.h"
 #include "format/ProgressSink.h"
+#include "opening/PrivateFolder.h"
 
 #include <QDirIterator>
 #include <QFileInfo>
@@ -73,9 +74,14 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const QString base = fuzz::scratchBase("fuzz_extract");
-    const QString run = base + QStringLiteral("/run");
-    const QString out = run + QStringLiteral("/out");
-    const QString package = run + QStringLiteral("/x.360");
+    // The run folder is a private folder of the viewer's own kind, so that its removal is the
+    // viewer's: it works on the names' bytes (members whose names are not UTF-8 included) and
+    // never follows a link.
+    PrivateFolder run(base);
+    if (!run.isValid())
+        fuzz::fail("cannot create a run folder:", run.errorString());
+    const QString out = run.path() + QStringLiteral("out");
+    const QString package = run.path() + QStringLiteral("x.360");
     if (!QDir().mkpath(out))
         fuzz::fail("cannot create", out);
     fuzz::writeBytes(package, data, size);
@@ -87,13 +93,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     checkTree(out);
 
     const QStringList expected{QStringLiteral("out"), QStringLiteral("x.360")};
-    if (fuzz::entriesOf(run) != expected)
+    if (fuzz::entriesOf(run.path()) != expected)
         fuzz::fail("something appeared beside the extraction folder:",
-                   fuzz::entriesOf(run).join(QLatin1Char(' ')));
-    if (fuzz::entriesOf(base) != QStringList{QStringLiteral("run")})
+                   fuzz::entriesOf(run.path()).join(QLatin1Char(' ')));
+    const QString runName = QFileInfo(run.path().chopped(1)).fileName();
+    if (fuzz::entriesOf(base) != QStringList{runName})
         fuzz::fail("something appeared outside the run folder:",
                    fuzz::entriesOf(base).join(QLatin1Char(' ')));
-    if (!QDir(run).removeRecursively())
-        fuzz::fail("cannot remove", run);
+    if (!run.remove() || !fuzz::entriesOf(base).isEmpty())
+        fuzz::fail("cannot remove", runName);
     return 0;
 }

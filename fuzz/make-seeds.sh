@@ -110,4 +110,18 @@ for package in sorted(folder.glob("*.360")):
             archive.comment = b"c" * pad
 PY
 find "$here/../tests/data/archive" -type f -name '*.zip' -size -20k -exec cp {} "$out/extract/" \;
+# Members whose names are not strict UTF-8 though the archive library takes them as UTF-8 and
+# writes them as they are (a surrogate, an overlong sequence): a file, and a file in such a folder.
+python3 - "$out/extract" <<'PY'
+import io, pathlib, sys, zipfile
+for pad in (0, 1):  # an odd size keeps the folders
+    buffer = io.BytesIO()
+    with zipfile.ZipFile(buffer, "w") as archive:
+        archive.writestr("badXYZ.jpg", b"x")
+        archive.writestr("dirXY/badXYZ2.jpg", b"y")
+        archive.comment = b"c" * pad
+    # Same lengths, so that the headers stay right.
+    data = buffer.getvalue().replace(b"XYZ", b"\xed\xa0\x80").replace(b"XY", b"\xc1\xbf")
+    (pathlib.Path(sys.argv[1]) / f"not-utf8-{pad}.zip").write_bytes(data)
+PY
 echo "seeds written to $out"

@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QRegularExpression>
 #include <cerrno>
@@ -17,8 +18,21 @@ namespace {
 
 constexpr int kMaxDepth = 64; // sub-folders deeper than this are left in place
 
+// The user's temporary folder: TMPDIR when it names a folder this user can write into, the
+// system's otherwise. (QDir::tempPath() gives the empty text for a TMPDIR that does not exist,
+// which would put the private folder at the root.)
+QString temporaryFolder() {
+    const QString named = qEnvironmentVariable("TMPDIR");
+    if (!named.isEmpty()) {
+        const QFileInfo info(named);
+        if (info.isDir() && info.isWritable())
+            return info.absoluteFilePath();
+    }
+    return QStringLiteral("/tmp");
+}
+
 QString baseOrTemp(const QString& baseDir) {
-    return QDir::cleanPath(baseDir.isEmpty() ? QDir::tempPath() : baseDir);
+    return QDir::cleanPath(baseDir.isEmpty() ? temporaryFolder() : baseDir);
 }
 
 class Fd {

@@ -18,7 +18,8 @@
 // killed left behind.
 class PrivateFolder {
 public:
-    // Creates the folder under `baseDir`, by default QDir::tempPath(). Check isValid().
+    // Creates the folder under `baseDir`, by default the user's temporary folder: TMPDIR when it
+    // names a folder the user can write into, /tmp otherwise. Check isValid().
     explicit PrivateFolder(const QString& baseDir = QString());
     ~PrivateFolder();
     PrivateFolder(const PrivateFolder&) = delete;
@@ -40,10 +41,10 @@ public:
     // The start of every private folder's name.
     static QString namePrefix() { return QStringLiteral("gyrolook-"); }
 
-    // Removes, under `baseDir` (by default QDir::tempPath()), every private folder of this user
-    // whose owner process no longer exists. Touches nothing else: not other users' folders, not
-    // folders of live processes, not links, not files, not names of another form. Returns how
-    // many folders it removed.
+    // Removes, under `baseDir` (by default the user's temporary folder), every private folder of
+    // this user whose owner process no longer exists. Touches nothing else: not other users'
+    // folders, not folders of live processes, not links, not files, not names of another form.
+    // Returns how many folders it removed.
     static int sweepAbandoned(const QString& baseDir = QString());
 
 private:

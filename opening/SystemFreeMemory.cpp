@@ -41,6 +41,27 @@ QStringList groupAndAncestors(const QString& mount, QString group) {
     return folders;
 }
 
+// A counter of a group's memory.stat ("<key> <bytes>" lines); 0 when absent.
+qint64 statCounter(const QString& folder, const QByteArray& key) {
+    for (const QByteArray& line :
+         readSmallFile(folder + QStringLiteral("/memory.stat")).split('\n')) {
+        const QList<QByteArray> fields = line.simplified().split(' ');
+        if (fields.size() == 2 && fields[0] == key) {
+            bool ok = false;
+            const qint64 value = fields[1].toLongLong(&ok);
+            return ok && value > 0 ? value : 0;
+        }
+    }
+    return 0;
+}
+
+// What is left under a limit when the usage counts the group's page cache: the inactive file
+// pages are reclaimed before the group runs out, as MemAvailable counts them for the machine.
+qint64 headroom(qint64 limit, qint64 usage, qint64 reclaimable) {
+    const qint64 used = usage - std::min(reclaimable, usage);
+    return std::max<qint64>(limit - used, 0);
+}
+
 // Headroom left under one group folder's limit, or nothing when the folder has none.
 std::optional<qint64> headroomV2(const QString& folder) {
     const QByteArray max = readSmallFile(folder + QStringLiteral("/memory.max")).trimmed();
@@ -51,7 +72,7 @@ std::optional<qint64> headroomV2(const QString& folder) {
     const std::optional<qint64> current = readNumber(folder + QStringLiteral("/memory.current"));
     if (!ok || !current)
         return std::nullopt;
-    return std::max<qint64>(limit - *current, 0);
+    return headroom(limit, *current, statCounter(folder, "inactive_file"));
 }
 
 std::optional<qint64> headroomV1(const QString& folder) {
@@ -59,7 +80,11 @@ std::optional<qint64> headroomV1(const QString& folder) {
     const auto usage = readNumber(folder + QStringLiteral("/memory.usage_in_bytes"));
     if (!limit || !usage || *limit >= kUnlimitedV1)
         return std::nullopt;
-    return std::max<qint64>(*limit - *usage, 0);
+    // total_inactive_file counts the groups below too, as the usage does.
+    qint64 reclaimable = statCounter(folder, "total_inactive_file");
+    if (reclaimable == 0)
+        reclaimable = statCounter(folder, "inactive_file");
+    return headroom(*limit, *usage, reclaimable);
 }
 
 void lowerTo(std::optional<qint64>& least, std::optional<qint64> value) {

@@ -7,7 +7,8 @@
 #include <optional>
 
 // The free memory of this machine as this process sees it: MemAvailable of <proc>/meminfo,
-// lowered to what the control group's memory limit leaves (limit minus usage), on the process's
+// lowered to what the control group's memory limit leaves (limit minus usage, where the group's
+// inactive file cache of memory.stat counts as free, as MemAvailable counts it), on the process's
 // group and on every group above it that has a limit. Control groups v2 (memory.max,
 // memory.current; "max" means no limit) and the memory controller of v1 (memory.limit_in_bytes,
 // memory.usage_in_bytes) are read. When meminfo cannot be read, the free pages reported by the C

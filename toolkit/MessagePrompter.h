@@ -7,7 +7,8 @@
 
 // The program's questions and messages as real modal boxes titled with the program title.
 // Each call returns only when the user has answered. The boxes are placed over the parent window
-// given (when there is one) and block the whole application while they are up.
+// given (when there is one) and block the whole application while they are up. A text too long
+// for the screen is shortened to fit (see MessageText.h).
 class MessagePrompter : public Prompter {
 public:
     explicit MessagePrompter(QWidget* parent = nullptr);

@@ -60,16 +60,32 @@ void ScrollBar::resizeEvent(QResizeEvent* event) {
 }
 
 bool ScrollBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_bar && event->type() == QEvent::KeyPress &&
-        m_bar->orientation() == Qt::Horizontal) {
+    if (watched == m_bar && event->type() == QEvent::KeyPress) {
+        // Up and Left are "line up" on either bar, Down and Right "line down": towards the top or
+        // left end, which is the inner bar's minimum (Qt's own bar turns Left and Right round on
+        // a vertical bar, and on a horizontal one unless right to left). Left and Right follow the
+        // mirroring of a horizontal bar laid out right to left.
         const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Left || key == Qt::Key_Right) {
-            // The thumb's left end is the inner bar's minimum (mirrored right to left).
-            const bool towardsMinimum = (key == Qt::Key_Left) != m_bar->isRightToLeft();
-            m_bar->triggerAction(towardsMinimum ? QAbstractSlider::SliderSingleStepSub
-                                                : QAbstractSlider::SliderSingleStepAdd);
-            return true;
+        bool towardsMinimum = false;
+        switch (key) {
+        case Qt::Key_Up:
+            towardsMinimum = true;
+            break;
+        case Qt::Key_Down:
+            towardsMinimum = false;
+            break;
+        case Qt::Key_Left:
+        case Qt::Key_Right: {
+            const bool mirrored = m_bar->orientation() == Qt::Horizontal && m_bar->isRightToLeft();
+            towardsMinimum = (key == Qt::Key_Left) != mirrored;
+            break;
         }
+        default:
+            return QWidget::eventFilter(watched, event);
+        }
+        m_bar->triggerAction(towardsMinimum ? QAbstractSlider::SliderSingleStepSub
+                                            : QAbstractSlider::SliderSingleStepAdd);
+        return true;
     }
     return QWidget::eventFilter(watched, event);
 }

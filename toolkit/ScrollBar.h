@@ -16,8 +16,9 @@ class QScrollBar;
 //   thumb is released after a drag (never during the drag).
 // - scrolled() is raised for every thumb movement while the user drags it; during the drag
 //   value() reads the thumb's current position.
-// - The Left and Right keys move a horizontal bar's thumb towards the end they point at (Qt's own
-//   bar moves it the other way).
+// - Up and Left are "line up" on both orientations (towards the top or left end, min()), Down and
+//   Right "line down" (towards max()); on a vertical bar from 10 down to -8 Left raises the value
+//   as Up does. Qt's own bar turns Left and Right round.
 // - Changing min() or max() keeps the value where it is when it stays in the new range, and clamps
 //   it (raising changed()) otherwise.
 // Enabled and visible are the widget's own. The widget forwards focus to the bar inside.

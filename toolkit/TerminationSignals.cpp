@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <csignal>
 #include <fcntl.h>
 #include <unistd.h>
@@ -53,6 +54,14 @@ TerminationSignals::~TerminationSignals() {
 void TerminationSignals::onSignal() {
     char buffer[16];
     while (::read(int(m_notifier->socket()), buffer, sizeof buffer) > 0) {
+    }
+    if (!m_ending) {
+        // A loop that has not started yet (the main loop while start-up still opens a package)
+        // would miss a single exit(); the timer ends each loop that runs from now on.
+        m_ending = new QTimer(this);
+        m_ending->setInterval(10);
+        connect(m_ending, &QTimer::timeout, this, [] { QCoreApplication::exit(0); });
+        m_ending->start();
     }
     QCoreApplication::exit(0);
 }

@@ -7,6 +7,7 @@
 #include "toolkit/ScrollBar.h"
 #include "toolkit/Twips.h"
 #include "toolkit/WindowFont.h"
+#include "view/WindowBounds.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -15,6 +16,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QScreen>
 
 namespace {
 
@@ -65,6 +67,7 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     createMenu();
     wireEvents();
 
+    setMinimumWidth(twipsToPixels(kControlStripWidthTwips));
     const QRect area = twipsRect(0, 0, kClientWidth, kClientHeight);
     resize(area.width(), area.height() + menuBar()->sizeHint().height());
 }
@@ -174,7 +177,47 @@ void frmMain::setOuterHeightTwips(double height) {
 }
 
 void frmMain::setOuterSizeTwips(double width, double height) {
-    ::setOuterSizeTwips(this, width, height);
+    fitOuterSize(QSize(twipsToPixels(width), twipsToPixels(height)));
+}
+
+void frmMain::fitOuterSize(QSize requested) {
+    const QSize frame = frameExtent(this);
+    const QScreen* where = screen();
+    const QRect area = where ? where->availableGeometry() : QRect();
+    const QSize outer =
+        boundedOuterSize(requested, frame, twipsToPixels(kControlStripWidthTwips), area.size());
+    if (frame == QSize(0, 0))
+        m_unframedRequest = requested;
+    else
+        m_unframedRequest.reset();
+    resize(outer - frame);
+    if (isVisible() && area.isValid()) {
+        const QRect placed(frameGeometry().topLeft(), outer);
+        const QPoint corner = keptOnArea(placed, area);
+        if (corner != placed.topLeft())
+            move(corner);
+    }
+}
+
+bool frmMain::event(QEvent* event) {
+    const bool handled = QMainWindow::event(event);
+    // The window system frames a window after it is shown; a size asked for before that is
+    // fitted again to the frame it drew.
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Paint:
+    case QEvent::WindowActivate:
+        if (m_unframedRequest && isVisible() && frameExtent(this) != QSize(0, 0)) {
+            const QSize requested = *m_unframedRequest;
+            m_unframedRequest.reset();
+            fitOuterSize(requested);
+        }
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void frmMain::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 #include <QMainWindow>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class CommonDialog;
@@ -49,7 +50,11 @@ public:
 
     // Outer size in twips: the client area, the menu bar and the frame the window system draws
     // (0 while the window is unframed: before it is first shown, offscreen, or without a window
-    // manager). Setting it resizes the window so that its outer size becomes the given one.
+    // manager). Setting it resizes the window so that its outer size becomes the given one, kept
+    // within the bounds of WindowBounds.h (the control strip, the screen). A size set while the
+    // frame is not yet known (a package opened from the command line, before the window is first
+    // shown) is set again once the window system has framed the window, so that both openings
+    // give the same outer size.
     int outerWidthTwips() const;
     int outerHeightTwips() const;
     void setOuterWidthTwips(double width);
@@ -130,6 +135,7 @@ protected:
     // Closing the window by any means runs Form_Unload; ending the program at once does not close
     // the window and so does not run it.
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
 private:
     void createControls(QWidget* client);
@@ -157,11 +163,17 @@ private:
     void followZoom();
     // Takes the close button off the window's frame, keeping minimize and maximize.
     void withdrawCloseEntry();
+    // Resizes to the outer size asked for (pixels), bounded, and keeps a shown window on its
+    // screen's available area.
+    void fitOuterSize(QSize requested);
 
     Prompter& m_prompter;
     Program& m_program;
     OptionSettings& m_settings;
     MediaControl& m_media;
     const FreeMemorySource& m_freeMemory;
+    // The outer size (pixels) last asked for while the window had no frame yet; fitted again, and
+    // cleared, once the window system has framed the window.
+    std::optional<QSize> m_unframedRequest;
     std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
 };

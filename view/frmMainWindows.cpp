@@ -5,7 +5,7 @@
 #include "windows/frmOptions.h"
 
 void frmMain::mnuOptions_Click() {
-    frmOptions::showModal(m_settings, this);
+    frmOptions::showModal(m_settings, &m_media, this);
 }
 
 void frmMain::mnuAbout_Click() {

@@ -1,6 +1,7 @@
 #include "frmOptions.h"
 
 #include "format/OptionSettings.h"
+#include "sound/PackageSound.h"
 #include "toolkit/Twips.h"
 #include "toolkit/WindowFont.h"
 #include "toolkit/WrappingCheckBox.h"
@@ -8,10 +9,10 @@
 #include <QKeyEvent>
 #include <QPushButton>
 
-frmOptions::frmOptions(OptionSettings& settings, QWidget* parent)
+frmOptions::frmOptions(OptionSettings& settings, MediaControl* media, QWidget* parent)
     : QDialog(parent, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint),
-      m_settings(settings) {
+      m_settings(settings), m_media(media) {
     setWindowTitle(QStringLiteral("Options"));
     setFont(windowFont());
     setSizeGripEnabled(false);
@@ -52,8 +53,8 @@ frmOptions::frmOptions(OptionSettings& settings, QWidget* parent)
     connect(chkSoundRepeat, &WrappingCheckBox::clicked, this, &frmOptions::chkSoundRepeat_Click);
 }
 
-void frmOptions::showModal(OptionSettings& settings, QWidget* parent) {
-    frmOptions window(settings, parent);
+void frmOptions::showModal(OptionSettings& settings, MediaControl* media, QWidget* parent) {
+    frmOptions window(settings, media, parent);
     window.exec();
 }
 
@@ -79,6 +80,8 @@ void frmOptions::chkUseRam_Click() {
 
 void frmOptions::chkSound_Click() {
     m_settings.bOptSound = chkSound->isChecked();
+    if (m_media)
+        applySoundOption(*m_media, m_settings);
 }
 
 void frmOptions::chkSoundRepeat_Click() {

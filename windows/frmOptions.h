@@ -2,6 +2,7 @@
 
 #include <QDialog>
 
+class MediaControl;
 struct OptionSettings;
 class QPushButton;
 class WrappingCheckBox;
@@ -10,14 +11,17 @@ class WrappingCheckBox;
 // Every showing builds the window afresh with each box showing its setting's current value; a
 // click on a box stores the box's new state in its setting and changes nothing else. "Exit" and
 // the close box close the window; closing runs no handler. The settings object is the caller's.
+// Given the media layer that plays the package's sound, turning "Sound On?" off stops that sound at
+// once.
 class frmOptions : public QDialog {
     Q_OBJECT
 
 public:
-    explicit frmOptions(OptionSettings& settings, QWidget* parent = nullptr);
+    explicit frmOptions(OptionSettings& settings, MediaControl* media = nullptr,
+                        QWidget* parent = nullptr);
 
     // Creates the window, shows it modally and destroys it when it closes.
-    static void showModal(OptionSettings& settings, QWidget* parent);
+    static void showModal(OptionSettings& settings, MediaControl* media, QWidget* parent);
 
     QPushButton* cmdExit;
     WrappingCheckBox* chkLoadVertical;
@@ -37,4 +41,5 @@ private:
     void chkSoundRepeat_Click();
 
     OptionSettings& m_settings;
+    MediaControl* m_media;
 };

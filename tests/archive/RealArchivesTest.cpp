@@ -3,7 +3,9 @@
 #include "ExtractionFixture.h"
 
 #include "support/ArchiveTools.h"
+#include "support/ZipBuilder.h"
 
+#include <sys/mount.h>
 #include <zip.h>
 
 namespace {
@@ -235,4 +237,42 @@ TEST_F(ExtractionTest, InfoZipStreamedArchiveWithDataDescriptors) {
     EXPECT_EQ(written(), (QStringList{"info.ini", "obj_H_0000.jpg"}));
     EXPECT_EQ(readWholeFile(outDir() + QStringLiteral("/obj_H_0000.jpg")),
               sources.files.at(1).second);
+}
+
+TEST_F(ExtractionTest, FreeSpaceRefusesOnlyWhatDoesNotFit) {
+    // A 4 MiB file system of its own as the extraction folder (needs the right to mount).
+    if (::mount("tmpfs", QFile::encodeName(outDir()).constData(), "tmpfs", 0, "size=4m") != 0)
+        GTEST_SKIP() << "cannot mount a small file system here";
+    const struct {
+        const char* name;
+        QString archive;
+        bool fits;
+    } cases[] = {
+        {"the sample package (3 MB)", QStringLiteral(GYRO_SAMPLE_PACKAGE), true},
+        {"4 MiB less 300 KiB",
+         writeArchive(
+             QStringLiteral("near.360"),
+             buildZip({storedMember("near.jpg", QByteArray(4 * 1024 * 1024 - 300 * 1024, 'n'))})),
+         true},
+        {"4 MiB",
+         writeArchive(QStringLiteral("full.360"),
+                      buildZip({storedMember("full.jpg", QByteArray(4 * 1024 * 1024, 'f'))})),
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::int32_t result = extract(c.archive);
+        if (c.fits) {
+            EXPECT_EQ(result, 0) << lastMessage().toStdString();
+        } else {
+            EXPECT_NE(result, 0);
+            EXPECT_TRUE(
+                lastMessage().contains(QStringLiteral("bytes free in the extraction folder")))
+                << lastMessage().toStdString();
+            EXPECT_EQ(written(), QStringList{});
+        }
+        for (const QString& entry : QDir(outDir()).entryList(QDir::Files | QDir::NoDotAndDotDot))
+            QFile::remove(outDir() + QLatin1Char('/') + entry);
+    }
+    ::umount(QFile::encodeName(outDir()).constData());
 }

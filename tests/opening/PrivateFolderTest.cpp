@@ -121,4 +121,28 @@ TEST(PrivateFolderTest, SweepRemovesOnlyFoldersOfEndedViewers) {
     EXPECT_EQ(PrivateFolder::sweepAbandoned(base.file(QStringLiteral("absent"))), 0);
 }
 
+TEST(PrivateFolderTest, UnusableTmpdirFallsBackToTheSystemFolder) {
+    TempDir base;
+    writeWholeFile(base.file(QStringLiteral("plain")), "x");
+    const QByteArray saved = qgetenv("TMPDIR");
+    const struct {
+        QString tmpdir;
+        QString expectedBase;
+    } cases[] = {
+        {base.path(), base.path()},
+        {base.file(QStringLiteral("missing")), QStringLiteral("/tmp")},
+        {base.file(QStringLiteral("missing/deeper")), QStringLiteral("/tmp")},
+        {base.file(QStringLiteral("plain")), QStringLiteral("/tmp")},
+        {QString(), QStringLiteral("/tmp")},
+    };
+    for (const auto& c : cases) {
+        qputenv("TMPDIR", c.tmpdir.toLocal8Bit());
+        PrivateFolder folder;
+        ASSERT_TRUE(folder.isValid()) << folder.errorString().toStdString();
+        EXPECT_EQ(QFileInfo(folder.path().chopped(1)).path(), c.expectedBase)
+            << c.tmpdir.toStdString();
+    }
+    qputenv("TMPDIR", saved);
+}
+
 } // namespace

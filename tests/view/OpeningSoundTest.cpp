@@ -3,17 +3,22 @@
 #include "MainWindowServices.h"
 #include "format/OptionSettings.h"
 #include "opening/FixedFreeMemory.h"
+#include "qt/WidgetTestTools.h"
 #include "sound/MediaControl.h"
 #include "support/DiskAudio.h"
 #include "support/ScriptedPrompter.h"
 #include "support/TempDir.h"
 #include "support/TestPackage.h"
 #include "toolkit/Program.h"
+#include "toolkit/WrappingCheckBox.h"
 #include "view/frmMain.h"
+#include "windows/frmOptions.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QEvent>
 #include <QLabel>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 namespace {
@@ -84,6 +89,42 @@ TEST(OpeningSound, PlaysLoopsAndStopsBeforeTheNextExtraction) {
         const qint64 after = audio.size();
         ASSERT_TRUE(audio.waitForSize(after + rate * 2));
         EXPECT_LT(audio.rms(after + rate / 2, rate), 1.0);
+    }
+    qputenv("TMPDIR", savedTmp);
+}
+
+TEST(OpeningSound, SoundOffInTheOptionsWindowSilencesThePlayingTrack) {
+    DiskAudio audio;
+    TempDir tmp;
+    const QByteArray savedTmp = qgetenv("TMPDIR");
+    qputenv("TMPDIR", tmp.path().toLocal8Bit());
+    {
+        MainWindowServices services;
+        frmMain window(services.prompter, services.program, services.settings, services.media,
+                       services.freeMemory);
+        window.sCommandFile = QStringLiteral("\"" GYRO_SAMPLE_PACKAGE "\"");
+        window.bCommandFile = true;
+        window.mnuOpen_Click();
+        ASSERT_TRUE(services.media.isPlaying());
+        const qint64 rate = audio.bytesPerSecond();
+        ASSERT_TRUE(audio.waitForSize(audio.size() + rate));
+
+        // File > Options, untick "Sound On?", Exit.
+        bool untickedWhileShown = false;
+        whenModalShows([&](QWidget* modal) {
+            auto* options = qobject_cast<frmOptions*>(modal);
+            ASSERT_TRUE(options);
+            options->chkSound->box()->click();
+            untickedWhileShown = !services.media.isPlaying();
+            options->cmdExit->click();
+        });
+        window.mnuOptions->trigger();
+        EXPECT_TRUE(untickedWhileShown);
+        EXPECT_FALSE(services.settings.bOptSound);
+        EXPECT_FALSE(services.media.isPlaying());
+        const qint64 stopped = audio.size();
+        ASSERT_TRUE(audio.waitForSize(stopped + rate * 2));
+        EXPECT_LT(audio.rms(stopped + rate / 2, rate), 1.0);
     }
     qputenv("TMPDIR", savedTmp);
 }

@@ -65,6 +65,9 @@ TEST_F(Turning, HorizontalRingWrapsAtBothEnds) {
         {"right arrow from 34", [&] { right(); }, 35},
         {"Right key from 35", [&] { key(window.HscrArray, Qt::Key_Right); }, 0},
         {"right arrow from 0", [&] { right(); }, 1},
+        {"Up key from 1", [&] { key(window.HscrArray, Qt::Key_Up); }, 0},
+        {"Up key from 0", [&] { key(window.HscrArray, Qt::Key_Up); }, 35},
+        {"Down key from 35", [&] { key(window.HscrArray, Qt::Key_Down); }, 0},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.step);
@@ -73,6 +76,23 @@ TEST_F(Turning, HorizontalRingWrapsAtBothEnds) {
         EXPECT_EQ(window.imgMain->toolTip(), QString::number(s.column));
         EXPECT_EQ(text(window.txtVertical), QStringLiteral("1"));
     }
+}
+
+TEST_F(Turning, ArrowKeysOnTheVerticalBarRaiseWithUpAndLeft) {
+    open(ringedPackage());
+    const struct {
+        Qt::Key key;
+        int vertical;
+    } steps[] = {
+        {Qt::Key_Up, 2},    {Qt::Key_Down, 1},  {Qt::Key_Left, 2},  {Qt::Key_Left, 3},
+        {Qt::Key_Right, 2}, {Qt::Key_Right, 1}, {Qt::Key_Right, 0},
+    };
+    for (const auto& s : steps) {
+        key(window.VscrArray, s.key);
+        EXPECT_EQ(window.VscrArray->value(), s.vertical) << QTest::toString(s.key);
+        EXPECT_EQ(text(window.txtVertical), QString::number(s.vertical));
+    }
+    EXPECT_EQ(shownMember(), lower(0, 2));
 }
 
 TEST_F(Turning, VerticalBarEnabledOnlyWhereAnUpperRingBranchesOff) {
