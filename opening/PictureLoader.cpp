@@ -50,9 +50,12 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
         return {nullptr, problem};
 
     if (storage == Storage::Decoded && JpegDecoder::looksLikeJpeg(bytes)) {
-        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve);
+        // JPEG pictures are held as the decoder's planes where they can be.
+        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve, JpegDecoder::Output::Planes);
         if (jpeg.status == JpegDecoder::Status::Decoded)
-            return {Picture::fromImage(jpeg.image), {}};
+            return {jpeg.planes ? Picture::fromPlanes(std::move(jpeg.planes))
+                                : Picture::fromImage(jpeg.image),
+                    {}};
         if (jpeg.status == JpegDecoder::Status::Failed)
             return {nullptr, undecodable(memberName, jpeg.error)};
         if (jpeg.status == JpegDecoder::Status::Declined)

@@ -16,6 +16,8 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
 
 void ImageControl::setPicture(PicturePtr picture) {
     m_picture = std::move(picture);
+    if (!m_picture)
+        m_frame.clear();
     fitToPicture();
     update();
 }
@@ -65,12 +67,26 @@ void ImageControl::fitToPicture() {
         resize(m_picture->size());
 }
 
+QRect ImageControl::pictureSourceOf(const QRect& target) const {
+    const QSize natural = m_picture->size();
+    if (!m_stretch || natural == size())
+        return target & QRect(QPoint(0, 0), natural);
+    // The smooth scale reads the pixels around the exact source rectangle: one more on each side.
+    const double sx = double(natural.width()) / width();
+    const double sy = double(natural.height()) / height();
+    const QRectF source(target.x() * sx, target.y() * sy, target.width() * sx,
+                        target.height() * sy);
+    return source.toAlignedRect().adjusted(-1, -1, 1, 1) & QRect(QPoint(0, 0), natural);
+}
+
 void ImageControl::paintEvent(QPaintEvent* event) {
     if (width() <= 0 || height() <= 0)
         return;
-    const QImage image = m_picture ? m_picture->image() : QImage();
-    QPainter painter(this);
+    // Only the exposed part is converted and painted: within a window on its screen, that bounds
+    // the work by the screen whatever the zoom.
     const QRect exposed = event->rect();
+    const QImage image = m_picture ? m_frame.show(m_picture, pictureSourceOf(exposed)) : QImage();
+    QPainter painter(this);
     // The background shows where the picture leaves the control uncovered or is transparent.
     const bool covers = !image.isNull() && !image.hasAlphaChannel() &&
                         ((m_stretch && image.size() != size()) || image.rect().contains(exposed));
