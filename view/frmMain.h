@@ -23,6 +23,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class ScrollBar;
+class TurnAhead;
 struct OptionSettings;
 
 // The viewer's main window. It owns every control the viewing code touches, laid out at fixed
@@ -157,6 +158,9 @@ private:
     void followZoom();
     // Takes the close button off the window's frame, keeping minimize and maximize.
     void withdrawCloseEntry();
+    // After a turn through compressed pictures: decodes the pictures likely next on the idle
+    // cores (see TurnAhead).
+    void prepareAhead();
 
     Prompter& m_prompter;
     Program& m_program;
@@ -164,4 +168,5 @@ private:
     MediaControl& m_media;
     const FreeMemorySource& m_freeMemory;
     std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
+    std::unique_ptr<TurnAhead> m_turnAhead;         // decodes ahead of compressed turning
 };

@@ -9,7 +9,9 @@
 #include "frmMain.h"
 
 #include "pictures/PictureSlots.h"
+#include "pictures/TurnAhead.h"
 #include "view/PointerReadout.h"
+#include "view/TurnAheadSlots.h"
 #include "view/ViewSelection.h"
 #include "view/ZoomRules.h"
 
@@ -82,6 +84,7 @@ void frmMain::HscrArray_Change() {
     if (v == 1) {
         // The horizontal ring: one step past either end wraps at once.
         turnOnHorizontalRing();
+        prepareAhead();
         return;
     }
 
@@ -111,21 +114,37 @@ void frmMain::HscrArray_Change() {
     if (!slot || !showSlot(*slot)) {
         // No picture there: back to the horizontal ring at the column reached.
         turnOnHorizontalRing();
+        prepareAhead();
         return;
     }
     iCurrent = qint16(h);
     txtHorizontal->setText(decimal(h));
     txtImageNum->setText(decimal(*slot));
+    prepareAhead();
 }
 
 void frmMain::VscrArray_Change() {
     const int v = VscrArray->value();
     if (!bBusy && iHCount > 0) {
         const std::optional<int> slot = pictureSlotFor(HscrArray->value(), v, UpperRing, LowerRing);
-        if (slot && showSlot(*slot))
+        if (slot && showSlot(*slot)) {
             txtImageNum->setText(decimal(*slot));
+            prepareAhead();
+        }
     }
     txtVertical->setText(decimal(v));
+}
+
+void frmMain::prepareAhead() {
+    const PicturePtr& shown = imgMain->picture();
+    if (!shown || shown->isDecoded())
+        return; // decoded storage has nothing to prepare
+    std::vector<PicturePtr> next;
+    for (const int slot : slotsAhead(iCurrent, VscrArray->value(), bForward, iHCount,
+                                     TurnAhead::kAhead, UpperRing, LowerRing))
+        if (const ImageControl* element = imgArray->at(slot))
+            next.push_back(element->picture());
+    m_turnAhead->prepare(next);
 }
 
 void frmMain::followZoom() {
