@@ -4,61 +4,253 @@
 #include <cstring>
 #include <vector>
 
-// The 64-byte vectors below only pass between functions of this file, all inlined: the
-// warning about their calling convention without AVX-512 does not concern them.
-#pragma GCC diagnostic ignored "-Wpsabi"
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+#if defined(__x86_64__) && defined(__GNUC__)
+#include <immintrin.h>
+#define GYRO_HAVE_AVX2_PATH 1
+#endif
 
 namespace planes {
 namespace {
 
-// GCC/Clang vector types: the compiler maps them onto whatever vector unit the target has.
-typedef std::uint8_t U8x16 __attribute__((vector_size(16)));
-typedef std::int16_t I16x8 __attribute__((vector_size(16)));
-typedef std::uint16_t U16x16 __attribute__((vector_size(32)));
-typedef std::int32_t I32x16 __attribute__((vector_size(64)));
-typedef std::uint32_t U32x16 __attribute__((vector_size(64)));
+// The colour tables' constants, FIX(x) = round(x * 65536), and how the vector code splits them into
+// 16-bit factors: 1.402 = 1 + 26345/65536, 1.772 = 2 - 14942/65536, 0.71414 = 1 - 18734/65536.
+// Whole multiples of 65536 pass the shift unchanged, so the split gives the tables' results.
+constexpr int kCrToR = 91881;
+constexpr int kCbToB = 116130;
+constexpr int kCrToG = 46802;
+constexpr int kCbToG = 22554;
+constexpr int kHalf = 1 << 15;
 
-constexpr int kLanes = 16;
-
-// The colour tables' constants: FIX(x) = round(x * 65536).
-constexpr std::int32_t kCrToR = 91881;  // 1.40200
-constexpr std::int32_t kCbToB = 116130; // 1.77200
-constexpr std::int32_t kCrToG = 46802;  // 0.71414
-constexpr std::int32_t kCbToG = 22554;  // 0.34414
-constexpr std::int32_t kHalf = 1 << 15;
-
-template <typename V> V load(const void* from) {
-    V v;
-    std::memcpy(&v, from, sizeof v);
-    return v;
+inline std::uint8_t clamp255(int v) {
+    return std::uint8_t(std::clamp(v, 0, 255));
 }
 
-template <typename V> void store(void* to, const V& v) {
-    std::memcpy(to, &v, sizeof v);
+inline std::uint32_t rgbPixel(int y, int cb, int cr) {
+    cb -= 128;
+    cr -= 128;
+    const int r = clamp255(y + ((kCrToR * cr + kHalf) >> 16));
+    const int g = clamp255(y + ((-kCbToG * cb + kHalf - kCrToG * cr) >> 16));
+    const int b = clamp255(y + ((kCbToB * cb + kHalf) >> 16));
+    return 0xff000000u | std::uint32_t(r) << 16 | std::uint32_t(g) << 8 | std::uint32_t(b);
 }
 
-inline I32x16 clamp255(I32x16 v) {
-    const I32x16 zero = {};
-    const I32x16 top = zero + 255;
-    v = v < zero ? zero : v;
-    return v > top ? top : v;
+inline std::uint32_t greyPixel(int y) {
+    return 0xff000000u | std::uint32_t(y) * 0x010101u;
 }
 
-// 16 pixels from 16 Y, Cb and Cr samples.
-inline U32x16 yccToRgb(U8x16 y8, U8x16 cb8, U8x16 cr8) {
-    const I32x16 y = __builtin_convertvector(y8, I32x16);
-    const I32x16 cb = __builtin_convertvector(cb8, I32x16) - 128;
-    const I32x16 cr = __builtin_convertvector(cr8, I32x16) - 128;
-    const I32x16 r = clamp255(y + ((cr * kCrToR + kHalf) >> 16));
-    const I32x16 g = clamp255(y + ((cb * -kCbToG + kHalf + cr * -kCrToG) >> 16));
-    const I32x16 b = clamp255(y + ((cb * kCbToB + kHalf) >> 16));
-    return __builtin_convertvector((r << 16) | (g << 8) | b, U32x16) | 0xff000000u;
+void colourScalar(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int count,
+                  std::uint32_t* out) {
+    if (!cb) {
+        for (int i = 0; i < count; ++i)
+            out[i] = greyPixel(y[i]);
+        return;
+    }
+    for (int i = 0; i < count; ++i)
+        out[i] = rgbPixel(y[i], cb[i], cr[i]);
 }
 
-inline U32x16 greyToRgb(U8x16 y8) {
-    const U32x16 y = __builtin_convertvector(y8, U32x16);
-    return (y << 16) | (y << 8) | y | 0xff000000u;
+// The triangle filter across one chroma row: `sums` holds the (vertically filtered) samples of
+// chroma columns c0 - 1 .. c1 + 1, edges repeated; each of the `count` columns c0 .. c1 gives two
+// output samples. For 4:2:2 the sums are the samples themselves (weights of 4, shift 2), for 4:2:0
+// three times the nearer row plus the further one (weights of 16, shift 4).
+template <int Shift, int EvenBias, int OddBias>
+void widenScalar(const std::int16_t* sums, int from, int count, std::uint8_t* out) {
+    for (int k = from; k < count; ++k) {
+        const int near = sums[k + 1] * 3;
+        out[2 * k] = std::uint8_t((near + sums[k] + EvenBias) >> Shift);
+        out[2 * k + 1] = std::uint8_t((near + sums[k + 2] + OddBias) >> Shift);
+    }
 }
+
+#if defined(__SSE2__)
+
+inline __m128i load16(const void* p) {
+    return _mm_loadu_si128(static_cast<const __m128i*>(p));
+}
+
+// Eight red, green or blue values of 16 bits from eight Y, Cb - 128 and Cr - 128 values of 16 bits.
+struct Rgb16 {
+    __m128i r, g, b;
+};
+
+inline __m128i roundedHigh(__m128i products) {
+    return _mm_srai_epi32(_mm_add_epi32(products, _mm_set1_epi32(kHalf)), 16);
+}
+
+inline Rgb16 colour8(__m128i y, __m128i cb, __m128i cr) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i crR = _mm_set1_epi32(kCrToR - 65536);
+    const __m128i cbB = _mm_set1_epi32(std::uint16_t(kCbToB - 2 * 65536));
+    const __m128i cbcrG = _mm_set1_epi32(int(std::uint16_t(-kCbToG)) | (65536 - kCrToG) << 16);
+    auto high = [&](__m128i pairsLo, __m128i pairsHi, __m128i factors) {
+        return _mm_packs_epi32(roundedHigh(_mm_madd_epi16(pairsLo, factors)),
+                               roundedHigh(_mm_madd_epi16(pairsHi, factors)));
+    };
+    const __m128i r = high(_mm_unpacklo_epi16(cr, zero), _mm_unpackhi_epi16(cr, zero), crR);
+    const __m128i b = high(_mm_unpacklo_epi16(cb, zero), _mm_unpackhi_epi16(cb, zero), cbB);
+    const __m128i g = high(_mm_unpacklo_epi16(cb, cr), _mm_unpackhi_epi16(cb, cr), cbcrG);
+    return {_mm_add_epi16(_mm_add_epi16(y, cr), r), _mm_sub_epi16(_mm_add_epi16(y, g), cr),
+            _mm_add_epi16(_mm_add_epi16(y, _mm_add_epi16(cb, cb)), b)};
+}
+
+// Sixteen pixels 0xffRRGGBB from sixteen blue, green and red bytes.
+inline void storePixels(__m128i b, __m128i g, __m128i r, std::uint32_t* out) {
+    const __m128i alpha = _mm_set1_epi8(char(0xff));
+    const __m128i bgLo = _mm_unpacklo_epi8(b, g), bgHi = _mm_unpackhi_epi8(b, g);
+    const __m128i raLo = _mm_unpacklo_epi8(r, alpha), raHi = _mm_unpackhi_epi8(r, alpha);
+    auto* to = reinterpret_cast<__m128i*>(out);
+    _mm_storeu_si128(to, _mm_unpacklo_epi16(bgLo, raLo));
+    _mm_storeu_si128(to + 1, _mm_unpackhi_epi16(bgLo, raLo));
+    _mm_storeu_si128(to + 2, _mm_unpacklo_epi16(bgHi, raHi));
+    _mm_storeu_si128(to + 3, _mm_unpackhi_epi16(bgHi, raHi));
+}
+
+void colourSse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int count,
+                std::uint32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i centre = _mm_set1_epi16(128);
+    int i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i y8 = load16(y + i);
+        if (!cb) {
+            storePixels(y8, y8, y8, out + i);
+            continue;
+        }
+        const __m128i cb8 = load16(cb + i), cr8 = load16(cr + i);
+        const Rgb16 lo = colour8(_mm_unpacklo_epi8(y8, zero),
+                                 _mm_sub_epi16(_mm_unpacklo_epi8(cb8, zero), centre),
+                                 _mm_sub_epi16(_mm_unpacklo_epi8(cr8, zero), centre));
+        const Rgb16 hi = colour8(_mm_unpackhi_epi8(y8, zero),
+                                 _mm_sub_epi16(_mm_unpackhi_epi8(cb8, zero), centre),
+                                 _mm_sub_epi16(_mm_unpackhi_epi8(cr8, zero), centre));
+        // Packing with unsigned saturation clamps to 0..255 as the range-limit table does.
+        storePixels(_mm_packus_epi16(lo.b, hi.b), _mm_packus_epi16(lo.g, hi.g),
+                    _mm_packus_epi16(lo.r, hi.r), out + i);
+    }
+    colourScalar(y + i, cb ? cb + i : nullptr, cr ? cr + i : nullptr, count - i, out + i);
+}
+
+#if GYRO_HAVE_AVX2_PATH
+// The same arithmetic as colourSse2, sixteen pixels a step in 256-bit registers. Widening the
+// bytes first keeps the samples in order through the in-lane unpacks and packs.
+__attribute__((target("avx2"))) inline __m256i roundedHigh256(__m256i products) {
+    return _mm256_srai_epi32(_mm256_add_epi32(products, _mm256_set1_epi32(kHalf)), 16);
+}
+
+__attribute__((target("avx2"))) void colourAvx2(const std::uint8_t* y, const std::uint8_t* cb,
+                                                const std::uint8_t* cr, int count,
+                                                std::uint32_t* out) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i centre = _mm256_set1_epi16(128);
+    const __m256i top = _mm256_set1_epi16(255);
+    const __m256i alpha = _mm256_set1_epi16(short(0xff00));
+    const __m256i crR = _mm256_set1_epi32(kCrToR - 65536);
+    const __m256i cbB = _mm256_set1_epi32(std::uint16_t(kCbToB - 2 * 65536));
+    const __m256i cbcrG = _mm256_set1_epi32(int(std::uint16_t(-kCbToG)) | (65536 - kCrToG) << 16);
+    auto high = [&](__m256i a, __m256i b, __m256i factors) __attribute__((target("avx2"))) {
+        return _mm256_packs_epi32(
+            roundedHigh256(_mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), factors)),
+            roundedHigh256(_mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), factors)));
+    };
+    auto clamp = [&](__m256i v) __attribute__((target("avx2"))) {
+        return _mm256_max_epi16(_mm256_min_epi16(v, top), zero);
+    };
+    auto bytes = [](const std::uint8_t* p) __attribute__((target("avx2"))) {
+        return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+    };
+    int i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m256i y16 = bytes(y + i);
+        __m256i r = y16, g = y16, b = y16;
+        if (cb) {
+            const __m256i cb16 = _mm256_sub_epi16(bytes(cb + i), centre);
+            const __m256i cr16 = _mm256_sub_epi16(bytes(cr + i), centre);
+            r = clamp(_mm256_add_epi16(_mm256_add_epi16(y16, cr16), high(cr16, zero, crR)));
+            g = clamp(_mm256_sub_epi16(_mm256_add_epi16(y16, high(cb16, cr16, cbcrG)), cr16));
+            b = clamp(_mm256_add_epi16(_mm256_add_epi16(y16, _mm256_add_epi16(cb16, cb16)),
+                                       high(cb16, zero, cbB)));
+        }
+        const __m256i bg = _mm256_or_si256(b, _mm256_slli_epi16(g, 8));
+        const __m256i ra = _mm256_or_si256(r, alpha);
+        const __m256i lo = _mm256_unpacklo_epi16(bg, ra); // pixels 0-3 and 8-11
+        const __m256i hi = _mm256_unpackhi_epi16(bg, ra); // pixels 4-7 and 12-15
+        auto* to = reinterpret_cast<__m256i*>(out + i);
+        _mm256_storeu_si256(to, _mm256_permute2x128_si256(lo, hi, 0x20));
+        _mm256_storeu_si256(to + 1, _mm256_permute2x128_si256(lo, hi, 0x31));
+    }
+    colourScalar(y + i, cb ? cb + i : nullptr, cr ? cr + i : nullptr, count - i, out + i);
+}
+#endif
+
+bool g_widest = true;
+
+void colour(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int count,
+            std::uint32_t* out) {
+#if GYRO_HAVE_AVX2_PATH
+    static const bool avx2 = __builtin_cpu_supports("avx2");
+    if (avx2 && g_widest) {
+        colourAvx2(y, cb, cr, count, out);
+        return;
+    }
+#endif
+    colourSse2(y, cb, cr, count, out);
+}
+
+template <int Shift, int EvenBias, int OddBias>
+void widen(const std::int16_t* sums, int count, std::uint8_t* out) {
+    const __m128i three = _mm_set1_epi16(3);
+    const __m128i even = _mm_set1_epi16(EvenBias), odd = _mm_set1_epi16(OddBias);
+    int k = 0;
+    for (; k + 8 <= count; k += 8) {
+        const __m128i near = _mm_mullo_epi16(load16(sums + k + 1), three);
+        const __m128i e =
+            _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(near, load16(sums + k)), even), Shift);
+        const __m128i o =
+            _mm_srli_epi16(_mm_add_epi16(_mm_add_epi16(near, load16(sums + k + 2)), odd), Shift);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 2 * k),
+                         _mm_packus_epi16(_mm_unpacklo_epi16(e, o), _mm_unpackhi_epi16(e, o)));
+    }
+    widenScalar<Shift, EvenBias, OddBias>(sums, k, count, out);
+}
+
+// sums[i] = 3 * near[i] + far[i] for i in [0, count).
+void columnSums(const std::uint8_t* near, const std::uint8_t* far, int count, std::int16_t* sums) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i three = _mm_set1_epi16(3);
+    int i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m128i n = load16(near + i), f = load16(far + i);
+        auto* to = reinterpret_cast<__m128i*>(sums + i);
+        _mm_storeu_si128(to, _mm_add_epi16(_mm_mullo_epi16(_mm_unpacklo_epi8(n, zero), three),
+                                           _mm_unpacklo_epi8(f, zero)));
+        _mm_storeu_si128(to + 1, _mm_add_epi16(_mm_mullo_epi16(_mm_unpackhi_epi8(n, zero), three),
+                                               _mm_unpackhi_epi8(f, zero)));
+    }
+    for (; i < count; ++i)
+        sums[i] = std::int16_t(near[i] * 3 + far[i]);
+}
+
+#else
+
+void colour(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int count,
+            std::uint32_t* out) {
+    colourScalar(y, cb, cr, count, out);
+}
+
+template <int Shift, int EvenBias, int OddBias>
+void widen(const std::int16_t* sums, int count, std::uint8_t* out) {
+    widenScalar<Shift, EvenBias, OddBias>(sums, 0, count, out);
+}
+
+void columnSums(const std::uint8_t* near, const std::uint8_t* far, int count, std::int16_t* sums) {
+    for (int i = 0; i < count; ++i)
+        sums[i] = std::int16_t(near[i] * 3 + far[i]);
+}
+
+#endif
 
 // Scratch rows of the calling thread, grown as needed.
 struct Scratch {
@@ -71,30 +263,8 @@ Scratch& scratch() {
     return rows;
 }
 
-// The triangle filter across one chroma row: `sums` holds the (vertically filtered) samples of
-// chroma columns c0 - 1 .. c1 + 1, edges repeated; writes chroma columns c0 .. c1 as two output
-// samples each. For 4:2:2 the sums are the samples themselves (weights of 4, shift 2), for 4:2:0
-// three times the nearer row plus the further one (weights of 16, shift 4).
-template <int Shift, int EvenBias, int OddBias>
-void widen(const std::int16_t* sums, int count, std::uint8_t* out) {
-    int k = 0;
-    for (; k + 8 <= count; k += 8) {
-        const I16x8 near = load<I16x8>(sums + k + 1) * 3;
-        const I16x8 even = (near + load<I16x8>(sums + k) + std::int16_t(EvenBias)) >> Shift;
-        const I16x8 odd = (near + load<I16x8>(sums + k + 2) + std::int16_t(OddBias)) >> Shift;
-        const auto both = __builtin_shufflevector(even, odd, 0, 8, 1, 9, 2, 10, 3, 11, 4, 12, 5, 13,
-                                                  6, 14, 7, 15);
-        store(out + 2 * k, __builtin_convertvector(both, U8x16));
-    }
-    for (; k < count; ++k) {
-        const int near = sums[k + 1] * 3;
-        out[2 * k] = std::uint8_t((near + sums[k] + EvenBias) >> Shift);
-        out[2 * k + 1] = std::uint8_t((near + sums[k + 2] + OddBias) >> Shift);
-    }
-}
-
-// The full-width chroma samples of output columns [x0, x1) of `row` for one chroma plane, in
-// `out` from index 0; returns where they start (the plane itself for 4:4:4).
+// The full-width chroma samples of output columns [x0, x1) of `row` for one chroma plane; in
+// `out` unless the plane is not subsampled.
 const std::uint8_t* upsampledChroma(const Source& source, const Plane& plane, int row, int x0,
                                     int x1, std::vector<std::uint8_t>& out) {
     if (source.chroma == Chroma::Full)
@@ -105,8 +275,8 @@ const std::uint8_t* upsampledChroma(const Source& source, const Plane& plane, in
     const int c0 = x0 / 2;
     const int c1 = (x1 - 1) / 2;
     const int count = c1 - c0 + 1;
-    if (out.size() < std::size_t(2 * count + kLanes))
-        out.resize(std::size_t(2 * count + kLanes));
+    if (out.size() < std::size_t(2 * count))
+        out.resize(std::size_t(2 * count));
     if (plane.width <= 2) {
         // Too narrow for the filter: every sample is repeated (rows too, for 4:2:0).
         for (int x = x0; x < x1; ++x)
@@ -116,17 +286,15 @@ const std::uint8_t* upsampledChroma(const Source& source, const Plane& plane, in
     std::vector<std::int16_t>& sums = scratch().sums;
     if (sums.size() < std::size_t(count + 2))
         sums.resize(std::size_t(count + 2));
-    const int last = plane.width - 1;
     const int before = std::max(c0 - 1, 0);
-    const int after = std::min(c1 + 1, last);
+    const int after = std::min(c1 + 1, plane.width - 1);
     if (halfHeight) {
         // The further row is the one above for even rows, below for odd ones, repeated at the
         // plane's first and last row.
         const int farRow =
             std::clamp(row % 2 == 0 ? nearRow - 1 : nearRow + 1, 0, plane.height - 1);
         const std::uint8_t* far = plane.data + std::ptrdiff_t(farRow) * plane.stride;
-        for (int c = c0; c <= c1; ++c)
-            sums[std::size_t(c - c0 + 1)] = std::int16_t(near[c] * 3 + far[c]);
+        columnSums(near + c0, far + c0, count, sums.data() + 1);
         sums[0] = std::int16_t(near[before] * 3 + far[before]);
         sums[std::size_t(count + 1)] = std::int16_t(near[after] * 3 + far[after]);
         widen<4, 8, 7>(sums.data(), count, out.data());
@@ -142,42 +310,26 @@ const std::uint8_t* upsampledChroma(const Source& source, const Plane& plane, in
 
 } // namespace
 
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) &&                             \
-    !defined(__SANITIZE_ADDRESS__)
-__attribute__((target_clones("avx2", "default")))
+void useWidestVectors(bool widest) {
+#if defined(__SSE2__)
+    g_widest = widest;
+#else
+    (void)widest;
 #endif
+}
+
 void convertRow(const Source& source, int row, int x0, int x1, std::uint32_t* out) {
-    const int count = x1 - x0;
-    if (count <= 0)
+    if (x1 <= x0)
         return;
     const std::uint8_t* y = source.y.data + std::ptrdiff_t(row) * source.y.stride + x0;
-    const bool grey = source.chroma == Chroma::None;
-    const std::uint8_t* cb = nullptr;
-    const std::uint8_t* cr = nullptr;
-    if (!grey) {
-        Scratch& rows = scratch();
-        cb = upsampledChroma(source, source.cb, row, x0, x1, rows.cb);
-        cr = upsampledChroma(source, source.cr, row, x0, x1, rows.cr);
+    if (source.chroma == Chroma::None) {
+        colour(y, nullptr, nullptr, x1 - x0, out);
+        return;
     }
-    int i = 0;
-    for (; i + kLanes <= count; i += kLanes)
-        store(out + i,
-              grey ? greyToRgb(load<U8x16>(y + i))
-                   : yccToRgb(load<U8x16>(y + i), load<U8x16>(cb + i), load<U8x16>(cr + i)));
-    if (i < count) {
-        // The last few pixels through the same arithmetic, padded to a whole vector.
-        const std::size_t rest = std::size_t(count - i);
-        std::uint8_t ty[kLanes] = {}, tcb[kLanes] = {}, tcr[kLanes] = {};
-        std::memcpy(ty, y + i, rest);
-        if (!grey) {
-            std::memcpy(tcb, cb + i, rest);
-            std::memcpy(tcr, cr + i, rest);
-        }
-        std::uint32_t pixels[kLanes];
-        store(pixels, grey ? greyToRgb(load<U8x16>(ty))
-                           : yccToRgb(load<U8x16>(ty), load<U8x16>(tcb), load<U8x16>(tcr)));
-        std::memcpy(out + i, pixels, rest * sizeof(std::uint32_t));
-    }
+    Scratch& rows = scratch();
+    const std::uint8_t* cb = upsampledChroma(source, source.cb, row, x0, x1, rows.cb);
+    const std::uint8_t* cr = upsampledChroma(source, source.cr, row, x0, x1, rows.cr);
+    colour(y, cb, cr, x1 - x0, out);
 }
 
 } // namespace planes

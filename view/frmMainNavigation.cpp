@@ -21,6 +21,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace {
 
@@ -144,7 +145,12 @@ void frmMain::prepareAhead() {
                                      TurnAhead::kAhead, UpperRing, LowerRing))
         if (const ImageControl* element = imgArray->at(slot))
             next.push_back(element->picture());
-    m_turnAhead->prepare(next);
+    // Started once the turn is painted, so the decodes do not compete with the paint; a list made
+    // for a picture no longer shown (a later turn, another package) is dropped.
+    QTimer::singleShot(0, this, [this, next, shown = imgMain->picture()] {
+        if (imgMain->picture() == shown)
+            m_turnAhead->prepare(next);
+    });
 }
 
 void frmMain::followZoom() {

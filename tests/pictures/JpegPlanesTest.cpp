@@ -45,7 +45,10 @@ TEST(JpegPlanes, ConvertExactlyAsTheLibraryDecodes) {
             ASSERT_EQ(held.status, JpegDecoder::Status::Decoded);
             ASSERT_TRUE(held.planes);
             EXPECT_TRUE(held.image.isNull());
-            EXPECT_EQ(held.planes->toImage(), reference);
+            for (const bool widest : {false, true}) { // SSE2, then AVX2 where the processor has it
+                planes::useWidestVectors(widest);
+                EXPECT_EQ(held.planes->toImage(), reference) << "widest vectors " << widest;
+            }
 
             // Parts converted one by one land on the same pixels.
             QImage frame(size, QImage::Format_RGB32);

@@ -297,7 +297,8 @@ TEST_F(Turning, CompressedPicturesDecodeWhenShownAndStayDecodedForATurnBack) {
 
 namespace {
 
-// Waits (at most five seconds) until the pictures of these slots need no decode to be shown.
+// Runs the event loop (at most five seconds) until the pictures of these slots need no decode to be
+// shown.
 bool readyInTime(const frmMain& window, std::initializer_list<int> slots) {
     QElapsedTimer waited;
     waited.start();
@@ -307,8 +308,10 @@ bool readyInTime(const frmMain& window, std::initializer_list<int> slots) {
                 return false;
         return true;
     };
-    while (!ready() && waited.elapsed() < 5000)
+    while (!ready() && waited.elapsed() < 5000) {
+        QApplication::processEvents(); // the decodes ahead start once the turn is painted
         QThread::msleep(5);
+    }
     return ready();
 }
 
