@@ -51,11 +51,17 @@ uchar* JpegPlanes::row(int component, int row) {
 
 void JpegPlanes::convert(const QRect& part, QImage& frame) const {
     const QRect area = part & QRect(QPoint(0, 0), m_size);
-    if (area.isEmpty() || m_block.isNull())
+    if (area.isEmpty())
         return;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        planes::convertRow(m_source, y, area.left(), area.right() + 1,
-                           reinterpret_cast<std::uint32_t*>(frame.scanLine(y)) + area.left());
+    convertTo(area, frame.scanLine(area.top()) + 4 * qsizetype(area.left()), frame.bytesPerLine());
+}
+
+void JpegPlanes::convertTo(const QRect& part, uchar* to, qsizetype stride) const {
+    if (m_block.isNull())
+        return;
+    for (int y = part.top(); y <= part.bottom(); ++y, to += stride)
+        planes::convertRow(m_source, y, part.left(), part.right() + 1,
+                           reinterpret_cast<std::uint32_t*>(to));
 }
 
 QImage JpegPlanes::toImage() const {

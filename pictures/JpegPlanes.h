@@ -40,6 +40,10 @@ public:
     // 32-bit image at least as large as the picture.
     void convert(const QRect& part, QImage& frame) const;
 
+    // Writes the pixels of `part`, which must lie inside the picture, to 32-bit rows starting at
+    // `to` (its top-left pixel), `stride` bytes apart.
+    void convertTo(const QRect& part, uchar* to, qsizetype stride) const;
+
     // The whole picture as a new 32-bit image (Format_RGB32).
     QImage toImage() const;
 

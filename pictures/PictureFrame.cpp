@@ -2,10 +2,39 @@
 
 #include "pictures/JpegPlanes.h"
 
-QImage PictureFrame::show(const PicturePtr& picture, const QRect& part) {
-    if (!picture)
-        return QImage();
-    const Picture::Pixels pixels = picture->pixels();
+#include <QPainter>
+
+namespace {
+
+// Rows converted and painted at a time: with a picture as wide as a screen, a band of 16 rows
+// (about 120 kB) is still in the cache when the painter copies it.
+constexpr int kBandRows = 16;
+
+} // namespace
+
+void PictureFrame::drawNatural(QPainter& painter, const Picture::Pixels& pixels,
+                               const QRect& part) {
+    if (!pixels.planes) {
+        if (!pixels.image.isNull())
+            painter.drawImage(part.topLeft(), pixels.image, part);
+        return;
+    }
+    const QRect area = part & QRect(QPoint(0, 0), pixels.planes->size());
+    if (area.isEmpty())
+        return;
+    if (m_band.width() < area.width())
+        m_band = QImage(area.width(), kBandRows, QImage::Format_RGB32);
+    if (m_band.isNull()) // out of memory
+        return;
+    for (int top = area.top(); top <= area.bottom(); top += kBandRows) {
+        const QRect rows(area.left(), top, area.width(),
+                         std::min(kBandRows, area.bottom() + 1 - top));
+        pixels.planes->convertTo(rows, m_band.bits(), m_band.bytesPerLine());
+        painter.drawImage(rows.topLeft(), m_band, QRect(QPoint(0, 0), rows.size()));
+    }
+}
+
+QImage PictureFrame::show(const Picture::Pixels& pixels, const QRect& part) {
     if (!pixels.planes) {
         clear();
         return pixels.image;

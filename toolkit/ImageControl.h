@@ -55,8 +55,9 @@ protected:
 
 private:
     void fitToPicture();
-    // The part of the picture (in its own pixels) that painting `target` (in the control's) reads.
-    QRect pictureSourceOf(const QRect& target) const;
+    // The part of a picture of `natural` size (in its own pixels) that painting `target` (in the
+    // control's pixels) scaled to the control reads.
+    QRect pictureSourceOf(const QRect& target, QSize natural) const;
 
     PicturePtr m_picture;
     PictureFrame m_frame;
