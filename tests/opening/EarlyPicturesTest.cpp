@@ -70,8 +70,9 @@ TEST(EarlyPictures, ReadsAsTheLoaderDoesWithinItsBound) {
             EXPECT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
         // Only a picture held keeps its share of the bound.
         EXPECT_EQ(early.reservedBytes(), c.held);
-        if (read.picture)
+        if (read.picture) {
             EXPECT_EQ(read.picture->heldBytes(), c.held);
+        }
         if (read.picture) {
             const PictureRead loaders = PictureLoader::read(path, QStringLiteral("obj_H_0000.jpg"),
                                                             PictureLoader::Storage::Decoded);
