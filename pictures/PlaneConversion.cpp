@@ -134,10 +134,30 @@ void colourSse2(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_
 }
 
 #if GYRO_HAVE_AVX2_PATH
+__attribute__((target("avx2"))) inline __m256i widenBytes256(const std::uint8_t* p) {
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+__attribute__((target("avx2"))) inline __m256i load256(const std::int16_t* p) {
+    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+}
+
 // The same arithmetic as colourSse2, sixteen pixels a step in 256-bit registers. Widening the
 // bytes first keeps the samples in order through the in-lane unpacks and packs.
 __attribute__((target("avx2"))) inline __m256i roundedHigh256(__m256i products) {
     return _mm256_srai_epi32(_mm256_add_epi32(products, _mm256_set1_epi32(kHalf)), 16);
+}
+
+// The rounded high halves of a * f0 + b * f1 for sixteen (a, b) pairs; the factors alternate in
+// `factors` as the multiply-add takes them.
+__attribute__((target("avx2"))) inline __m256i high256(__m256i a, __m256i b, __m256i factors) {
+    return _mm256_packs_epi32(
+        roundedHigh256(_mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), factors)),
+        roundedHigh256(_mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), factors)));
+}
+
+__attribute__((target("avx2"))) inline __m256i clamp256(__m256i v) {
+    return _mm256_max_epi16(_mm256_min_epi16(v, _mm256_set1_epi16(255)), _mm256_setzero_si256());
 }
 
 __attribute__((target("avx2"))) void colourAvx2(const std::uint8_t* y, const std::uint8_t* cb,
@@ -145,33 +165,21 @@ __attribute__((target("avx2"))) void colourAvx2(const std::uint8_t* y, const std
                                                 std::uint32_t* out) {
     const __m256i zero = _mm256_setzero_si256();
     const __m256i centre = _mm256_set1_epi16(128);
-    const __m256i top = _mm256_set1_epi16(255);
     const __m256i alpha = _mm256_set1_epi16(short(0xff00));
     const __m256i crR = _mm256_set1_epi32(kCrToR - 65536);
     const __m256i cbB = _mm256_set1_epi32(std::uint16_t(kCbToB - 2 * 65536));
     const __m256i cbcrG = _mm256_set1_epi32(int(std::uint16_t(-kCbToG)) | (65536 - kCrToG) << 16);
-    auto high = [&](__m256i a, __m256i b, __m256i factors) __attribute__((target("avx2"))) {
-        return _mm256_packs_epi32(
-            roundedHigh256(_mm256_madd_epi16(_mm256_unpacklo_epi16(a, b), factors)),
-            roundedHigh256(_mm256_madd_epi16(_mm256_unpackhi_epi16(a, b), factors)));
-    };
-    auto clamp = [&](__m256i v) __attribute__((target("avx2"))) {
-        return _mm256_max_epi16(_mm256_min_epi16(v, top), zero);
-    };
-    auto bytes = [](const std::uint8_t* p) __attribute__((target("avx2"))) {
-        return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
-    };
     int i = 0;
     for (; i + 16 <= count; i += 16) {
-        const __m256i y16 = bytes(y + i);
+        const __m256i y16 = widenBytes256(y + i);
         __m256i r = y16, g = y16, b = y16;
         if (cb) {
-            const __m256i cb16 = _mm256_sub_epi16(bytes(cb + i), centre);
-            const __m256i cr16 = _mm256_sub_epi16(bytes(cr + i), centre);
-            r = clamp(_mm256_add_epi16(_mm256_add_epi16(y16, cr16), high(cr16, zero, crR)));
-            g = clamp(_mm256_sub_epi16(_mm256_add_epi16(y16, high(cb16, cr16, cbcrG)), cr16));
-            b = clamp(_mm256_add_epi16(_mm256_add_epi16(y16, _mm256_add_epi16(cb16, cb16)),
-                                       high(cb16, zero, cbB)));
+            const __m256i cb16 = _mm256_sub_epi16(widenBytes256(cb + i), centre);
+            const __m256i cr16 = _mm256_sub_epi16(widenBytes256(cr + i), centre);
+            r = clamp256(_mm256_add_epi16(_mm256_add_epi16(y16, cr16), high256(cr16, zero, crR)));
+            g = clamp256(_mm256_sub_epi16(_mm256_add_epi16(y16, high256(cb16, cr16, cbcrG)), cr16));
+            b = clamp256(_mm256_add_epi16(_mm256_add_epi16(y16, _mm256_add_epi16(cb16, cb16)),
+                                          high256(cb16, zero, cbB)));
         }
         const __m256i bg = _mm256_or_si256(b, _mm256_slli_epi16(g, 8));
         const __m256i ra = _mm256_or_si256(r, alpha);
@@ -185,13 +193,55 @@ __attribute__((target("avx2"))) void colourAvx2(const std::uint8_t* y, const std
 }
 #endif
 
+#if GYRO_HAVE_AVX2_PATH
+// The filters below, sixteen chroma columns a step; they return how many columns they did.
+template <int Shift, int EvenBias, int OddBias>
+__attribute__((target("avx2"))) int widenAvx2(const std::int16_t* sums, int count,
+                                              std::uint8_t* out) {
+    const __m256i three = _mm256_set1_epi16(3);
+    const __m256i even = _mm256_set1_epi16(EvenBias), odd = _mm256_set1_epi16(OddBias);
+    int k = 0;
+    for (; k + 16 <= count; k += 16) {
+        const __m256i near = _mm256_mullo_epi16(load256(sums + k + 1), three);
+        const __m256i e = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_add_epi16(near, load256(sums + k)), even), Shift);
+        const __m256i o = _mm256_srli_epi16(
+            _mm256_add_epi16(_mm256_add_epi16(near, load256(sums + k + 2)), odd), Shift);
+        // In-lane interleaves and packs: the two lanes stay in order.
+        _mm256_storeu_si256(
+            reinterpret_cast<__m256i*>(out + 2 * k),
+            _mm256_packus_epi16(_mm256_unpacklo_epi16(e, o), _mm256_unpackhi_epi16(e, o)));
+    }
+    return k;
+}
+
+__attribute__((target("avx2"))) int
+columnSumsAvx2(const std::uint8_t* near, const std::uint8_t* far, int count, std::int16_t* sums) {
+    const __m256i three = _mm256_set1_epi16(3);
+    int i = 0;
+    for (; i + 16 <= count; i += 16)
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(sums + i),
+                            _mm256_add_epi16(_mm256_mullo_epi16(widenBytes256(near + i), three),
+                                             widenBytes256(far + i)));
+    return i;
+}
+#endif
+
 bool g_widest = true;
+
+bool avx2() {
+#if GYRO_HAVE_AVX2_PATH
+    static const bool has = __builtin_cpu_supports("avx2");
+    return has && g_widest;
+#else
+    return false;
+#endif
+}
 
 void colour(const std::uint8_t* y, const std::uint8_t* cb, const std::uint8_t* cr, int count,
             std::uint32_t* out) {
 #if GYRO_HAVE_AVX2_PATH
-    static const bool avx2 = __builtin_cpu_supports("avx2");
-    if (avx2 && g_widest) {
+    if (avx2()) {
         colourAvx2(y, cb, cr, count, out);
         return;
     }
@@ -204,6 +254,10 @@ void widen(const std::int16_t* sums, int count, std::uint8_t* out) {
     const __m128i three = _mm_set1_epi16(3);
     const __m128i even = _mm_set1_epi16(EvenBias), odd = _mm_set1_epi16(OddBias);
     int k = 0;
+#if GYRO_HAVE_AVX2_PATH
+    if (avx2())
+        k = widenAvx2<Shift, EvenBias, OddBias>(sums, count, out);
+#endif
     for (; k + 8 <= count; k += 8) {
         const __m128i near = _mm_mullo_epi16(load16(sums + k + 1), three);
         const __m128i e =
@@ -221,6 +275,10 @@ void columnSums(const std::uint8_t* near, const std::uint8_t* far, int count, st
     const __m128i zero = _mm_setzero_si128();
     const __m128i three = _mm_set1_epi16(3);
     int i = 0;
+#if GYRO_HAVE_AVX2_PATH
+    if (avx2())
+        i = columnSumsAvx2(near, far, count, sums);
+#endif
     for (; i + 16 <= count; i += 16) {
         const __m128i n = load16(near + i), f = load16(far + i);
         auto* to = reinterpret_cast<__m128i*>(sums + i);

@@ -39,7 +39,7 @@ struct Source {
 // inside the picture (the luma plane's width and height).
 void convertRow(const Source& source, int row, int x0, int x1, std::uint32_t* out);
 
-// Whether the colour conversion may use the widest vectors the processor has (the default), or
+// Whether the conversion may use the widest vectors the processor has (the default), or
 // only SSE2: for tests, which check both against the library.
 void useWidestVectors(bool widest);
 
