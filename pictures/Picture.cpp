@@ -7,6 +7,7 @@
 #include <QImageReader>
 #include <atomic>
 #include <deque>
+#include <iterator>
 
 namespace {
 
@@ -18,35 +19,38 @@ qint64 bytesOf(const Picture::Pixels& pixels) {
 }
 
 // The compressed pictures whose decodes are kept, most recently shown or prepared first: at most
-// kKeep of them and, beyond the latest two, at most kByteCap bytes of decodes together. That holds
-// the pictures turned ahead to (see TurnAhead) and the few just left behind, so a reversal finds
-// them still decoded. Thread-safe; it never holds a picture's lock while taking its own.
+// kKeep of them and, beyond the latest two, at most kByteCap bytes of decodes together; the
+// picture shown last is kept whatever comes after it (a repaint never decodes). That holds the
+// pictures turned ahead to (see TurnAhead) and the few just left behind, so a reversal finds them
+// still decoded. Thread-safe; it never holds a picture's lock while taking its own.
 class DecodedPictureCache {
 public:
     static constexpr std::size_t kKeep = 12;
     static constexpr qint64 kByteCap = qint64(256) << 20;
 
-    void touch(const Picture* picture, qint64 bytes) {
-        std::vector<const Picture*> dropped;
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            erase(picture);
-            m_recent.push_front({picture, bytes});
-            m_bytes += bytes;
-            while (m_recent.size() > 2 && (m_recent.size() > kKeep || m_bytes > kByteCap)) {
-                dropped.push_back(m_recent.back().picture);
-                m_bytes -= m_recent.back().bytes;
-                m_recent.pop_back();
-            }
+    void touch(const Picture* picture, qint64 bytes, bool shown) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        erase(picture);
+        m_recent.push_front({picture, bytes});
+        m_bytes += bytes;
+        if (shown)
+            m_shown = picture;
+        while (m_recent.size() > 2 && (m_recent.size() > kKeep || m_bytes > kByteCap)) {
+            auto last = std::prev(m_recent.end());
+            if (last->picture == m_shown)
+                --last;
+            m_bytes -= last->bytes;
             // Dropped while the cache is locked: a picture being destroyed waits in forget().
-            for (const Picture* old : dropped)
-                old->dropDecoded();
+            last->picture->dropDecoded();
+            m_recent.erase(last);
         }
     }
 
     void forget(const Picture* picture) {
         std::lock_guard<std::mutex> lock(m_mutex);
         erase(picture);
+        if (m_shown == picture)
+            m_shown = nullptr;
     }
 
 private:
@@ -68,6 +72,7 @@ private:
     std::mutex m_mutex;
     std::deque<Entry> m_recent;
     qint64 m_bytes = 0;
+    const Picture* m_shown = nullptr;
 };
 
 DecodedPictureCache& decodedCache() {
@@ -163,7 +168,7 @@ Picture::Pixels Picture::pixels() const {
     Pixels pixels = cachedDecode(decoded);
     if (decoded)
         ++g_decodes;
-    decodedCache().touch(this, bytesOf(pixels));
+    decodedCache().touch(this, bytesOf(pixels), true);
     return pixels;
 }
 
@@ -174,7 +179,7 @@ void Picture::prepare() const {
     const Pixels pixels = cachedDecode(decoded);
     if (decoded) {
         ++g_prepared;
-        decodedCache().touch(this, bytesOf(pixels));
+        decodedCache().touch(this, bytesOf(pixels), false);
     }
 }
 
