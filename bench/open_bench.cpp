@@ -7,6 +7,8 @@
 //   stage <name> <ms>     median over the runs, one line per step (the pictures whose decoding
 //                         starts while the extraction runs are decoded partly in `extract`)
 //   early_pictures <n>    how many pictures that was in the first run
+//   held_bytes <n>        the bytes the opened pictures hold (JPEG planes, pixels or files)
+//   first_open <ms>       the first opening of this fresh process (fresh memory for every picture)
 //   total <ms>            median of the runs' totals
 //   peak_rss_kib <n>      peak resident memory after the openings (baseline_rss_kib: before them,
 //                         with the reference's picture bytes and frame)
@@ -66,6 +68,7 @@ struct Run {
     double totalMs = 0;
     double cpuMs = 0;
     int held = 0;
+    qint64 heldBytes = 0;
     int early = 0; // pictures decoded while the extraction ran
     int width = 0;
     int height = 0;
@@ -118,6 +121,8 @@ bool openOnce(const OpenBenchOptions& options, PictureSlots& shown, Run& run, QS
     }
     shown = std::move(slots);
     run.held = shown.heldCount();
+    for (const PicturePtr& picture : shown.pictures)
+        run.heldBytes += picture ? picture->heldBytes() : 0;
     run.early = opening.earlyPictureCount();
     run.width = opening.pictureWidth();
     run.height = opening.pictureHeight();
@@ -209,6 +214,8 @@ int main(int argc, char** argv) {
     out << "pictures " << first.held << ' ' << first.width << 'x' << first.height << '\n';
     out << "storage " << first.storage << '\n';
     out << "early_pictures " << first.early << '\n';
+    out << "held_bytes " << first.heldBytes << '\n';
+    out << "first_open " << formatMs(first.totalMs) << '\n';
     for (int stage = 0; stage < StageCount; ++stage) {
         std::vector<double> ms;
         for (const Run& run : runs)

@@ -4,12 +4,21 @@
 // decoded and held compressed, at zoom 20 (100 %) and 80 (400 %), every picture of the package is
 // shown once through a scroll-bar change (the horizontal ring through HscrArray, the rings through
 // VscrArray), and each time is measured from setting the bar's value until imgMain's paint event
-// has finished (an immediate repaint). Beside it, the time of one plain copy of a decoded
-// picture's bytes, measured in the same run. Prints plain lines (times in ms):
+// has finished (an immediate repaint). In both modes it also turns the horizontal ring at a held
+// arrow's pace (one step every 50 ms, the time between used by the
+// decodes ahead) and reverses after every fifth step. A window larger than its screen is first
+// resized to the screen's available area, as the viewer keeps it. Beside it, the time of one
+// plain copy of a decoded picture's 32-bit pixels and of one decode of a compressed picture,
+// measured in the same run. Prints plain lines (times in ms; `decodes` counts the pictures that
+// had to be decoded when shown):
 //   package <path> pictures <n> size <w>x<h>
+//   window <w>x<h> zoom <z>
 //   turn <decoded|compressed> zoom <z> count <n> min <ms> median <ms> p99 <ms> max <ms>
 //        decodes <n>
+//   steady <decoded|compressed> zoom 20 count <n> min .. decodes <n>
+//   reversal <decoded|compressed> zoom 20 count <n> min .. decodes <n>
 //   copy <bytes> median <ms>
+//   decode <bytes> median <ms>
 // The window runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise. Exit status
 // 0, 1 when a package does not open, 2 for a wrong command line; the figures are never judged.
 #include "support/BenchFigures.h"
@@ -29,7 +38,9 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QScreen>
 #include <QTextStream>
+#include <QThread>
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
@@ -120,9 +131,62 @@ double plainCopyMs(const QImage& image) {
     return median(times);
 }
 
+// The median time of decoding a compressed picture's bytes as a decoded picture holds them.
+double decodeMs(const QByteArray& bytes) {
+    std::vector<double> times;
+    for (int i = 0; i < 16; ++i) {
+        const auto start = Clock::now();
+        const Picture::Pixels pixels = decodePicturePixels(bytes);
+        times.push_back(msSince(start));
+    }
+    return median(times);
+}
+
+QString figures(const std::vector<double>& times) {
+    return QStringLiteral("count %1 min %2 median %3 p99 %4 max %5")
+        .arg(times.size())
+        .arg(ms(*std::min_element(times.begin(), times.end())), ms(median(times)),
+             ms(percentile(times, 99)), ms(*std::max_element(times.begin(), times.end())));
+}
+
+// Keeps the window within its screen's available area, as the viewer does.
+void fitToScreen(frmMain& window, QTextStream& out) {
+    const QRect available = window.screen()->availableGeometry();
+    const QSize frame = window.frameGeometry().size();
+    const QSize margins = frame - window.size();
+    if (frame.width() > available.width() || frame.height() > available.height())
+        window.resize(std::min(frame.width(), available.width()) - margins.width(),
+                      std::min(frame.height(), available.height()) - margins.height());
+    QApplication::processEvents();
+    out << "window " << window.width() << 'x' << window.height() << " zoom "
+        << window.hscrlZoom->value() << Qt::endl;
+}
+
+// Turns the horizontal ring one step at a time at a held arrow's pace, reversing after every
+// `reverseEvery` steps (0: never); returns the times of the steady steps and of the reversals.
+std::pair<std::vector<double>, std::vector<double>> turnAtPace(frmMain& window, int steps,
+                                                               int reverseEvery) {
+    std::vector<double> steady, reversals;
+    int direction = 1;
+    for (int i = 1; i <= steps; ++i) {
+        const bool reversing = reverseEvery > 0 && i % reverseEvery == 0;
+        if (reversing)
+            direction = -direction;
+        const int next = window.HscrArray->value() + direction;
+        const auto start = Clock::now();
+        window.HscrArray->setValue(next); // one step past either end wraps round
+        window.imgMain->repaint();
+        (reversing ? reversals : steady).push_back(msSince(start));
+        QApplication::processEvents();
+        QThread::msleep(50);
+    }
+    return {steady, reversals};
+}
+
 // Opens one package in a fresh main window for each storage mode and zoom; false when it fails.
 bool benchPackage(const QString& path, QTextStream& out) {
     QImage decodedFirst;
+    QByteArray encodedFirst;
     for (const bool useRam : {true, false}) {
         CollectingPrompter prompter;
         Program program{QStringList{}};
@@ -151,21 +215,35 @@ bool benchPackage(const QString& path, QTextStream& out) {
                 << 'x' << first->size().height() << Qt::endl;
             decodedFirst = first->image();
         }
+        const char* storage = useRam ? "decoded" : "compressed";
         for (const int zoom : {20, 80}) {
             window.hscrlZoom->setValue(zoom);
             QApplication::processEvents();
+            fitToScreen(window, out);
             const qint64 decodesBefore = Picture::decodeCount();
             const std::vector<double> times = turnThroughEveryPicture(window);
-            out << "turn " << (useRam ? "decoded" : "compressed") << " zoom " << zoom << " count "
-                << times.size() << " min " << ms(*std::min_element(times.begin(), times.end()))
-                << " median " << ms(median(times)) << " p99 " << ms(percentile(times, 99))
-                << " max " << ms(*std::max_element(times.begin(), times.end())) << " decodes "
+            out << "turn " << storage << " zoom " << zoom << ' ' << figures(times) << " decodes "
                 << (Picture::decodeCount() - decodesBefore) << Qt::endl;
         }
+        // Turning at a held arrow's pace, at 100 %.
+        window.hscrlZoom->setValue(20);
+        QApplication::processEvents();
+        fitToScreen(window, out);
+        const qint64 steadyBefore = Picture::decodeCount();
+        const std::vector<double> steady = turnAtPace(window, 2 * window.iHCount, 0).first;
+        out << "steady " << storage << " zoom 20 " << figures(steady) << " decodes "
+            << (Picture::decodeCount() - steadyBefore) << Qt::endl;
+        const qint64 reversalsBefore = Picture::decodeCount();
+        const std::vector<double> reversed = turnAtPace(window, window.iHCount, 5).second;
+        out << "reversal " << storage << " zoom 20 " << figures(reversed) << " decodes "
+            << (Picture::decodeCount() - reversalsBefore) << Qt::endl;
+        if (!useRam)
+            encodedFirst = first->encodedBytes();
         window.removePackageFolder();
     }
     out << "copy " << decodedFirst.sizeInBytes() << " median " << ms(plainCopyMs(decodedFirst))
         << Qt::endl;
+    out << "decode " << encodedFirst.size() << " median " << ms(decodeMs(encodedFirst)) << Qt::endl;
     return true;
 }
 

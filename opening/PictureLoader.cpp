@@ -63,9 +63,11 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
 PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& memberName,
                                   const JpegDecoder::Reserve& reserve) {
     if (JpegDecoder::looksLikeJpeg(bytes)) {
-        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve);
+        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve, JpegDecoder::Output::Planes);
         if (jpeg.status == JpegDecoder::Status::Decoded)
-            return {Picture::fromImage(jpeg.image), {}};
+            return {jpeg.planes ? Picture::fromPlanes(std::move(jpeg.planes))
+                                : Picture::fromImage(jpeg.image),
+                    {}};
         if (jpeg.status == JpegDecoder::Status::Failed)
             return {nullptr, undecodable(memberName, jpeg.error)};
         if (jpeg.status == JpegDecoder::Status::Declined)

@@ -1,5 +1,6 @@
 #include "JpegDecoder.h"
 
+#include "pictures/JpegPlanes.h"
 #include "pictures/PixelPool.h"
 
 #include <QImageReader>
@@ -7,6 +8,9 @@
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>
+#include <new>
+#include <optional>
+#include <vector>
 
 #include <jpeglib.h>
 // jpeglib.h must come first: jerror.h uses its types.
@@ -24,6 +28,8 @@ constexpr J_COLOR_SPACE kOutputSpace = JCS_EXT_ARGB;
 
 constexpr qint64 kBytesPerPixel = 4;
 constexpr JDIMENSION kRowBatch = 16;
+// Rows of one component in one call for raw data: at most 4 blocks of 8 rows.
+constexpr int kMostRawRows = 4 * DCTSIZE;
 
 // Everything a decode changes between setjmp and a jump back lives here, outside the frames that
 // call libjpeg. The error manager comes first so the session is found from it.
@@ -63,14 +69,39 @@ bool create(Session& session) {
     return true;
 }
 
-// Reads the header and sets up the output format; false when libjpeg gave up.
-bool readHeader(Session& session, const unsigned char* data, unsigned long size) {
+// How the chroma of a picture whose header is read may be held as planes; nullopt when only the
+// decode to pixels handles it (other colour spaces, other subsampling ratios).
+std::optional<planes::Chroma> planeChroma(const jpeg_decompress_struct& info) {
+    if (info.jpeg_color_space == JCS_GRAYSCALE && info.num_components == 1)
+        return planes::Chroma::None;
+    if (info.jpeg_color_space != JCS_YCbCr || info.num_components != 3)
+        return std::nullopt;
+    const jpeg_component_info* c = info.comp_info;
+    if (c[1].h_samp_factor != c[2].h_samp_factor || c[1].v_samp_factor != c[2].v_samp_factor ||
+        c[0].h_samp_factor % c[1].h_samp_factor || c[0].v_samp_factor % c[1].v_samp_factor)
+        return std::nullopt;
+    const int across = c[0].h_samp_factor / c[1].h_samp_factor;
+    const int down = c[0].v_samp_factor / c[1].v_samp_factor;
+    if (across == 1 && down == 1)
+        return planes::Chroma::Full;
+    if (across == 2 && down == 1)
+        return planes::Chroma::HalfH;
+    if (across == 2 && down == 2)
+        return planes::Chroma::HalfHV;
+    return std::nullopt;
+}
+
+// Reads the header and sets up the output: the planes when `planes` asks for them and the picture
+// allows, 32-bit pixels otherwise; false when libjpeg gave up.
+bool readHeader(Session& session, const unsigned char* data, unsigned long size, bool planes) {
     if (setjmp(session.back))
         return false;
     jpeg_mem_src(&session.info, data, size);
     jpeg_read_header(&session.info, TRUE);
     const J_COLOR_SPACE space = session.info.jpeg_color_space;
-    if (space == JCS_GRAYSCALE || space == JCS_YCbCr || space == JCS_RGB)
+    if (planes && planeChroma(session.info))
+        session.info.raw_data_out = TRUE;
+    else if (space == JCS_GRAYSCALE || space == JCS_YCbCr || space == JCS_RGB)
         session.info.out_color_space = kOutputSpace;
     jpeg_calc_output_dimensions(&session.info);
     return true;
@@ -95,6 +126,32 @@ bool readPixels(Session& session, unsigned char* pixels, std::size_t stride) {
     return true;
 }
 
+// Decodes every iMCU row straight into the planes; rows past a plane's height go to `spare`
+// (a row as wide as the widest plane). False when libjpeg gave up.
+bool readPlanes(Session& session, JpegPlanes& planes, JSAMPLE* spare) {
+    if (setjmp(session.back))
+        return false;
+    jpeg_decompress_struct& info = session.info;
+    jpeg_start_decompress(&info);
+    JSAMPROW rows[3][kMostRawRows];
+    JSAMPARRAY components[3] = {rows[0], rows[1], rows[2]};
+    const int step = info.max_v_samp_factor * DCTSIZE;
+    while (info.output_scanline < info.output_height) {
+        const int band = int(info.output_scanline) / step;
+        for (int c = 0; c < info.num_components; ++c) {
+            const int count = info.comp_info[c].v_samp_factor * DCTSIZE;
+            for (int r = 0; r < count; ++r) {
+                JSAMPROW row = planes.row(c, band * count + r);
+                rows[c][r] = row ? row : spare;
+            }
+        }
+        if (jpeg_read_raw_data(&info, components, JDIMENSION(step)) == 0)
+            return false;
+    }
+    jpeg_finish_decompress(&info);
+    return true;
+}
+
 // The resolution the file states, the way the generic reader sets it.
 void takeDensity(const jpeg_decompress_struct& info, QImage& image) {
     if (info.density_unit == 1) {
@@ -111,17 +168,54 @@ QString messageOf(const Session& session) {
                               : QStringLiteral("the picture data is damaged");
 }
 
+// The decoder's planes of a picture whose header asked for raw data.
+JpegDecoder::Result decodePlanesIn(Session& session, const JpegDecoder::Reserve& reserve) {
+    using Status = JpegDecoder::Status;
+    jpeg_decompress_struct& info = session.info;
+    const planes::Chroma chroma = *planeChroma(info);
+    const QSize size(int(info.output_width), int(info.output_height));
+    // Rows are padded to whole MCUs, as libjpeg writes them.
+    const int mcus = int((info.output_width + DCTSIZE * info.max_h_samp_factor - 1) /
+                         (DCTSIZE * info.max_h_samp_factor));
+    const int lumaStride = mcus * DCTSIZE * info.comp_info[0].h_samp_factor;
+    const int chromaStride =
+        chroma == planes::Chroma::None ? 0 : mcus * DCTSIZE * info.comp_info[1].h_samp_factor;
+    const QSize chromaSize = chroma == planes::Chroma::None
+                                 ? QSize()
+                                 : QSize(int(info.comp_info[1].downsampled_width),
+                                         int(info.comp_info[1].downsampled_height));
+    const qint64 bytesNeeded =
+        JpegPlanes::bytesFor(size, chroma, lumaStride, chromaStride, chromaSize);
+    if (reserve && !reserve(bytesNeeded))
+        return {Status::Declined, QImage(), QString()};
+    auto planes = std::make_shared<JpegPlanes>(size, chroma, lumaStride, chromaStride, chromaSize);
+    std::vector<JSAMPLE> spare;
+    try {
+        spare.resize(std::size_t(lumaStride + chromaStride));
+    } catch (const std::bad_alloc&) {
+        return {Status::Failed, QImage(), QStringLiteral("out of memory")};
+    }
+    if (!planes->allocate())
+        return {Status::Failed, QImage(), QStringLiteral("out of memory")};
+    if (!readPlanes(session, *planes, spare.data()))
+        return {Status::Failed, QImage(), messageOf(session)};
+    JpegDecoder::Result result{Status::Decoded, QImage(), QString()};
+    result.planes = std::move(planes);
+    return result;
+}
+
 JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
-                             const JpegDecoder::Reserve& reserve) {
+                             const JpegDecoder::Reserve& reserve, bool planes) {
     using Status = JpegDecoder::Status;
     jpeg_decompress_struct& info = session.info;
     if (!readHeader(session, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                    static_cast<unsigned long>(bytes.size())))
+                    static_cast<unsigned long>(bytes.size()), planes))
         return {Status::Failed, QImage(), messageOf(session)};
-    if (info.out_color_space != kOutputSpace)
+    if (!info.raw_data_out && info.out_color_space != kOutputSpace)
         return {Status::Unsupported, QImage(), QString()};
 
-    // The same bound the generic reader puts on one picture's pixels (0: none).
+    // The same bound the generic reader puts on one picture's pixels (0: none), on the pixels the
+    // picture has when shown, however it is held.
     const qint64 mostBytes = qint64(QImageReader::allocationLimit()) << 20;
     const qint64 bytesNeeded =
         qint64(info.output_width) * qint64(info.output_height) * kBytesPerPixel;
@@ -130,6 +224,8 @@ JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
                 QStringLiteral("a picture of %1 x %2 pixels is too large")
                     .arg(info.output_width)
                     .arg(info.output_height)};
+    if (info.raw_data_out)
+        return decodePlanesIn(session, reserve);
     if (reserve && !reserve(bytesNeeded))
         return {Status::Declined, QImage(), QString()};
     QImage image = PixelPool::instance().allocate(int(info.output_width), int(info.output_height),
@@ -149,14 +245,15 @@ bool JpegDecoder::looksLikeJpeg(const QByteArray& bytes) {
            uchar(bytes[2]) == 0xFF;
 }
 
-JpegDecoder::Result JpegDecoder::decode(const QByteArray& bytes, const Reserve& reserve) {
+JpegDecoder::Result JpegDecoder::decode(const QByteArray& bytes, const Reserve& reserve,
+                                        Output output) {
     if (bytes.isEmpty())
         return {Status::Failed, QImage(), QStringLiteral("no data")};
     Session session{};
     session.info.err = jpeg_std_error(&session.manager);
     session.manager.error_exit = jumpBack;
     session.manager.emit_message = onMessage;
-    Result result = create(session) ? decodeIn(session, bytes, reserve)
+    Result result = create(session) ? decodeIn(session, bytes, reserve, output == Output::Planes)
                                     : Result{Status::Failed, QImage(), messageOf(session)};
     jpeg_destroy_decompress(&session.info);
     return result;

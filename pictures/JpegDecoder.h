@@ -4,6 +4,9 @@
 #include <QImage>
 #include <QString>
 #include <functional>
+#include <memory>
+
+class JpegPlanes;
 
 // Decodes JPEG file bytes straight into the painting format (QImage::Format_RGB32, opaque),
 // without the intermediate 24-bit image and row conversion of the generic image reader.
@@ -14,6 +17,10 @@
 // truncated data and pictures whose pixels would pass QImageReader's allocation limit give Failed
 // with a message; bad input never ends the process and nothing is written to the terminal.
 //
+// Asked for planes, YCbCr pictures subsampled 4:2:0, 4:2:2 or not at all, and grey ones, are held
+// as the decoder's planes (JpegPlanes) instead, converted when shown; other JPEGs still give
+// pixels.
+//
 // Safe to call from several threads at once. The pixel memory of a decoded image belongs to the
 // returned QImage (released when its last copy goes).
 class JpegDecoder {
@@ -22,8 +29,9 @@ public:
 
     struct Result {
         Status status = Status::Failed;
-        QImage image;  // Format_RGB32 when Decoded, null otherwise
+        QImage image;  // Format_RGB32 when Decoded as pixels, null otherwise
         QString error; // what went wrong when Failed
+        std::shared_ptr<const JpegPlanes> planes; // when Decoded as planes
     };
 
     // True when the bytes start like a JPEG file (FF D8 FF), whatever the file's name.
@@ -33,5 +41,8 @@ public:
     // is taken; a false answer ends the decode with Declined.
     using Reserve = std::function<bool(qint64 bytes)>;
 
-    static Result decode(const QByteArray& bytes, const Reserve& reserve = {});
+    enum class Output { Pixels, Planes };
+
+    static Result decode(const QByteArray& bytes, const Reserve& reserve = {},
+                         Output output = Output::Pixels);
 };

@@ -53,7 +53,8 @@ PixelPool::~PixelPool() {
 QImage PixelPool::allocate(int width, int height, QImage::Format format) {
     if (width <= 0 || height <= 0)
         return QImage();
-    const qsizetype bytesPerLine = qsizetype(width) * 4;
+    const qsizetype bytesPerLine =
+        qsizetype(width) * (QImage::toPixelFormat(format).bitsPerPixel() / 8);
     const qsizetype bytes = bytesPerLine * height;
     void* block = nullptr;
     {

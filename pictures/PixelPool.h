@@ -19,7 +19,8 @@ class PixelPool {
 public:
     static PixelPool& instance();
 
-    // A 32-bit image of the given size whose pixels are uninitialised: a recycled buffer of the
+    // An image of the given size and format (a whole number of bytes a pixel) whose pixels are
+    // uninitialised: a recycled buffer of the
     // same size when one is free, fresh memory otherwise. A null image when out of memory.
     QImage allocate(int width, int height, QImage::Format format);
 

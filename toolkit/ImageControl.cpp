@@ -2,6 +2,8 @@
 
 #include "Twips.h"
 
+#include "pictures/JpegPlanes.h"
+
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -16,6 +18,8 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
 
 void ImageControl::setPicture(PicturePtr picture) {
     m_picture = std::move(picture);
+    if (!m_picture)
+        m_frame.clear();
     fitToPicture();
     update();
 }
@@ -65,25 +69,41 @@ void ImageControl::fitToPicture() {
         resize(m_picture->size());
 }
 
+QRect ImageControl::pictureSourceOf(const QRect& target, QSize natural) const {
+    // The smooth scale reads the pixels around the exact source rectangle: one more on each side.
+    const double sx = double(natural.width()) / width();
+    const double sy = double(natural.height()) / height();
+    const QRectF source(target.x() * sx, target.y() * sy, target.width() * sx,
+                        target.height() * sy);
+    return source.toAlignedRect().adjusted(-1, -1, 1, 1) & QRect(QPoint(0, 0), natural);
+}
+
 void ImageControl::paintEvent(QPaintEvent* event) {
     if (width() <= 0 || height() <= 0)
         return;
-    const QImage image = m_picture ? m_picture->image() : QImage();
-    QPainter painter(this);
+    // Only the exposed part is converted and painted: within a window on its screen, that bounds
+    // the work by the screen whatever the zoom.
     const QRect exposed = event->rect();
+    const Picture::Pixels pixels = m_picture ? m_picture->pixels() : Picture::Pixels{};
+    const QSize natural = pixels.planes ? pixels.planes->size() : pixels.image.size();
+    const bool opaque =
+        pixels.planes || (!pixels.image.isNull() && !pixels.image.hasAlphaChannel());
+    const bool scaled = m_stretch && natural != size();
+    QPainter painter(this);
     // The background shows where the picture leaves the control uncovered or is transparent.
-    const bool covers = !image.isNull() && !image.hasAlphaChannel() &&
-                        ((m_stretch && image.size() != size()) || image.rect().contains(exposed));
-    if (!covers)
+    if (!opaque || (!scaled && !QRect(QPoint(0, 0), natural).contains(exposed)))
         painter.fillRect(exposed, palette().window());
-    if (image.isNull())
+    if (pixels.isNull())
         return;
-    if (!m_stretch || image.size() == size()) {
-        const QRect part = exposed & image.rect();
+    if (!scaled) {
+        const QRect part = exposed & QRect(QPoint(0, 0), natural);
         if (!part.isEmpty())
-            painter.drawImage(part.topLeft(), image, part);
+            m_frame.drawNatural(painter, pixels, part);
         return;
     }
+    const QImage image = m_frame.show(pixels, pictureSourceOf(exposed, natural));
+    if (image.isNull())
+        return;
     const double sx = double(image.width()) / width();
     const double sy = double(image.height()) / height();
     const QRectF source(exposed.x() * sx, exposed.y() * sy, exposed.width() * sx,

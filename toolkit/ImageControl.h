@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pictures/Picture.h"
+#include "pictures/PictureFrame.h"
 
 #include <QRect>
 #include <QWidget>
@@ -14,8 +15,10 @@
 //   and leaves the size alone.
 // - Turning stretch off while a picture is held resizes the control to the picture.
 // - Painting touches only the exposed area: a plain copy at natural size, a smooth scale of the
-//   matching part of the picture otherwise. The control paints every exposed pixel itself (the
-//   window background where no opaque picture covers it), so nothing is painted underneath.
+//   matching part of the picture otherwise. A picture held as planes is converted to the painting
+//   format only there (into a frame the control keeps from one picture to the next). The control
+//   paints every exposed pixel itself (the window background where no opaque picture covers it), so
+//   nothing is painted underneath.
 // - mouseMoved() is raised for every pointer move over the control, with or without a button
 //   held, carrying the button state (1 left, 2 right, 4 middle), the shift state (1 Shift, 2 Ctrl,
 //   4 Alt) and the position in twips relative to the control's top-left corner.
@@ -52,7 +55,11 @@ protected:
 
 private:
     void fitToPicture();
+    // The part of a picture of `natural` size (in its own pixels) that painting `target` (in the
+    // control's pixels) scaled to the control reads.
+    QRect pictureSourceOf(const QRect& target, QSize natural) const;
 
     PicturePtr m_picture;
+    PictureFrame m_frame;
     bool m_stretch = false;
 };

@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "opening/PrivateFolder.h"
+#include "pictures/TurnAhead.h"
 #include "toolkit/CommonDialog.h"
 #include "toolkit/ImageArray.h"
 #include "toolkit/ImageControl.h"
@@ -57,7 +58,7 @@ ScrollBar* makeScrollBar(QWidget* parent, Qt::Orientation orientation, const QRe
 frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
                  MediaControl& media, const FreeMemorySource& freeMemory, QWidget* parent)
     : QMainWindow(parent), m_prompter(prompter), m_program(program), m_settings(settings),
-      m_media(media), m_freeMemory(freeMemory) {
+      m_media(media), m_freeMemory(freeMemory), m_turnAhead(std::make_unique<TurnAhead>()) {
     setWindowTitle(QStringLiteral("Gyrolook"));
     setFont(windowFont());
     auto* client = new QWidget(this);

@@ -24,6 +24,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class ScrollBar;
+class TurnAhead;
 struct OptionSettings;
 
 // The viewer's main window. It owns every control the viewing code touches, laid out at fixed
@@ -166,6 +167,9 @@ private:
     // Resizes to the outer size asked for (pixels), bounded, and keeps a shown window on its
     // screen's available area.
     void fitOuterSize(QSize requested);
+    // After a turn through compressed pictures: decodes the pictures likely next on the idle
+    // cores (see TurnAhead).
+    void prepareAhead();
 
     Prompter& m_prompter;
     Program& m_program;
@@ -176,4 +180,5 @@ private:
     // cleared, once the window system has framed the window.
     std::optional<QSize> m_unframedRequest;
     std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
+    std::unique_ptr<TurnAhead> m_turnAhead;         // decodes ahead of compressed turning
 };

@@ -9,7 +9,9 @@
 #include "frmMain.h"
 
 #include "pictures/PictureSlots.h"
+#include "pictures/TurnAhead.h"
 #include "view/PointerReadout.h"
+#include "view/TurnAheadSlots.h"
 #include "view/ViewSelection.h"
 #include "view/ZoomRules.h"
 
@@ -19,6 +21,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QTimer>
 
 namespace {
 
@@ -82,6 +85,7 @@ void frmMain::HscrArray_Change() {
     if (v == 1) {
         // The horizontal ring: one step past either end wraps at once.
         turnOnHorizontalRing();
+        prepareAhead();
         return;
     }
 
@@ -111,21 +115,42 @@ void frmMain::HscrArray_Change() {
     if (!slot || !showSlot(*slot)) {
         // No picture there: back to the horizontal ring at the column reached.
         turnOnHorizontalRing();
+        prepareAhead();
         return;
     }
     iCurrent = qint16(h);
     txtHorizontal->setText(decimal(h));
     txtImageNum->setText(decimal(*slot));
+    prepareAhead();
 }
 
 void frmMain::VscrArray_Change() {
     const int v = VscrArray->value();
     if (!bBusy && iHCount > 0) {
         const std::optional<int> slot = pictureSlotFor(HscrArray->value(), v, UpperRing, LowerRing);
-        if (slot && showSlot(*slot))
+        if (slot && showSlot(*slot)) {
             txtImageNum->setText(decimal(*slot));
+            prepareAhead();
+        }
     }
     txtVertical->setText(decimal(v));
+}
+
+void frmMain::prepareAhead() {
+    const PicturePtr& shown = imgMain->picture();
+    if (!shown || shown->isDecoded())
+        return; // decoded storage has nothing to prepare
+    std::vector<PicturePtr> next;
+    for (const int slot : slotsAhead(iCurrent, VscrArray->value(), bForward, iHCount,
+                                     TurnAhead::kAhead, UpperRing, LowerRing))
+        if (const ImageControl* element = imgArray->at(slot))
+            next.push_back(element->picture());
+    // Started once the turn is painted, so the decodes do not compete with the paint; a list made
+    // for a picture no longer shown (a later turn, another package) is dropped.
+    QTimer::singleShot(0, this, [this, next, shown = imgMain->picture()] {
+        if (imgMain->picture() == shown)
+            m_turnAhead->prepare(next);
+    });
 }
 
 void frmMain::followZoom() {

@@ -12,6 +12,7 @@
 #include "opening/PackageOpening.h"
 #include "opening/PrivateFolder.h"
 #include "pictures/PixelPool.h"
+#include "pictures/TurnAhead.h"
 #include "sound/MediaControl.h"
 #include "sound/PackageSound.h"
 #include "toolkit/CommonDialog.h"
@@ -46,6 +47,7 @@ void frmMain::clearView() {
 }
 
 void frmMain::releasePackage() {
+    m_turnAhead->cancel();
     // Every slot of the previous package goes, the lower rings' too; element 0 stays and lets go
     // of its picture.
     for (int slot = imgArray->upperBound(); slot >= 1; --slot)

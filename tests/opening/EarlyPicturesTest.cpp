@@ -27,23 +27,27 @@ TEST(EarlyPictures, ReadsAsTheLoaderDoesWithinItsBound) {
     const QImage picture = gradient(QSize(40, 30));
     const QByteArray jpeg = encodeImage(picture, "JPEG");
     const qint64 pixelBytes = 40 * 30 * 4;
+    // A JPEG is held as its 4:2:0 planes: luma rows padded to whole MCUs, half-height chroma.
+    const qint64 planeBytes = 48 * (30 + 15);
     const struct {
         const char* name;
         QByteArray bytes; // empty: no file at all
         qint64 cap;
+        qint64 held; // the bytes a picture held keeps of the bound
         bool decoded;
         bool declined;
         const char* problem; // the start of the loader's message, "" for none
     } cases[] = {
-        {"a JPEG within the bound", jpeg, pixelBytes, true, false, ""},
-        {"a JPEG past the bound", jpeg, pixelBytes - 1, false, true, ""},
-        {"a file larger than the bound", jpeg + QByteArray(int(pixelBytes), '\0'), pixelBytes,
+        {"a JPEG within the bound", jpeg, planeBytes, planeBytes, true, false, ""},
+        {"a JPEG past the bound", jpeg, planeBytes - 1, 0, false, true, ""},
+        {"a file larger than the bound", jpeg + QByteArray(int(pixelBytes), '\0'), pixelBytes, 0,
          false, true, ""},
-        {"a PNG within the bound", encodeImage(picture, "PNG"), pixelBytes, true, false, ""},
-        {"a PNG past the bound", encodeImage(picture, "PNG"), pixelBytes - 1, false, true, ""},
-        {"a truncated JPEG", jpeg.left(jpeg.size() - 40), pixelBytes * 10, false, false,
+        {"a PNG within the bound", encodeImage(picture, "PNG"), pixelBytes, pixelBytes, true, false,
+         ""},
+        {"a PNG past the bound", encodeImage(picture, "PNG"), pixelBytes - 1, 0, false, true, ""},
+        {"a truncated JPEG", jpeg.left(jpeg.size() - 40), pixelBytes * 10, 0, false, false,
          "The picture obj_H_0000.jpg cannot be decoded"},
-        {"no file", QByteArray(), pixelBytes * 10, false, false,
+        {"no file", QByteArray(), pixelBytes * 10, 0, false, false,
          "The picture obj_H_0000.jpg is missing from the package."},
     };
     for (const auto& c : cases) {
@@ -65,7 +69,10 @@ TEST(EarlyPictures, ReadsAsTheLoaderDoesWithinItsBound) {
         else
             EXPECT_TRUE(read.problem.isEmpty()) << read.problem.toStdString();
         // Only a picture held keeps its share of the bound.
-        EXPECT_EQ(early.reservedBytes(), c.decoded ? pixelBytes : 0);
+        EXPECT_EQ(early.reservedBytes(), c.held);
+        if (read.picture) {
+            EXPECT_EQ(read.picture->heldBytes(), c.held);
+        }
         if (read.picture) {
             const PictureRead loaders = PictureLoader::read(path, QStringLiteral("obj_H_0000.jpg"),
                                                             PictureLoader::Storage::Decoded);

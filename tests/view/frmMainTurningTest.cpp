@@ -3,7 +3,9 @@
 // flat colour of the package member.
 #include "ViewerFixture.h"
 
+#include <QElapsedTimer>
 #include <QLabel>
+#include <QThread>
 #include <functional>
 
 namespace {
@@ -308,6 +310,55 @@ TEST_F(Turning, CompressedPicturesDecodeWhenShownAndStayDecodedForATurnBack) {
     paint();
     right();
     paint();
+    EXPECT_EQ(Picture::decodeCount(), start + 1);
+}
+
+} // namespace
+
+namespace {
+
+// Runs the event loop (at most five seconds) until the pictures of these slots need no decode to be
+// shown.
+bool readyInTime(const frmMain& window, std::initializer_list<int> slots) {
+    QElapsedTimer waited;
+    waited.start();
+    auto ready = [&] {
+        for (const int slot : slots)
+            if (!window.imgArray->at(slot)->picture()->isReady())
+                return false;
+        return true;
+    };
+    while (!ready() && waited.elapsed() < 5000) {
+        QApplication::processEvents(); // the decodes ahead start once the turn is painted
+        QThread::msleep(5);
+    }
+    return ready();
+}
+
+TEST_F(Turning, CompressedTurningFindsThePicturesAheadDecodedAndAJumpCostsOneDecode) {
+    settings.bOptUseRam = false;
+    open(ringedPackage());
+    right(); // column 1, decoded as it is shown; the columns after it are decoded ahead
+    ASSERT_TRUE(readyInTime(window, {2, 3, 4, 5}));
+    const qint64 start = Picture::decodeCount();
+    for (int column = 2; column <= 5; ++column) {
+        right();
+        window.imgMain->repaint();
+        EXPECT_EQ(shownMember(), horizontal(column));
+        ASSERT_TRUE(readyInTime(window, {column + 1}));
+    }
+    // Up onto the ring branching off at column 3 after a turn back there: found decoded ahead.
+    left();
+    left();
+    ASSERT_TRUE(readyInTime(window, {window.UpperRing[3]}));
+    up();
+    EXPECT_EQ(shownSlot(), window.UpperRing[3]);
+    EXPECT_EQ(Picture::decodeCount(), start);
+
+    window.VscrArray->setValue(1);
+    window.HscrArray->setValue(20); // a jump: one decode
+    window.imgMain->repaint();
+    EXPECT_EQ(shownMember(), horizontal(20));
     EXPECT_EQ(Picture::decodeCount(), start + 1);
 }
 

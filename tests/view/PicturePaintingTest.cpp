@@ -1,0 +1,82 @@
+// What the window paints of camera-like JPEG packages: held as planes (or compressed), every
+// picture shown is pixel-identical to the same control painting libjpeg-turbo's own decode to
+// 32-bit pixels, at 100 % and zoomed, whole and in exposed parts.
+#include "ViewerFixture.h"
+
+#include "pictures/JpegDecoder.h"
+#include "support/JpegFiles.h"
+
+namespace {
+
+class PicturePainting : public Viewer {
+protected:
+    void SetUp() override {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
+    // Three pictures of an odd size in one sampling; returns the member bytes by position.
+    std::vector<QByteArray> openJpegPackage(JpegSampling sampling, bool progressive) {
+        TestPackage p;
+        p.horizontal = 3;
+        p.extension = QStringLiteral(".jpg");
+        std::vector<QByteArray> files;
+        for (int i = 0; i < p.horizontal; ++i) {
+            const QString name = horizontalMemberName(p.baseName, i, p.extension);
+            files.push_back(encodeJpegSampled(detailedPicture({61 + i, 45}).mirrored(i, false),
+                                              sampling, progressive));
+            p.omitMembers.append(name);
+            p.extraMembers.insert(name, files.back());
+        }
+        open(p);
+        return files;
+    }
+
+    // imgMain painted over `part` of itself, and the same control painting the library's decode.
+    std::pair<QImage, QImage> paintedAndReference(const QByteArray& file, const QRect& part) {
+        ImageControl reference;
+        reference.setStretch(window.imgMain->stretch());
+        reference.resize(window.imgMain->size());
+        reference.setPicture(Picture::fromImage(JpegDecoder::decode(file).image));
+        return {window.imgMain->grab(part).toImage(), reference.grab(part).toImage()};
+    }
+};
+
+TEST_F(PicturePainting, EveryKindOfJpegPaintsAsTheLibraryDecodesIt) {
+    const struct {
+        const char* name;
+        JpegSampling sampling;
+        bool progressive;
+        bool useRam;
+    } cases[] = {
+        {"4:2:0", JpegSampling::S420, false, true},
+        {"4:2:2", JpegSampling::S422, false, true},
+        {"4:4:4", JpegSampling::S444, false, true},
+        {"grey", JpegSampling::Grey, false, true},
+        {"progressive 4:2:0", JpegSampling::S420, true, true},
+        {"4:2:0 held compressed", JpegSampling::S420, false, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        settings.bOptUseRam = c.useRam;
+        const std::vector<QByteArray> files = openJpegPackage(c.sampling, c.progressive);
+        for (const int zoom : {20, 7, 37, 80}) {
+            SCOPED_TRACE(zoom);
+            window.hscrlZoom->setValue(zoom);
+            for (int position = 1; position <= 2; ++position) {
+                window.HscrArray->setValue(position);
+                const QRect whole = window.imgMain->rect();
+                for (const QRect& part : {whole, QRect(whole.center(), whole.bottomRight()),
+                                          QRect(3, 2, whole.width() / 3, whole.height() / 4)}) {
+                    const auto [painted, reference] =
+                        paintedAndReference(files[std::size_t(position)], part);
+                    ASSERT_FALSE(painted.isNull());
+                    EXPECT_EQ(painted, reference) << "part " << part.x() << ',' << part.y();
+                }
+            }
+        }
+        window.HscrArray->setValue(0);
+    }
+}
+
+} // namespace
