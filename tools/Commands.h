@@ -8,3 +8,4 @@ int runProbe(const QStringList& args);
 int runCreate(const QStringList& args);
 int runExtract(const QStringList& args);
 int runCheck(const QStringList& args);
+int runThumbnail(const QStringList& args);

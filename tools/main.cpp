@@ -1,4 +1,5 @@
-// gyrolook-pack: creates, extracts, checks and probes ".360" packages from the command line.
+// gyrolook-pack: creates, extracts, checks, probes and thumbnails ".360" packages from the command
+// line.
 #include "Commands.h"
 
 #include <QCoreApplication>
@@ -26,8 +27,16 @@ Commands:
       Opens a package the way the viewer does, without a window and without sound, and prints
       what the viewer would hold, or the message it would show. Exit status 0 when it opens.
 
+  thumbnail PKG.360 OUT.png [SIZE]
+      Writes the package's first horizontal picture, scaled to fit SIZE x SIZE pixels (default
+      256), to OUT.png, reading only the descriptor and that picture. For file managers.
+      Exit status 0 when OUT.png was written.
+
   --help
       Shows this text.
+
+  --version
+      Shows the version number.
 )";
 
 } // namespace
@@ -41,6 +50,10 @@ int main(int argc, char** argv) {
         out << kUsage;
         return args.isEmpty() ? 2 : 0;
     }
+    if (args.first() == QLatin1String("--version")) {
+        out << "gyrolook-pack " << GYRO_VERSION_TEXT << '\n';
+        return 0;
+    }
     const QString command = args.takeFirst();
     if (command == QLatin1String("probe"))
         return runProbe(args);
@@ -50,6 +63,8 @@ int main(int argc, char** argv) {
         return runExtract(args);
     if (command == QLatin1String("check"))
         return runCheck(args);
+    if (command == QLatin1String("thumbnail"))
+        return runThumbnail(args);
     QTextStream(stderr) << "gyrolook-pack: unknown command \"" << command
                         << "\"; see gyrolook-pack --help\n";
     return 2;

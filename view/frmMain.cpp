@@ -64,6 +64,7 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     createControls(client);
     createMenu();
     wireEvents();
+    setAcceptDrops(true); // a package dropped on the window opens as from the command line
 
     const QRect area = twipsRect(0, 0, kClientWidth, kClientHeight);
     resize(area.width(), area.height() + menuBar()->sizeHint().height());
