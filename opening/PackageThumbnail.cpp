@@ -93,7 +93,8 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
     const QSize natural = reader.size();
     if (!natural.isValid() || natural.isEmpty()) {
         QImageReader::setAllocationLimit(previousLimit);
-        return refuse(QStringLiteral("The picture %1 gives no size in its header.").arg(name));
+        return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
+                          .arg(name, reader.errorString()));
     }
     const qint64 pixels = qint64(natural.width()) * natural.height();
     const bool jpeg = format == "jpeg";

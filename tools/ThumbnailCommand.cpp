@@ -8,6 +8,41 @@
 #include "opening/PackageThumbnail.h"
 
 #include <QTextStream>
+#include <cstdio>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+namespace {
+
+// The decoders' own complaints (Qt's warnings, and libpng's, which it prints to the standard
+// error itself) would add lines to the one-line refusal: the standard error is muted while the
+// thumbnail is made.
+class MutedStandardError {
+public:
+    MutedStandardError() : m_saved(::dup(STDERR_FILENO)) {
+        std::fflush(stderr);
+        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (m_saved >= 0 && null >= 0)
+            ::dup2(null, STDERR_FILENO);
+        if (null >= 0)
+            ::close(null);
+    }
+    ~MutedStandardError() {
+        std::fflush(stderr);
+        if (m_saved >= 0) {
+            ::dup2(m_saved, STDERR_FILENO);
+            ::close(m_saved);
+        }
+    }
+    MutedStandardError(const MutedStandardError&) = delete;
+    MutedStandardError& operator=(const MutedStandardError&) = delete;
+
+private:
+    int m_saved;
+};
+
+} // namespace
 
 int runThumbnail(const QStringList& args) {
     QTextStream err(stderr);
@@ -26,7 +61,12 @@ int runThumbnail(const QStringList& args) {
         }
     }
     PackageThumbnail thumbnail;
-    if (!thumbnail.make(args.at(0), size)) {
+    bool made = false;
+    {
+        MutedStandardError muted;
+        made = thumbnail.make(args.at(0), size);
+    }
+    if (!made) {
         err << "gyrolook-pack: " << thumbnail.problem() << '\n';
         return 1;
     }

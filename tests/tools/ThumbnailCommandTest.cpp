@@ -50,6 +50,9 @@ QByteArray pngDeclaring(int width, int height) {
         png[16 + i] = char(quint32(width) >> (24 - 8 * i));
         png[20 + i] = char(quint32(height) >> (24 - 8 * i));
     }
+    const std::uint32_t crc = zipCrc32(png.mid(12, 17)); // the chunk's type and data
+    for (int i = 0; i < 4; ++i)
+        png[29 + i] = char(crc >> (24 - 8 * i));
     return png;
 }
 
