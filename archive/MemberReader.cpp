@@ -109,7 +109,7 @@ bool MemberReader::checkEndRecords(int fd, std::uint64_t fileSize) {
             if (readAt(fd, locator, sizeof locator, recordOffset - kZip64LocatorSize) &&
                 std::memcmp(locator, "PK\6\7", 4) == 0) {
                 const std::uint64_t offset64 = little(locator + 8, 8);
-                if (offset64 <= fileSize - kZip64EndRecordSize &&
+                if (fileSize >= kZip64EndRecordSize && offset64 <= fileSize - kZip64EndRecordSize &&
                     readAt(fd, record64, sizeof record64, offset64) &&
                     std::memcmp(record64, "PK\6\6", 4) == 0) {
                     members = little(record64 + 32, 8);
