@@ -84,6 +84,16 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
     if (!accepted.contains(format))
         return refuse(
             QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
+    // Every scan of a progressive JPEG passes over all its coefficients again; a picture made of
+    // many scans takes time out of all proportion to its size. Entropy-coded data never holds
+    // the start-of-scan marker (its 0xFF bytes are followed by 0x00), so counting it counts the
+    // scans, plus those of a preview that the picture's metadata may embed.
+    const qsizetype scans = bytes.count(QByteArrayView("\xFF\xDA", 2));
+    if (format == "jpeg" && scans > MaxJpegScans)
+        return refuse(QStringLiteral("The picture %1 holds %2 scans; at most %3 are decoded.")
+                          .arg(name)
+                          .arg(scans)
+                          .arg(MaxJpegScans));
 
     const int previousLimit = QImageReader::allocationLimit();
     QImageReader::setAllocationLimit(kAllocationLimitMb);

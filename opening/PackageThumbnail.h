@@ -11,9 +11,9 @@
 // directory as MemberReader bounds it, the descriptor to IniFile::MaxFileBytes, the picture to
 // MaxPictureBytes, its size to MaxDecodePixels (a progressive JPEG holds all its coefficients
 // while it decodes; other JPEG pictures are decoded at a reduced scale near the thumbnail's size,
-// the other kinds whole, then scaled). Pictures are GIF, JPEG, PNG or
-// BMP, as the viewer accepts them. A refusal leaves a one-line problem() that names the package
-// and what is wrong.
+// the other kinds whole, then scaled), and a JPEG picture to MaxJpegScans scans. Pictures are GIF,
+// JPEG, PNG or BMP, as the viewer accepts them. A refusal leaves a one-line problem() that names
+// the package and what is wrong.
 //
 // writePng() saves the thumbnail as a PNG file: written beside the target under a temporary name
 // and renamed over it when complete, so the target appears whole or is left as it was.
@@ -23,6 +23,7 @@ public:
     static constexpr int MaxSize = 2048;
     static constexpr qint64 MaxPictureBytes = 64 * 1024 * 1024;
     static constexpr qint64 MaxDecodePixels = 24 * 1000 * 1000;
+    static constexpr int MaxJpegScans = 100;
 
     bool make(const QString& packagePath, int size);
     bool writePng(const QString& path);

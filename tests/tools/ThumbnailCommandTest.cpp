@@ -6,6 +6,7 @@
 #include "support/ToolRun.h"
 #include "support/ZipBuilder.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <gtest/gtest.h>
@@ -54,6 +55,17 @@ QByteArray pngDeclaring(int width, int height) {
     for (int i = 0; i < 4; ++i)
         png[29 + i] = char(crc >> (24 - 8 * i));
     return png;
+}
+
+// A JPEG picture with more start-of-scan markers than any honest one holds.
+QByteArray jpegOfManyScans() {
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "JPEG");
+    return jpeg.insert(jpeg.size() - 2, QByteArray("\xFF\xDA\x00\x02", 4).repeated(101));
 }
 
 TEST(ThumbnailCommand, SamplePackageGivesTheTeapotScaledToFit) {
@@ -151,6 +163,8 @@ TEST(ThumbnailCommand, HostilePackagesAreRefusedWithoutWritingAnything) {
          withDescriptor({storedMember("obj_H_0000.png", smallPicture().left(60))}),
          "cannot be decoded"},
         {"encrypted picture", withDescriptor({encrypted}), "encrypted"},
+        {"JPEG of 102 scans", withDescriptor({storedMember("obj_H_0000.png", jpegOfManyScans())}),
+         "holds 102 scans"},
     };
     for (const auto& c : cases) {
         TempDir dir;
