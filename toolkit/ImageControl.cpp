@@ -8,6 +8,25 @@
 #include <QPaintEvent>
 #include <QPainter>
 
+namespace {
+
+// Maps the target rectangle from logical to device pixels and draws there, so that on a screen
+// whose device pixel ratio is above 1 the picture is sampled once, at the screen's resolution,
+// instead of at logical size and then scaled up. The layout stays in logical pixels.
+void drawAtDeviceResolution(QPainter& painter, qreal ratio, const QRectF& target,
+                            const QImage& image, const QRectF& source) {
+    if (ratio <= 1) {
+        painter.drawImage(target, image, source);
+        return;
+    }
+    painter.save();
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.drawImage(QRectF(target.topLeft() * ratio, target.size() * ratio), image, source);
+    painter.restore();
+}
+
+} // namespace
+
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::NoFocus);
@@ -109,7 +128,7 @@ void ImageControl::paintEvent(QPaintEvent* event) {
     const QRectF source(exposed.x() * sx, exposed.y() * sy, exposed.width() * sx,
                         exposed.height() * sy);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(exposed), image, source);
+    drawAtDeviceResolution(painter, devicePixelRatioF(), QRectF(exposed), image, source);
 }
 
 void ImageControl::mouseMoveEvent(QMouseEvent* event) {

@@ -10,3 +10,4 @@ int runExtract(const QStringList& args);
 int runCheck(const QStringList& args);
 int runMake(const QStringList& args);
 int runSheet(const QStringList& args);
+int runThumbnail(const QStringList& args);

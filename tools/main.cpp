@@ -1,5 +1,5 @@
-// gyrolook-pack: makes, creates, extracts, checks and probes ".360" packages and draws contact
-// sheets of them from the command line.
+// gyrolook-pack: makes, creates, extracts, checks, probes and thumbnails ".360" packages and
+// draws contact sheets of them from the command line.
 #include "Commands.h"
 
 #include <QCoreApplication>
@@ -43,9 +43,16 @@ Commands:
       Opens a package as the viewer does and writes a contact sheet W pixels wide (default
       1600): a column per position, the upper rows on top, the horizontal ring, the lower rows
       below, with position numbers, row labels and the hot-spot rectangles.
+  thumbnail PKG.360 OUT.png [SIZE]
+      Writes the package's first horizontal picture, scaled to fit SIZE x SIZE pixels (default
+      256), to OUT.png, reading only the descriptor and that picture. For file managers.
+      Exit status 0 when OUT.png was written.
 
   --help
       Shows this text.
+
+  --version
+      Shows the version number.
 )";
 
 } // namespace
@@ -65,6 +72,10 @@ int main(int argc, char** argv) {
         out << kUsage;
         return args.isEmpty() ? 2 : 0;
     }
+    if (args.first() == QLatin1String("--version")) {
+        out << "gyrolook-pack " << GYRO_VERSION_TEXT << '\n';
+        return 0;
+    }
     const QString command = args.takeFirst();
     if (command == QLatin1String("probe"))
         return runProbe(args);
@@ -78,6 +89,8 @@ int main(int argc, char** argv) {
         return runMake(args);
     if (command == QLatin1String("sheet"))
         return runSheet(args);
+    if (command == QLatin1String("thumbnail"))
+        return runThumbnail(args);
     QTextStream(stderr) << "gyrolook-pack: unknown command \"" << command
                         << "\"; see gyrolook-pack --help\n";
     return 2;

@@ -67,6 +67,7 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     createControls(client);
     createMenu();
     wireEvents();
+    setAcceptDrops(true); // a package dropped on the window opens as from the command line
 
     setMinimumWidth(twipsToPixels(kControlStripWidthTwips));
     const QRect area = twipsRect(0, 0, kClientWidth, kClientHeight);

@@ -82,6 +82,9 @@ public:
     virtual void mnuOptions_Click();
     virtual void mnuAbout_Click();
     virtual void mnuExit_Click();
+    // A file dropped on the window: opened exactly as a package named on the command line, so a
+    // file of another kind gets the Open command's "Wrong file type!!".
+    virtual void Form_DragDrop(const QString& path);
 
     // Controls.
     ImageControl* imgMain = nullptr;
@@ -137,6 +140,10 @@ protected:
     // the window and so does not run it.
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
+    // One local file may be dropped; anything else is not taken.
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void createControls(QWidget* client);

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Time and peak memory of "gyrolook-pack thumbnail" on the sample and on the worst packages it
+# must handle: a decompression bomb, 4,094 members, 50 MB of garbage, and the largest pictures it
+# decodes (a 5600 x 4200 progressive 4:4:4 JPEG of noise, a PNG of the same size). Needs
+# python3, ImageMagick's convert and /usr/bin/time.
+#   bench/thumbnail-bench.sh PACK_TOOL SAMPLE.360
+# Prints one line per package: "<name> <seconds> s <peak KB> KB exit <status>".
+set -euo pipefail
+pack=$(realpath "$1")
+sample=$(realpath "$2")
+here=$(cd "$(dirname "$0")/.." && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+convert -size 5600x4200 xc:gray +noise Random -quality 92 -interlace Plane big.jpg
+convert -size 5600x4200 gradient:red-blue -depth 8 big.png
+python3 - "$here/data/samples/teapot/info.ini" <<'PY'
+import os, sys, zipfile
+ini = open(sys.argv[1], 'rb').read()
+with zipfile.ZipFile('bomb.360', 'w', zipfile.ZIP_DEFLATED) as z:
+    z.writestr('info.ini', ini)
+    with z.open('teapot_H_0000.jpg', 'w', force_zip64=True) as f:
+        for _ in range(1024):
+            f.write(bytes(1 << 20))
+with zipfile.ZipFile('many.360', 'w') as z:
+    z.writestr('info.ini', ini)
+    for i in range(4094):
+        z.writestr('m%d' % i, b'x')
+open('garbage.360', 'wb').write(os.urandom(50 << 20))
+for ext in ('jpg', 'png'):
+    with zipfile.ZipFile('big%s.360' % ext, 'w') as z:
+        z.writestr('info.ini', ini.replace(b'.jpg', b'.' + ext.encode()))
+        z.write('big.' + ext, 'teapot_H_0000.' + ext)
+PY
+for package in "$sample" bomb.360 many.360 garbage.360 bigjpg.360 bigpng.360; do
+    status=0
+    /usr/bin/time -o time.txt -f "%e %M" "$pack" thumbnail "$package" out.png 2>/dev/null ||
+        status=$?
+    read -r seconds kb < <(tail -n 1 time.txt)
+    echo "$(basename "$package") $seconds s $kb KB exit $status"
+    rm -f out.png
+done

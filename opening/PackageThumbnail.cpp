@@ -1,0 +1,142 @@
+#include "PackageThumbnail.h"
+
+#include "archive/MemberReader.h"
+#include "format/Descriptor.h"
+#include "format/IniFile.h"
+#include "format/MemberNames.h"
+
+#include <QBuffer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QSaveFile>
+
+namespace {
+
+// The decoder may hold at most this much for one picture (Qt counts it in megabytes).
+constexpr int kAllocationLimitMb = 160;
+
+bool isNamePart(const QString& text) {
+    return !text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('\\')) &&
+           !text.contains(QChar(0));
+}
+
+// A file name for a one-line message: control characters become '?'.
+QString printable(QString text) {
+    for (QChar& c : text)
+        if (c.category() == QChar::Other_Control)
+            c = QLatin1Char('?');
+    return text;
+}
+
+} // namespace
+
+bool PackageThumbnail::refuse(const QString& problem) {
+    m_image = QImage();
+    m_problem = problem;
+    return false;
+}
+
+bool PackageThumbnail::make(const QString& packagePath, int size) {
+    m_image = QImage();
+    m_problem.clear();
+    const QString label = printable(QFileInfo(packagePath).fileName());
+    if (size < 1 || size > MaxSize)
+        return refuse(
+            QStringLiteral("The thumbnail size %1 is outside 1 ... %2.").arg(size).arg(MaxSize));
+
+    MemberReader archive;
+    if (!archive.open(packagePath))
+        return refuse(archive.problem());
+
+    const std::int64_t ini = archive.find(descriptorMemberName());
+    if (ini == MemberReader::NotFound)
+        return refuse(
+            QStringLiteral("%1 holds no descriptor (%2).").arg(label, descriptorMemberName()));
+    if (ini == MemberReader::Ambiguous)
+        return refuse(
+            QStringLiteral("%1 holds more than one %2.").arg(label, descriptorMemberName()));
+    QByteArray bytes;
+    if (!archive.read(ini, IniFile::MaxFileBytes, bytes))
+        return refuse(archive.problem());
+    const Descriptor descriptor = readDescriptor(IniFile::fromBytes(std::move(bytes)));
+
+    const QString name = horizontalMemberName(descriptor.fileName, 0, descriptor.fileType);
+    if (!isNamePart(descriptor.fileName) || !isNamePart(descriptor.fileType))
+        return refuse(QStringLiteral("The picture name %1 that the descriptor of %2 gives reaches "
+                                     "outside the package.")
+                          .arg(name, label));
+    const std::int64_t picture = archive.find(name);
+    if (picture == MemberReader::NotFound)
+        return refuse(QStringLiteral("The picture %1 is missing from %2.").arg(name, label));
+    if (picture == MemberReader::Ambiguous)
+        return refuse(QStringLiteral("%1 holds more than one %2.").arg(label, name));
+    if (!archive.read(picture, MaxPictureBytes, bytes))
+        return refuse(archive.problem());
+    return decode(bytes, name, size);
+}
+
+bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int size) {
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const QByteArray format = QImageReader::imageFormat(&buffer);
+    static const QList<QByteArray> accepted{"jpeg", "png", "gif", "bmp"};
+    if (!accepted.contains(format))
+        return refuse(
+            QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
+    // Every scan of a progressive JPEG passes over all its coefficients again; a picture made of
+    // many scans takes time out of all proportion to its size. Entropy-coded data never holds
+    // the start-of-scan marker (its 0xFF bytes are followed by 0x00), so counting it counts the
+    // scans, plus those of a preview that the picture's metadata may embed.
+    const qsizetype scans = bytes.count(QByteArrayView("\xFF\xDA", 2));
+    if (format == "jpeg" && scans > MaxJpegScans)
+        return refuse(QStringLiteral("The picture %1 holds %2 scans; at most %3 are decoded.")
+                          .arg(name)
+                          .arg(scans)
+                          .arg(MaxJpegScans));
+
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(kAllocationLimitMb);
+    QImageReader reader(&buffer, format);
+    reader.setAutoDetectImageFormat(false);
+    reader.setAutoTransform(false);
+    const QSize natural = reader.size();
+    if (!natural.isValid() || natural.isEmpty()) {
+        QImageReader::setAllocationLimit(previousLimit);
+        return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
+                          .arg(name, reader.errorString()));
+    }
+    const qint64 pixels = qint64(natural.width()) * natural.height();
+    const bool jpeg = format == "jpeg";
+    if (pixels > MaxDecodePixels) {
+        QImageReader::setAllocationLimit(previousLimit);
+        return refuse(QStringLiteral("The picture %1 is %2 x %3 pixels, too large for a thumbnail.")
+                          .arg(name)
+                          .arg(natural.width())
+                          .arg(natural.height()));
+    }
+    QSize target = natural;
+    if (target.width() > size || target.height() > size)
+        target = natural.scaled(size, size, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
+    if (jpeg)
+        reader.setScaledSize(target); // decodes at a reduced scale, then smooths to the size
+    QImage image = reader.read();
+    QImageReader::setAllocationLimit(previousLimit);
+    if (image.isNull())
+        return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
+                          .arg(name, reader.errorString()));
+    if (image.size() != target)
+        image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_image = std::move(image);
+    return true;
+}
+
+bool PackageThumbnail::writePng(const QString& path) {
+    if (m_image.isNull())
+        return refuse(QStringLiteral("There is no thumbnail to write."));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || !m_image.save(&file, "PNG") || !file.commit())
+        return refuse(
+            QStringLiteral("%1 cannot be written: %2.").arg(printable(path), file.errorString()));
+    return true;
+}

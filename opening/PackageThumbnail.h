@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+
+// The thumbnail of a package: its horizontal picture 0, scaled to fit size × size (never
+// enlarged), read straight from the archive in memory. Only the descriptor and that one picture
+// are read; nothing is extracted or written.
+//
+// File managers run this on every package a user browses, so every input is bounded: the archive
+// directory as MemberReader bounds it, the descriptor to IniFile::MaxFileBytes, the picture to
+// MaxPictureBytes, its size to MaxDecodePixels (a progressive JPEG holds all its coefficients
+// while it decodes; other JPEG pictures are decoded at a reduced scale near the thumbnail's size,
+// the other kinds whole, then scaled), and a JPEG picture to MaxJpegScans scans. Pictures are GIF,
+// JPEG, PNG or BMP, as the viewer accepts them. A refusal leaves a one-line problem() that names
+// the package and what is wrong.
+//
+// writePng() saves the thumbnail as a PNG file: written beside the target under a temporary name
+// and renamed over it when complete, so the target appears whole or is left as it was.
+class PackageThumbnail {
+public:
+    static constexpr int DefaultSize = 256;
+    static constexpr int MaxSize = 2048;
+    static constexpr qint64 MaxPictureBytes = 64 * 1024 * 1024;
+    static constexpr qint64 MaxDecodePixels = 24 * 1000 * 1000;
+    static constexpr int MaxJpegScans = 100;
+
+    bool make(const QString& packagePath, int size);
+    bool writePng(const QString& path);
+
+    const QImage& image() const { return m_image; }
+    const QString& problem() const { return m_problem; }
+
+private:
+    bool refuse(const QString& problem);
+    bool decode(const QByteArray& bytes, const QString& name, int size);
+
+    QImage m_image;
+    QString m_problem;
+};
