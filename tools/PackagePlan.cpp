@@ -107,8 +107,8 @@ PackagePlan PackagePlan::make(const PackageRequest& request, const QString& file
         d.soundRepeat = request.soundRepeat;
         plan.m_members.push_back({member, request.soundFile});
     }
-    for (const QString& spec : request.hotSpots)
-        if (!plan.addHotSpot(spec, pictureSize))
+    for (const QString& hotSpot : request.hotSpots)
+        if (!plan.addHotSpot(hotSpot, pictureSize))
             return plan;
     return plan;
 }
@@ -160,17 +160,17 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
     return true;
 }
 
-bool PackagePlan::addHotSpot(const QString& spec, QSize pictureSize) {
+bool PackagePlan::addHotSpot(const QString& hotSpot, QSize pictureSize) {
     static const QRegularExpression pattern(QStringLiteral(
         "^\\s*(\\d+)\\s*:\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*,\\s*(\\d+)\\s*$"));
-    const QRegularExpressionMatch match = pattern.match(spec);
+    const QRegularExpressionMatch match = pattern.match(hotSpot);
     if (!match.hasMatch())
         return fail(QStringLiteral("--hotspot %1: write IMAGE:X1,Y1,X2,Y2 (the horizontal "
                                    "position and the rectangle's corners in picture pixels)")
-                        .arg(spec));
+                        .arg(hotSpot));
     if (m_descriptor.hotSpots.size() >= kMaxHotSpots)
         return fail(QStringLiteral("--hotspot %1: a descriptor holds at most %2 hot spots")
-                        .arg(spec)
+                        .arg(hotSpot)
                         .arg(kMaxHotSpots));
     bool ok = true;
     const int image = match.captured(1).toInt(&ok);
@@ -178,7 +178,7 @@ bool PackagePlan::addHotSpot(const QString& spec, QSize pictureSize) {
     if (!ok || image > lastImage)
         return fail(QStringLiteral("--hotspot %1: image %2 is not a position of the ring that can "
                                    "hold a hot spot (0 ... %3)")
-                        .arg(spec, match.captured(1))
+                        .arg(hotSpot, match.captured(1))
                         .arg(lastImage));
     int v[4];
     for (int i = 0; i < 4; ++i) {
@@ -186,16 +186,16 @@ bool PackagePlan::addHotSpot(const QString& spec, QSize pictureSize) {
         if (!ok || v[i] > 32767 / kTwipsPerPixel)
             return fail(QStringLiteral("--hotspot %1: %2 is past the largest corner the "
                                        "descriptor can hold (%3 pixels)")
-                            .arg(spec, match.captured(i + 2))
+                            .arg(hotSpot, match.captured(i + 2))
                             .arg(32767 / kTwipsPerPixel));
     }
     if (v[0] >= v[2] || v[1] >= v[3])
         return fail(
-            QStringLiteral("--hotspot %1: X1 must be left of X2 and Y1 above Y2").arg(spec));
+            QStringLiteral("--hotspot %1: X1 must be left of X2 and Y1 above Y2").arg(hotSpot));
     if (v[2] > pictureSize.width() || v[3] > pictureSize.height())
         return fail(QStringLiteral("--hotspot %1: the rectangle reaches past the pictures, which "
                                    "are %2 x %3 pixels")
-                        .arg(spec)
+                        .arg(hotSpot)
                         .arg(pictureSize.width())
                         .arg(pictureSize.height()));
     DescriptorFields::Spot spot;

@@ -67,7 +67,7 @@ public:
 private:
     bool fail(const QString& error);
     bool placeRows(const PackageRequest& request, RingKind kind);
-    bool addHotSpot(const QString& spec, QSize pictureSize);
+    bool addHotSpot(const QString& hotSpot, QSize pictureSize);
 
     QString m_error;
     std::vector<PlannedMember> m_members;
