@@ -1,5 +1,7 @@
 #include "DisplayText.h"
 
+#include <QFile>
+
 #include <vector>
 
 namespace {
@@ -85,4 +87,8 @@ std::string clippedInMiddle(std::string_view text, std::size_t maxCodePoints) {
     out += "...";
     out.append(text.substr(starts[starts.size() - tail]));
     return out;
+}
+
+QString displayFileName(const QString& name) {
+    return QString::fromStdString(displayName(QFile::encodeName(name).toStdString()));
 }

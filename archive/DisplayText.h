@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <string>
 #include <string_view>
 
@@ -12,3 +13,6 @@ std::string displayName(std::string_view bytes);
 // displayName's result is); otherwise its beginning and its end with "..." between them, together
 // `maxCodePoints` code points long, so that both the start of a long name and its end show.
 std::string clippedInMiddle(std::string_view text, std::size_t maxCodePoints);
+
+// displayName for a local file name or path (as its bytes on disk), for one-line messages.
+QString displayFileName(const QString& name);

@@ -1,5 +1,6 @@
 #include "MemberReader.h"
 
+#include "DisplayText.h"
 #include "MemberCopy.h"
 #include "OutputFolder.h"
 
@@ -70,14 +71,6 @@ bool sameIgnoringAsciiCase(const char* a, const QByteArray& b) {
     return std::strlen(a) == std::size_t(b.size()) && qstrnicmp(a, b.constData(), b.size()) == 0;
 }
 
-// A name for a one-line message: control characters become '?'.
-QString printable(QString text) {
-    for (QChar& c : text)
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char('?');
-    return text;
-}
-
 } // namespace
 
 MemberReader::~MemberReader() {
@@ -130,7 +123,7 @@ bool MemberReader::checkEndRecords(int fd, std::uint64_t fileSize) {
 }
 
 bool MemberReader::open(const QString& path) {
-    m_label = printable(QFileInfo(path).fileName());
+    m_label = displayFileName(QFileInfo(path).fileName());
     UniqueFd fd(
         ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (!fd.valid())
@@ -188,7 +181,7 @@ bool MemberReader::read(std::int64_t index, std::uint64_t limit, QByteArray& byt
     if (!m_archive || index < 0 || zip_stat_index(m_archive, zip_uint64_t(index), 0, &stat) != 0 ||
         !(stat.valid & ZIP_STAT_SIZE))
         return refuse(m_label + QStringLiteral(" is damaged: a member cannot be read."));
-    const QString name = printable(QString::fromUtf8(stat.name ? stat.name : ""));
+    const QString name = QString::fromStdString(displayName(stat.name ? stat.name : ""));
     if (stat.size > limit)
         return refuse(QStringLiteral("%1 in %2 declares %3 bytes; at most %4 are read.")
                           .arg(name, m_label)

@@ -1,5 +1,6 @@
 #include "PackageThumbnail.h"
 
+#include "archive/DisplayText.h"
 #include "archive/MemberReader.h"
 #include "format/Descriptor.h"
 #include "format/IniFile.h"
@@ -20,14 +21,6 @@ bool isNamePart(const QString& text) {
            !text.contains(QChar(0));
 }
 
-// A file name for a one-line message: control characters become '?'.
-QString printable(QString text) {
-    for (QChar& c : text)
-        if (c.category() == QChar::Other_Control)
-            c = QLatin1Char('?');
-    return text;
-}
-
 } // namespace
 
 bool PackageThumbnail::refuse(const QString& problem) {
@@ -39,7 +32,7 @@ bool PackageThumbnail::refuse(const QString& problem) {
 bool PackageThumbnail::make(const QString& packagePath, int size) {
     m_image = QImage();
     m_problem.clear();
-    const QString label = printable(QFileInfo(packagePath).fileName());
+    const QString label = displayFileName(QFileInfo(packagePath).fileName());
     if (size < 1 || size > MaxSize)
         return refuse(
             QStringLiteral("The thumbnail size %1 is outside 1 ... %2.").arg(size).arg(MaxSize));
@@ -136,7 +129,7 @@ bool PackageThumbnail::writePng(const QString& path) {
         return refuse(QStringLiteral("There is no thumbnail to write."));
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || !m_image.save(&file, "PNG") || !file.commit())
-        return refuse(
-            QStringLiteral("%1 cannot be written: %2.").arg(printable(path), file.errorString()));
+        return refuse(QStringLiteral("%1 cannot be written: %2.")
+                          .arg(displayFileName(path), file.errorString()));
     return true;
 }
