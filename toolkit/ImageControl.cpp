@@ -108,8 +108,7 @@ void ImageControl::paintEvent(QPaintEvent* event) {
     const double sy = double(image.height()) / height();
     const QRectF source(exposed.x() * sx, exposed.y() * sy, exposed.width() * sx,
                         exposed.height() * sy);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    painter.drawImage(QRectF(exposed), image, source);
+    PictureFrame::drawScaled(painter, image, exposed, source);
 }
 
 void ImageControl::mouseMoveEvent(QMouseEvent* event) {

@@ -6,6 +6,8 @@
 #include "pictures/JpegDecoder.h"
 #include "support/JpegFiles.h"
 
+#include <QBackingStore>
+
 namespace {
 
 class PicturePainting : public Viewer {
@@ -39,6 +41,17 @@ protected:
         reference.resize(window.imgMain->size());
         reference.setPicture(Picture::fromImage(JpegDecoder::decode(file).image));
         return {window.imgMain->grab(part).toImage(), reference.grab(part).toImage()};
+    }
+
+    // What the window's own backing store holds under `part` of imgMain after a repaint.
+    QImage windowPixels(const QRect& part) {
+        window.imgMain->repaint();
+        QPaintDevice* device = window.backingStore()->paintDevice();
+        if (!device || device->devType() != QInternal::Image)
+            return QImage();
+        const QImage& store = *static_cast<QImage*>(device);
+        return store.copy(part.translated(window.imgMain->mapTo(&window, QPoint(0, 0))))
+            .convertToFormat(QImage::Format_RGB32);
     }
 };
 
@@ -76,6 +89,31 @@ TEST_F(PicturePainting, EveryKindOfJpegPaintsAsTheLibraryDecodesIt) {
             }
         }
         window.HscrArray->setValue(0);
+    }
+}
+
+// Turning paints the window itself (its backing store, where the pictures are converted straight
+// into, or scaled views made ahead are copied) exactly as the library's decode would be painted.
+TEST_F(PicturePainting, TurningPaintsTheWindowAsTheLibraryDecodesIt) {
+    for (const JpegSampling sampling : {JpegSampling::S420, JpegSampling::S444}) {
+        for (const bool useRam : {true, false}) {
+            SCOPED_TRACE(int(sampling) * 2 + int(useRam));
+            settings.bOptUseRam = useRam;
+            const std::vector<QByteArray> files = openJpegPackage(sampling, false);
+            for (const int zoom : {20, 37, 80}) {
+                SCOPED_TRACE(zoom);
+                window.hscrlZoom->setValue(zoom);
+                for (const int position : {1, 2, 0, 2}) {
+                    window.HscrArray->setValue(position);
+                    const QRect visible = window.imgMain->visibleRegion().boundingRect();
+                    const QImage shown = windowPixels(visible);
+                    ASSERT_FALSE(shown.isNull());
+                    EXPECT_EQ(shown, paintedAndReference(files[std::size_t(position)], visible)
+                                         .second.convertToFormat(QImage::Format_RGB32))
+                        << "position " << position;
+                }
+            }
+        }
     }
 }
 
