@@ -1,6 +1,14 @@
 #include "BandSplitter.h"
 
 #include <atomic>
+#include <chrono>
+
+namespace {
+
+// How long a helper told to stand by stays awake for the job.
+constexpr auto kStandBy = std::chrono::milliseconds(3);
+
+} // namespace
 
 struct BandSplitter::Job {
     const std::function<void(int)>* work;
@@ -54,12 +62,35 @@ void BandSplitter::run(int bands, const std::function<void(int)>& work) {
     m_finished.wait(lock, [this] { return !m_helperIn; });
 }
 
+void BandSplitter::standBy() {
+    if (!m_helper.joinable())
+        return;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_standBy = true;
+    }
+    m_wake.notify_one();
+}
+
 void BandSplitter::helperLoop() {
     std::unique_lock<std::mutex> lock(m_mutex);
     for (;;) {
-        m_wake.wait(lock, [this] { return m_stop || m_job; });
+        m_wake.wait(lock, [this] { return m_stop || m_job || m_standBy; });
+        if (!m_job && !m_stop) {
+            // Awake before the job comes: a core woken from sleep can take longer to answer than
+            // the job takes.
+            m_standBy = false;
+            const auto until = std::chrono::steady_clock::now() + kStandBy;
+            while (!m_job && !m_stop && std::chrono::steady_clock::now() < until) {
+                lock.unlock();
+                std::this_thread::yield();
+                lock.lock();
+            }
+        }
         if (m_stop)
             return;
+        if (!m_job)
+            continue;
         Job* job = m_job;
         m_job = nullptr; // taken once
         m_helperIn = true;

@@ -21,6 +21,10 @@ public:
     BandSplitter(const BandSplitter&) = delete;
     BandSplitter& operator=(const BandSplitter&) = delete;
 
+    // Tells the helper a job is coming soon (a new picture is about to be painted), so that it is
+    // awake when it comes; it waits a few milliseconds at most.
+    void standBy();
+
     // Calls work(0) .. work(bands - 1), each once, on this thread and the helper.
     void run(int bands, const std::function<void(int)>& work);
 
@@ -35,6 +39,7 @@ private:
     std::condition_variable m_finished; // the helper left its job
     Job* m_job = nullptr;
     bool m_helperIn = false;
+    bool m_standBy = false;
     bool m_stop = false;
     std::thread m_helper;
 };

@@ -6,6 +6,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -77,6 +78,36 @@ bool PictureFrame::convertInto(QPainter& painter, const JpegPlanes& planes, cons
                          std::min(kDirectBandRows, rect.bottom() + 1 - top));
         const QPoint at = rows.topLeft() + direct->offset;
         planes.convertTo(rows, origin + at.y() * stride + 4 * qsizetype(at.x()), stride);
+    });
+    return true;
+}
+
+QRectF PictureFrame::scaledSource(const QRect& target, QSize control, QSize natural) {
+    const double sx = double(natural.width()) / control.width();
+    const double sy = double(natural.height()) / control.height();
+    return QRectF(target.x() * sx, target.y() * sy, target.width() * sx, target.height() * sy);
+}
+
+QRect PictureFrame::readPart(const QRect& target, QSize control, QSize natural) {
+    return scaledSource(target, control, natural).toAlignedRect().adjusted(-1, -1, 1, 1) &
+           QRect(QPoint(0, 0), natural);
+}
+
+bool PictureFrame::drawView(QPainter& painter, const QImage& view, const QRect& target) {
+    const std::optional<Direct> direct = directRect(painter, target);
+    if (!direct || direct->rect != target || view.size() != target.size() ||
+        view.format() != direct->target->format())
+        return false;
+    auto* origin = const_cast<uchar*>(direct->target->constBits());
+    const qsizetype stride = direct->target->bytesPerLine();
+    const QPoint at = target.topLeft() + direct->offset;
+    const int bands = (target.height() + kDirectBandRows - 1) / kDirectBandRows;
+    BandSplitter::instance().run(bands, [&](int band) {
+        const int top = band * kDirectBandRows;
+        const int bottom = std::min(top + kDirectBandRows, target.height());
+        for (int y = top; y < bottom; ++y)
+            std::memcpy(origin + (at.y() + y) * stride + 4 * qsizetype(at.x()),
+                        view.constScanLine(y), 4 * std::size_t(target.width()));
     });
     return true;
 }

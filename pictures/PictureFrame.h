@@ -30,14 +30,6 @@ public:
     static void drawScaled(QPainter& painter, const QImage& image, const QRect& target,
                            const QRectF& source);
 
-    // An image of the picture's size whose pixels are the picture's at least within `part`; null
-    // when there is nothing to paint.
-    QImage show(const Picture::Pixels& pixels, const QRect& part);
-
-    // Lets go of the frame and of the planes it was converted from.
-    void clear();
-
-private:
     // The image a painter paints into, the offset of its coordinates there and the part of
     // `area` (in the painter's coordinates) it may paint, when that can be written directly.
     struct Direct {
@@ -47,6 +39,24 @@ private:
     };
     static std::optional<Direct> directRect(QPainter& painter, const QRect& area);
 
+    // Copies `view` (a view painted ahead, see ViewsAhead) to `target` of the painter straight
+    // into its image, in bands on two cores; false when the painter does not allow it.
+    static bool drawView(QPainter& painter, const QImage& view, const QRect& target);
+
+    // For a picture of `natural` size scaled to a control of `control` size: the rectangle of
+    // the picture scaled onto `target` of the control, and the picture's pixels that scaling
+    // reads (the smooth scale reads one more on each side).
+    static QRectF scaledSource(const QRect& target, QSize control, QSize natural);
+    static QRect readPart(const QRect& target, QSize control, QSize natural);
+
+    // An image of the picture's size whose pixels are the picture's at least within `part`; null
+    // when there is nothing to paint.
+    QImage show(const Picture::Pixels& pixels, const QRect& part);
+
+    // Lets go of the frame and of the planes it was converted from.
+    void clear();
+
+private:
     // Converts `area` of the planes straight into the painter's image; false when the painter
     // does not allow it.
     static bool convertInto(QPainter& painter, const JpegPlanes& planes, const QRect& area);

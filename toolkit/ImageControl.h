@@ -2,9 +2,12 @@
 
 #include "pictures/Picture.h"
 #include "pictures/PictureFrame.h"
+#include "pictures/ViewsAhead.h"
 
 #include <QRect>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
 // An image control: shows a shared picture, either at its natural size or stretched to the
 // control's size, and reports pointer moves.
@@ -42,6 +45,12 @@ public:
     // Places the control inside its parent, all four values in twips.
     void moveTwips(double left, double top, double width, double height);
 
+    // Paints ahead, on an idle core, this control's views of the pictures a turn is about to
+    // show (nearest first), as the last paint placed them; a turn to one of them is then a copy.
+    void paintAhead(const std::vector<PicturePtr>& next);
+    // Waits until the views asked for are painted (for tests and benches).
+    void waitForPaintAhead();
+
     // The button and shift states in the classic bit layout.
     static int buttonState(Qt::MouseButtons buttons);
     static int shiftState(Qt::KeyboardModifiers modifiers);
@@ -55,11 +64,13 @@ protected:
 
 private:
     void fitToPicture();
-    // The part of a picture of `natural` size (in its own pixels) that painting `target` (in the
-    // control's pixels) scaled to the control reads.
-    QRect pictureSourceOf(const QRect& target, QSize natural) const;
+    // How this paint places pictures, when a view painted ahead can stand for it.
+    std::optional<ViewSpec> viewSpec(QPainter& painter, const QRect& exposed, QSize natural,
+                                     bool scaled);
 
     PicturePtr m_picture;
     PictureFrame m_frame;
+    ViewsAhead m_ahead;
+    std::optional<ViewSpec> m_spec; // of the last paint
     bool m_stretch = false;
 };

@@ -138,18 +138,22 @@ void frmMain::VscrArray_Change() {
 
 void frmMain::prepareAhead() {
     const PicturePtr& shown = imgMain->picture();
-    if (!shown || shown->isDecoded())
-        return; // decoded storage has nothing to prepare
+    if (!shown)
+        return;
     std::vector<PicturePtr> next;
     for (const int slot : slotsAhead(iCurrent, VscrArray->value(), bForward, iHCount,
                                      TurnAhead::kAhead, UpperRing, LowerRing))
         if (const ImageControl* element = imgArray->at(slot))
             next.push_back(element->picture());
-    // Started once the turn is painted, so the decodes do not compete with the paint; a list made
-    // for a picture no longer shown (a later turn, another package) is dropped.
-    QTimer::singleShot(0, this, [this, next, shown = imgMain->picture()] {
-        if (imgMain->picture() == shown)
+    // Started once the turn is painted, so the work ahead does not compete with the paint (and
+    // the views are placed as that paint placed the picture); a list made for a picture no
+    // longer shown (a later turn, another package) is dropped.
+    QTimer::singleShot(0, this, [this, next, shown] {
+        if (imgMain->picture() != shown)
+            return;
+        if (!shown->isDecoded())
             m_turnAhead->prepare(next);
+        imgMain->paintAhead(next);
     });
 }
 
