@@ -24,7 +24,8 @@ void ImageControl::setPicture(PicturePtr picture) {
     m_picture = std::move(picture);
     if (!m_picture) {
         m_frame.clear();
-        m_ahead.clear();
+        if (m_ahead)
+            m_ahead->clear();
         m_spec.reset();
     }
     fitToPicture();
@@ -93,12 +94,16 @@ std::optional<ViewSpec> ImageControl::viewSpec(QPainter& painter, const QRect& e
 }
 
 void ImageControl::paintAhead(const std::vector<PicturePtr>& next) {
-    if (m_spec)
-        m_ahead.prepare(next, *m_spec);
+    if (!m_spec)
+        return;
+    if (!m_ahead)
+        m_ahead = std::make_unique<ViewsAhead>();
+    m_ahead->prepare(next, *m_spec);
 }
 
 void ImageControl::waitForPaintAhead() {
-    m_ahead.waitForDone();
+    if (m_ahead)
+        m_ahead->waitForDone();
 }
 
 void ImageControl::paintEvent(QPaintEvent* event) {
@@ -119,8 +124,8 @@ void ImageControl::paintEvent(QPaintEvent* event) {
     if (pixels.isNull())
         return;
     m_spec = viewSpec(painter, exposed, natural, scaled);
-    if (m_spec) {
-        const QImage view = m_ahead.view(m_picture, *m_spec);
+    if (m_spec && m_ahead) {
+        const QImage view = m_ahead->view(m_picture, *m_spec);
         if (!view.isNull() && PictureFrame::drawView(painter, view, exposed)) {
             ViewsAhead::countShown();
             return;

@@ -22,6 +22,8 @@
 //   format only there (into a frame the control keeps from one picture to the next). The control
 //   paints every exposed pixel itself (the window background where no opaque picture covers it), so
 //   nothing is painted underneath.
+// - paintAhead() paints, on an idle core, the views of the pictures a turn is about to show as the
+//   last paint of the window placed its picture; a paint that finds its view ready copies it.
 // - mouseMoved() is raised for every pointer move over the control, with or without a button
 //   held, carrying the button state (1 left, 2 right, 4 middle), the shift state (1 Shift, 2 Ctrl,
 //   4 Alt) and the position in twips relative to the control's top-left corner.
@@ -70,7 +72,7 @@ private:
 
     PicturePtr m_picture;
     PictureFrame m_frame;
-    ViewsAhead m_ahead;
-    std::optional<ViewSpec> m_spec; // of the last paint
+    std::unique_ptr<ViewsAhead> m_ahead; // made on the first paintAhead()
+    std::optional<ViewSpec> m_spec;      // of the last paint
     bool m_stretch = false;
 };
