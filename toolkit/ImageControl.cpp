@@ -82,8 +82,10 @@ std::optional<ViewSpec> ImageControl::viewSpec(QPainter& painter, const QRect& e
     const std::optional<PictureFrame::Direct> direct = PictureFrame::directRect(painter, exposed);
     // Only the window's own painting: a grab paints elsewhere.
     QBackingStore* store = window()->backingStore();
-    if (!direct || !store || direct->target != store->paintDevice() || direct->rect != exposed ||
-        (!scaled && !QRect(QPoint(0, 0), natural).contains(exposed)))
+    // At its natural size a picture is converted into the window about as fast as a view would be
+    // copied there: views only stand for scaled paints.
+    if (!scaled || !direct || !store || direct->target != store->paintDevice() ||
+        direct->rect != exposed)
         return std::nullopt;
     return ViewSpec{size(),
                     m_stretch,

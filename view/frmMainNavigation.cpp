@@ -25,6 +25,9 @@
 
 namespace {
 
+// How long after a turn the views of the pictures next are started.
+constexpr int kViewsLeadMs = 15;
+
 QString decimal(int value) {
     return QString::number(value);
 }
@@ -145,15 +148,20 @@ void frmMain::prepareAhead() {
                                      TurnAhead::kAhead, UpperRing, LowerRing))
         if (const ImageControl* element = imgArray->at(slot))
             next.push_back(element->picture());
-    // Started once the turn is painted, so the work ahead does not compete with the paint (and
-    // the views are placed as that paint placed the picture); a list made for a picture no
-    // longer shown (a later turn, another package) is dropped.
-    QTimer::singleShot(0, this, [this, next, shown] {
-        if (imgMain->picture() != shown)
-            return;
-        if (!shown->isDecoded())
-            m_turnAhead->prepare(next);
-        imgMain->paintAhead(next);
+    // Started once the turn is painted, so the work ahead does not compete with the paint; a list
+    // made for a picture no longer shown (a later turn, another package) is dropped. The decodes
+    // start at once (a compressed picture not decoded costs a whole decode); the views, which
+    // only spare the scaling, a little later, so that turning as fast as the paints go is not
+    // slowed by views that would come too late anyway.
+    if (!shown->isDecoded()) {
+        QTimer::singleShot(0, this, [this, next, shown] {
+            if (imgMain->picture() == shown)
+                m_turnAhead->prepare(next);
+        });
+    }
+    QTimer::singleShot(kViewsLeadMs, this, [this, next, shown] {
+        if (imgMain->picture() == shown)
+            imgMain->paintAhead(next);
     });
 }
 

@@ -132,7 +132,7 @@ TEST_F(PicturePainting, TurningPaintsTheWindowAsTheLibraryDecodesIt) {
                 SCOPED_TRACE(zoom);
                 window.hscrlZoom->setValue(zoom);
                 for (const int position : {1, 2, 0, 2}) {
-                    QApplication::processEvents(); // the work ahead of the turn before starts
+                    QTest::qWait(50); // the work ahead of the turn before starts
                     window.imgMain->waitForPaintAhead();
                     window.HscrArray->setValue(position);
                     const QRect visible = window.imgMain->visibleRegion().boundingRect();
