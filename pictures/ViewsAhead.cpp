@@ -80,6 +80,10 @@ void ViewsAhead::paint(const PicturePtr& picture, const ViewSpec& spec) {
         if (!entry || !entry->view.isNull())
             return; // no longer asked for
     }
+    // The decodes of compressed pictures are the turn-ahead's: a view waits for them (and is
+    // asked for again after the next turn) rather than decoding beside them.
+    if (!picture->isReady())
+        return;
     QImage view = render(picture->pixelsAhead(), spec);
     if (view.isNull())
         return;

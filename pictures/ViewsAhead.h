@@ -30,8 +30,9 @@ struct ViewSpec {
 //
 // At most kViews views are kept, and at most kByteCap bytes of them (a view holds the exposed
 // part of one window: 8 MB for a 1920 x 1080 screen); views of another spec or of pictures no
-// longer asked for are dropped first. A compressed picture is decoded ahead for its view (and so
-// held in the cache of decodes). Pictures are held weakly: a view never keeps a package alive.
+// longer asked for are dropped first. A compressed picture gets its view once it is decoded ahead
+// (see TurnAhead); views never decode. Pictures are held weakly: a view never keeps a package
+// alive.
 class ViewsAhead {
 public:
     static constexpr std::size_t kViews = 6;
