@@ -18,7 +18,8 @@ qint64 bytesOf(const ViewSpec& spec) {
 
 ViewsAhead::ViewsAhead() {
     m_pool.setMaxThreadCount(1);
-    m_pool.setThreadPriority(QThread::LowPriority);
+    // Only on a core nothing else wants: never beside the paint or the decodes of a turn.
+    m_pool.setThreadPriority(QThread::IdlePriority);
 }
 
 ViewsAhead::~ViewsAhead() {
