@@ -5,18 +5,18 @@
 // shown once through a scroll-bar change (the horizontal ring through HscrArray, the rings through
 // VscrArray), and each time is measured from setting the bar's value until imgMain's paint event
 // has finished (an immediate repaint). In both modes it also turns the horizontal ring at a held
-// arrow's pace (one step every 50 ms, the time between used by the
-// decodes ahead) and reverses after every fifth step. A window larger than its screen is first
+// arrow's pace (one step every 50 ms, the time between used by the work ahead) at zoom 80 and
+// 20, and at zoom 20 reverses after every fifth step. A window larger than its screen is first
 // resized to the screen's available area, as the viewer keeps it. Beside it, the time of one
 // plain copy of a decoded picture's 32-bit pixels and of one decode of a compressed picture,
 // measured in the same run. Prints plain lines (times in ms; `decodes` counts the pictures that
-// had to be decoded when shown):
+// had to be decoded when shown, `views` the turns painted from views made ahead):
 //   package <path> pictures <n> size <w>x<h>
 //   window <w>x<h> zoom <z>
 //   turn <decoded|compressed> zoom <z> count <n> min <ms> median <ms> p99 <ms> max <ms>
-//        decodes <n>
-//   steady <decoded|compressed> zoom 20 count <n> min .. decodes <n>
-//   reversal <decoded|compressed> zoom 20 count <n> min .. decodes <n>
+//        decodes <n> views <n>
+//   steady <decoded|compressed> zoom 80|20 count <n> min .. decodes <n> views <n>
+//   reversal <decoded|compressed> zoom 20 count <n> min .. decodes <n> views <n>
 //   copy <bytes> median <ms>
 //   decode <bytes> median <ms>
 // The window runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise. Exit status
@@ -28,6 +28,7 @@
 #include "format/Prompter.h"
 #include "opening/SystemFreeMemory.h"
 #include "pictures/Picture.h"
+#include "pictures/ViewsAhead.h"
 #include "sound/MediaControl.h"
 #include "toolkit/ImageArray.h"
 #include "toolkit/ImageControl.h"
@@ -37,10 +38,11 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QScreen>
 #include <QTextStream>
-#include <QThread>
+#include <QTimer>
 #include <QWindow>
 #include <algorithm>
 #include <chrono>
@@ -48,6 +50,18 @@
 #include <functional>
 
 namespace {
+
+// The pictures decoded when shown and the turns painted from views made ahead, so far.
+struct Counts {
+    qint64 decodes = 0;
+    qint64 views = 0;
+    static Counts now() { return {Picture::decodeCount(), ViewsAhead::shownCount()}; }
+    QString since(const Counts& before) const {
+        return QStringLiteral(" decodes %1 views %2")
+            .arg(decodes - before.decodes)
+            .arg(views - before.views);
+    }
+};
 
 // Collects messages instead of showing them; questions are cancelled.
 class CollectingPrompter : public Prompter {
@@ -177,8 +191,10 @@ std::pair<std::vector<double>, std::vector<double>> turnAtPace(frmMain& window, 
         window.HscrArray->setValue(next); // one step past either end wraps round
         window.imgMain->repaint();
         (reversing ? reversals : steady).push_back(msSince(start));
-        QApplication::processEvents();
-        QThread::msleep(50);
+        // The event loop runs between the steps, as it does between a held key's repeats.
+        QEventLoop pause;
+        QTimer::singleShot(50, &pause, &QEventLoop::quit);
+        pause.exec();
     }
     return {steady, reversals};
 }
@@ -220,23 +236,25 @@ bool benchPackage(const QString& path, QTextStream& out) {
             window.hscrlZoom->setValue(zoom);
             QApplication::processEvents();
             fitToScreen(window, out);
-            const qint64 decodesBefore = Picture::decodeCount();
+            const Counts before = Counts::now();
             const std::vector<double> times = turnThroughEveryPicture(window);
-            out << "turn " << storage << " zoom " << zoom << ' ' << figures(times) << " decodes "
-                << (Picture::decodeCount() - decodesBefore) << Qt::endl;
+            out << "turn " << storage << " zoom " << zoom << ' ' << figures(times)
+                << Counts::now().since(before) << Qt::endl;
         }
-        // Turning at a held arrow's pace, at 100 %.
-        window.hscrlZoom->setValue(20);
-        QApplication::processEvents();
-        fitToScreen(window, out);
-        const qint64 steadyBefore = Picture::decodeCount();
-        const std::vector<double> steady = turnAtPace(window, 2 * window.iHCount, 0).first;
-        out << "steady " << storage << " zoom 20 " << figures(steady) << " decodes "
-            << (Picture::decodeCount() - steadyBefore) << Qt::endl;
-        const qint64 reversalsBefore = Picture::decodeCount();
+        // Turning at a held arrow's pace, at 400 % and at 100 %, where it also reverses.
+        for (const int zoom : {80, 20}) {
+            window.hscrlZoom->setValue(zoom);
+            QApplication::processEvents();
+            fitToScreen(window, out);
+            const Counts steadyBefore = Counts::now();
+            const std::vector<double> steady = turnAtPace(window, 2 * window.iHCount, 0).first;
+            out << "steady " << storage << " zoom " << zoom << ' ' << figures(steady)
+                << Counts::now().since(steadyBefore) << Qt::endl;
+        }
+        const Counts reversalsBefore = Counts::now();
         const std::vector<double> reversed = turnAtPace(window, window.iHCount, 5).second;
-        out << "reversal " << storage << " zoom 20 " << figures(reversed) << " decodes "
-            << (Picture::decodeCount() - reversalsBefore) << Qt::endl;
+        out << "reversal " << storage << " zoom 20 " << figures(reversed)
+            << Counts::now().since(reversalsBefore) << Qt::endl;
         if (!useRam)
             encodedFirst = first->encodedBytes();
         window.removePackageFolder();

@@ -183,6 +183,14 @@ void Picture::prepare() const {
     }
 }
 
+Picture::Pixels Picture::pixelsAhead() const {
+    if (isDecoded())
+        return m_pixels;
+    prepare();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_cached;
+}
+
 bool Picture::isReady() const {
     if (isDecoded())
         return true;

@@ -59,6 +59,10 @@ public:
     // nothing for a decoded picture or one whose decode is kept already. Any thread.
     void prepare() const;
 
+    // What to paint from, for work done ahead of the showing: a compressed picture is prepared
+    // (see prepare()) rather than shown. Any thread; null when the bytes do not decode.
+    Pixels pixelsAhead() const;
+
     // True when showing the picture needs no decode now.
     bool isReady() const;
 

@@ -2,8 +2,10 @@
 
 #include "Twips.h"
 
+#include "pictures/BandSplitter.h"
 #include "pictures/JpegPlanes.h"
 
+#include <QBackingStore>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
@@ -36,9 +38,15 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
 }
 
 void ImageControl::setPicture(PicturePtr picture) {
+    if (picture && picture != m_picture && isVisible())
+        BandSplitter::instance().standBy(); // the paint that follows shares its work
     m_picture = std::move(picture);
-    if (!m_picture)
+    if (!m_picture) {
         m_frame.clear();
+        if (m_ahead)
+            m_ahead->clear();
+        m_spec.reset();
+    }
     fitToPicture();
     update();
 }
@@ -88,13 +96,35 @@ void ImageControl::fitToPicture() {
         resize(m_picture->size());
 }
 
-QRect ImageControl::pictureSourceOf(const QRect& target, QSize natural) const {
-    // The smooth scale reads the pixels around the exact source rectangle: one more on each side.
-    const double sx = double(natural.width()) / width();
-    const double sy = double(natural.height()) / height();
-    const QRectF source(target.x() * sx, target.y() * sy, target.width() * sx,
-                        target.height() * sy);
-    return source.toAlignedRect().adjusted(-1, -1, 1, 1) & QRect(QPoint(0, 0), natural);
+std::optional<ViewSpec> ImageControl::viewSpec(QPainter& painter, const QRect& exposed,
+                                               QSize natural, bool scaled) {
+    const std::optional<PictureFrame::Direct> direct = PictureFrame::directRect(painter, exposed);
+    // Only the window's own painting: a grab paints elsewhere.
+    QBackingStore* store = window()->backingStore();
+    // At its natural size a picture is converted into the window about as fast as a view would be
+    // copied there: views only stand for scaled paints.
+    if (!scaled || !direct || !store || direct->target != store->paintDevice() ||
+        direct->rect != exposed)
+        return std::nullopt;
+    return ViewSpec{size(),
+                    m_stretch,
+                    exposed,
+                    direct->offset,
+                    direct->target->format(),
+                    direct->target->size()};
+}
+
+void ImageControl::paintAhead(const std::vector<PicturePtr>& next) {
+    if (!m_spec)
+        return;
+    if (!m_ahead)
+        m_ahead = std::make_unique<ViewsAhead>();
+    m_ahead->prepare(next, *m_spec);
+}
+
+void ImageControl::waitForPaintAhead() {
+    if (m_ahead)
+        m_ahead->waitForDone();
 }
 
 void ImageControl::paintEvent(QPaintEvent* event) {
@@ -114,21 +144,30 @@ void ImageControl::paintEvent(QPaintEvent* event) {
         painter.fillRect(exposed, palette().window());
     if (pixels.isNull())
         return;
+    m_spec = viewSpec(painter, exposed, natural, scaled);
+    if (m_spec && m_ahead) {
+        const QImage view = m_ahead->view(m_picture, *m_spec);
+        if (!view.isNull() && PictureFrame::drawView(painter, view, exposed)) {
+            ViewsAhead::countShown();
+            return;
+        }
+    }
     if (!scaled) {
         const QRect part = exposed & QRect(QPoint(0, 0), natural);
         if (!part.isEmpty())
             m_frame.drawNatural(painter, pixels, part);
         return;
     }
-    const QImage image = m_frame.show(pixels, pictureSourceOf(exposed, natural));
+    const QImage image = m_frame.show(pixels, PictureFrame::readPart(exposed, size(), natural));
     if (image.isNull())
         return;
-    const double sx = double(image.width()) / width();
-    const double sy = double(image.height()) / height();
-    const QRectF source(exposed.x() * sx, exposed.y() * sy, exposed.width() * sx,
-                        exposed.height() * sy);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform);
-    drawAtDeviceResolution(painter, devicePixelRatioF(), QRectF(exposed), image, source);
+    const QRectF source = PictureFrame::scaledSource(exposed, size(), natural);
+    if (devicePixelRatioF() > 1) {
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        drawAtDeviceResolution(painter, devicePixelRatioF(), QRectF(exposed), image, source);
+        return;
+    }
+    PictureFrame::drawScaled(painter, image, exposed, source);
 }
 
 void ImageControl::mouseMoveEvent(QMouseEvent* event) {

@@ -2,9 +2,12 @@
 
 #include "pictures/Picture.h"
 #include "pictures/PictureFrame.h"
+#include "pictures/ViewsAhead.h"
 
 #include <QRect>
 #include <QWidget>
+#include <optional>
+#include <vector>
 
 // An image control: shows a shared picture, either at its natural size or stretched to the
 // control's size, and reports pointer moves.
@@ -19,6 +22,8 @@
 //   format only there (into a frame the control keeps from one picture to the next). The control
 //   paints every exposed pixel itself (the window background where no opaque picture covers it), so
 //   nothing is painted underneath.
+// - paintAhead() paints, on an idle core, the views of the pictures a turn is about to show as the
+//   last paint of the window placed its picture; a paint that finds its view ready copies it.
 // - mouseMoved() is raised for every pointer move over the control, with or without a button
 //   held, carrying the button state (1 left, 2 right, 4 middle), the shift state (1 Shift, 2 Ctrl,
 //   4 Alt) and the position in twips relative to the control's top-left corner.
@@ -42,6 +47,12 @@ public:
     // Places the control inside its parent, all four values in twips.
     void moveTwips(double left, double top, double width, double height);
 
+    // Paints ahead, on an idle core, this control's views of the pictures a turn is about to
+    // show (nearest first), as the last paint placed them; a turn to one of them is then a copy.
+    void paintAhead(const std::vector<PicturePtr>& next);
+    // Waits until the views asked for are painted (for tests and benches).
+    void waitForPaintAhead();
+
     // The button and shift states in the classic bit layout.
     static int buttonState(Qt::MouseButtons buttons);
     static int shiftState(Qt::KeyboardModifiers modifiers);
@@ -55,11 +66,13 @@ protected:
 
 private:
     void fitToPicture();
-    // The part of a picture of `natural` size (in its own pixels) that painting `target` (in the
-    // control's pixels) scaled to the control reads.
-    QRect pictureSourceOf(const QRect& target, QSize natural) const;
+    // How this paint places pictures, when a view painted ahead can stand for it.
+    std::optional<ViewSpec> viewSpec(QPainter& painter, const QRect& exposed, QSize natural,
+                                     bool scaled);
 
     PicturePtr m_picture;
     PictureFrame m_frame;
+    std::unique_ptr<ViewsAhead> m_ahead; // made on the first paintAhead()
+    std::optional<ViewSpec> m_spec;      // of the last paint
     bool m_stretch = false;
 };

@@ -174,8 +174,8 @@ private:
     // Resizes to the outer size asked for (pixels), bounded, and keeps a shown window on its
     // screen's available area.
     void fitOuterSize(QSize requested);
-    // After a turn through compressed pictures: decodes the pictures likely next on the idle
-    // cores (see TurnAhead).
+    // After a turn: paints imgMain's views of the pictures likely next on the idle cores (see
+    // ViewsAhead), decoding them first when they are held compressed (see TurnAhead).
     void prepareAhead();
 
     Prompter& m_prompter;

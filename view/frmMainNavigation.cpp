@@ -25,6 +25,9 @@
 
 namespace {
 
+// How long after a turn the views of the pictures next are started.
+constexpr int kViewsLeadMs = 15;
+
 QString decimal(int value) {
     return QString::number(value);
 }
@@ -138,18 +141,27 @@ void frmMain::VscrArray_Change() {
 
 void frmMain::prepareAhead() {
     const PicturePtr& shown = imgMain->picture();
-    if (!shown || shown->isDecoded())
-        return; // decoded storage has nothing to prepare
+    if (!shown)
+        return;
     std::vector<PicturePtr> next;
     for (const int slot : slotsAhead(iCurrent, VscrArray->value(), bForward, iHCount,
                                      TurnAhead::kAhead, UpperRing, LowerRing))
         if (const ImageControl* element = imgArray->at(slot))
             next.push_back(element->picture());
-    // Started once the turn is painted, so the decodes do not compete with the paint; a list made
-    // for a picture no longer shown (a later turn, another package) is dropped.
-    QTimer::singleShot(0, this, [this, next, shown = imgMain->picture()] {
+    // Started once the turn is painted, so the work ahead does not compete with the paint; a list
+    // made for a picture no longer shown (a later turn, another package) is dropped. The decodes
+    // start at once (a compressed picture not decoded costs a whole decode); the views, which
+    // only spare the scaling, a little later, so that turning as fast as the paints go is not
+    // slowed by views that would come too late anyway.
+    if (!shown->isDecoded()) {
+        QTimer::singleShot(0, this, [this, next, shown] {
+            if (imgMain->picture() == shown)
+                m_turnAhead->prepare(next);
+        });
+    }
+    QTimer::singleShot(kViewsLeadMs, this, [this, next, shown] {
         if (imgMain->picture() == shown)
-            m_turnAhead->prepare(next);
+            imgMain->paintAhead(next);
     });
 }
 

@@ -6,6 +6,11 @@
 #include "pictures/JpegDecoder.h"
 #include "support/JpegFiles.h"
 
+#include "pictures/ViewsAhead.h"
+
+#include <QBackingStore>
+#include <QPainter>
+
 namespace {
 
 class PicturePainting : public Viewer {
@@ -39,6 +44,41 @@ protected:
         reference.resize(window.imgMain->size());
         reference.setPicture(Picture::fromImage(JpegDecoder::decode(file).image));
         return {window.imgMain->grab(part).toImage(), reference.grab(part).toImage()};
+    }
+
+    // The library's decode painted where the window paints `part` of imgMain, by one plain Qt call
+    // in the window's coordinates: copied at its natural size, smoothly scaled otherwise.
+    QImage libraryPainted(const QByteArray& file, const QRect& part) {
+        const QImage decoded = JpegDecoder::decode(file).image;
+        const auto* store = static_cast<QImage*>(window.backingStore()->paintDevice());
+        const QPoint offset = window.imgMain->mapTo(&window, QPoint(0, 0));
+        QImage canvas(store->size(), store->format());
+        QPainter painter(&canvas);
+        painter.translate(offset);
+        const QSize control = window.imgMain->size();
+        if (control == decoded.size()) {
+            painter.drawImage(part.topLeft(), decoded, part);
+        } else {
+            const double sx = double(decoded.width()) / control.width();
+            const double sy = double(decoded.height()) / control.height();
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(
+                QRectF(part), decoded,
+                QRectF(part.x() * sx, part.y() * sy, part.width() * sx, part.height() * sy));
+        }
+        painter.end();
+        return canvas.copy(part.translated(offset)).convertToFormat(QImage::Format_RGB32);
+    }
+
+    // What the window's own backing store holds under `part` of imgMain after a repaint.
+    QImage windowPixels(const QRect& part) {
+        window.imgMain->repaint();
+        QPaintDevice* device = window.backingStore()->paintDevice();
+        if (!device || device->devType() != QInternal::Image)
+            return QImage();
+        const QImage& store = *static_cast<QImage*>(device);
+        return store.copy(part.translated(window.imgMain->mapTo(&window, QPoint(0, 0))))
+            .convertToFormat(QImage::Format_RGB32);
     }
 };
 
@@ -77,6 +117,34 @@ TEST_F(PicturePainting, EveryKindOfJpegPaintsAsTheLibraryDecodesIt) {
         }
         window.HscrArray->setValue(0);
     }
+}
+
+// Turning paints the window itself (its image, where the pictures are converted straight into, or
+// views painted ahead are copied) exactly as one plain Qt call paints the library's decode there.
+TEST_F(PicturePainting, TurningPaintsTheWindowAsTheLibraryDecodesIt) {
+    const qint64 viewsBefore = ViewsAhead::shownCount();
+    for (const JpegSampling sampling : {JpegSampling::S420, JpegSampling::S444}) {
+        for (const bool useRam : {true, false}) {
+            SCOPED_TRACE(int(sampling) * 2 + int(useRam));
+            settings.bOptUseRam = useRam;
+            const std::vector<QByteArray> files = openJpegPackage(sampling, false);
+            for (const int zoom : {20, 37, 80}) {
+                SCOPED_TRACE(zoom);
+                window.hscrlZoom->setValue(zoom);
+                for (const int position : {1, 2, 0, 2}) {
+                    QTest::qWait(50); // the work ahead of the turn before starts
+                    window.imgMain->waitForPaintAhead();
+                    window.HscrArray->setValue(position);
+                    const QRect visible = window.imgMain->visibleRegion().boundingRect();
+                    const QImage shown = windowPixels(visible);
+                    ASSERT_FALSE(shown.isNull());
+                    EXPECT_EQ(shown, libraryPainted(files[std::size_t(position)], visible))
+                        << "position " << position;
+                }
+            }
+        }
+    }
+    EXPECT_GT(ViewsAhead::shownCount(), viewsBefore); // turns were painted from views ahead
 }
 
 } // namespace

@@ -1,0 +1,157 @@
+#include "ViewsAhead.h"
+
+#include "pictures/JpegPlanes.h"
+#include "pictures/PictureFrame.h"
+
+#include <QPainter>
+#include <atomic>
+
+namespace {
+
+std::atomic<qint64> g_shown{0};
+
+qint64 bytesOf(const ViewSpec& spec) {
+    return qint64(spec.target.width()) * spec.target.height() * 4;
+}
+
+} // namespace
+
+ViewsAhead::ViewsAhead() {
+    m_pool.setMaxThreadCount(1);
+    // Only on a core nothing else wants: never beside the paint or the decodes of a turn.
+    m_pool.setThreadPriority(QThread::IdlePriority);
+}
+
+ViewsAhead::~ViewsAhead() {
+    clear();
+}
+
+bool ViewsAhead::same(const std::weak_ptr<const Picture>& a, const PicturePtr& b) {
+    // Owner equality: a picture freed and another made at its address never match.
+    return b && !a.expired() && !a.owner_before(b) && !b.owner_before(a);
+}
+
+ViewsAhead::Entry* ViewsAhead::find(const PicturePtr& picture, const ViewSpec& spec) {
+    for (Entry& entry : m_entries)
+        if (entry.spec == spec && same(entry.picture, picture))
+            return &entry;
+    return nullptr;
+}
+
+void ViewsAhead::prepare(const std::vector<PicturePtr>& next, const ViewSpec& spec) {
+    m_pool.clear();
+    std::vector<PicturePtr> waiting;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        std::deque<Entry> kept;
+        qint64 bytes = 0;
+        auto keep = [&](Entry entry) {
+            if (kept.size() >= kViews || bytes + bytesOf(entry.spec) > kByteCap)
+                return;
+            bytes += bytesOf(entry.spec);
+            kept.push_back(std::move(entry));
+        };
+        for (const PicturePtr& picture : next) {
+            if (!picture)
+                continue;
+            if (Entry* entry = find(picture, spec)) {
+                if (entry->view.isNull())
+                    waiting.push_back(picture);
+                keep(std::move(*entry));
+                entry->picture.reset(); // moved: not kept twice
+            } else if (kept.size() < kViews) {
+                waiting.push_back(picture);
+                keep(Entry{picture, spec, QImage()});
+            }
+        }
+        // Then the views painted before (a reversal shows them again), most recent first.
+        for (Entry& entry : m_entries)
+            if (entry.spec == spec && !entry.picture.expired() && !entry.view.isNull())
+                keep(std::move(entry));
+        m_entries = std::move(kept);
+    }
+    for (const PicturePtr& picture : waiting)
+        m_pool.start([this, picture, spec] { paint(picture, spec); });
+}
+
+void ViewsAhead::paint(const PicturePtr& picture, const ViewSpec& spec) {
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        const Entry* entry = find(picture, spec);
+        if (!entry || !entry->view.isNull())
+            return; // no longer asked for
+    }
+    // The decodes of compressed pictures are the turn-ahead's: a view waits for them (and is
+    // asked for again after the next turn) rather than decoding beside them.
+    if (!picture->isReady())
+        return;
+    QImage view = render(picture->pixelsAhead(), spec);
+    if (view.isNull())
+        return;
+    std::lock_guard<std::mutex> lock(m_mutex);
+    if (Entry* entry = find(picture, spec))
+        entry->view = std::move(view);
+}
+
+QImage ViewsAhead::view(const PicturePtr& picture, const ViewSpec& spec) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const Entry* entry = find(picture, spec);
+    return entry ? entry->view : QImage();
+}
+
+void ViewsAhead::clear() {
+    m_pool.clear();
+    m_pool.waitForDone();
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_entries.clear();
+}
+
+void ViewsAhead::waitForDone() {
+    m_pool.waitForDone();
+}
+
+qint64 ViewsAhead::shownCount() {
+    return g_shown.load();
+}
+
+void ViewsAhead::countShown() {
+    ++g_shown;
+}
+
+QImage ViewsAhead::render(const Picture::Pixels& pixels, const ViewSpec& spec) {
+    if (pixels.isNull())
+        return QImage();
+    const QSize natural = pixels.planes ? pixels.planes->size() : pixels.image.size();
+    if (!spec.stretch || natural == spec.control) {
+        if (!pixels.planes || !QRect(QPoint(0, 0), natural).contains(spec.target))
+            return QImage();
+        QImage view(spec.target.size(), spec.format);
+        if (!view.isNull())
+            pixels.planes->convertTo(spec.target, view.bits(), view.bytesPerLine());
+        return view;
+    }
+    QImage image = pixels.image;
+    if (pixels.planes) {
+        image = QImage(pixels.planes->size(), QImage::Format_RGB32);
+        if (image.isNull())
+            return QImage();
+        pixels.planes->convert(PictureFrame::readPart(spec.target, spec.control, natural), image);
+    } else if (image.hasAlphaChannel()) {
+        return QImage();
+    }
+    // The same call as the window's paint, on an image where the window's coordinates are the
+    // same: only the view's part of it is ever written (the rest is never touched, so the system
+    // does not even hand it out).
+    QImage canvas(spec.imageSize, spec.format);
+    if (canvas.isNull())
+        return QImage();
+    {
+        QPainter painter(&canvas);
+        painter.setTransform(QTransform::fromTranslate(spec.offset.x(), spec.offset.y()));
+        painter.setClipRect(spec.target);
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(QRectF(spec.target), image,
+                          PictureFrame::scaledSource(spec.target, spec.control, natural));
+    }
+    return canvas.copy(spec.target.translated(spec.offset));
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "pictures/Picture.h"
+
+#include <QImage>
+#include <QRect>
+#include <QThreadPool>
+#include <deque>
+#include <mutex>
+#include <vector>
+
+// How a control paints pictures into its window's 32-bit image: its size and whether it
+// stretches pictures to it, the part of it that is exposed (all of it that shows) and where that
+// lies in the image.
+struct ViewSpec {
+    QSize control;
+    bool stretch = false;
+    QRect target;  // in the control's pixels
+    QPoint offset; // of the control's pixels in the window's image
+    QImage::Format format = QImage::Format_Invalid;
+    QSize imageSize; // of the window's image
+
+    bool operator==(const ViewSpec&) const = default;
+};
+
+// The views of the pictures a turn is about to reach, painted ahead on a core the window thread
+// leaves idle, so that the turn itself is one copy into the window's image. A view is painted
+// exactly as the control paints the picture there (the same conversion, the same smooth scaling
+// with the same coordinates and clip), so what is shown does not change by one pixel.
+//
+// At most kViews views are kept, and at most kByteCap bytes of them (a view holds the exposed
+// part of one window: 8 MB for a 1920 x 1080 screen); views of another spec or of pictures no
+// longer asked for are dropped first. A compressed picture gets its view once it is decoded ahead
+// (see TurnAhead); views never decode. Pictures are held weakly: a view never keeps a package
+// alive.
+class ViewsAhead {
+public:
+    static constexpr std::size_t kViews = 6;
+    static constexpr qint64 kByteCap = qint64(64) << 20;
+
+    ViewsAhead();
+    ~ViewsAhead(); // clear()
+    ViewsAhead(const ViewsAhead&) = delete;
+    ViewsAhead& operator=(const ViewsAhead&) = delete;
+
+    // Paints views of `next` (nearest first) for `spec`; pictures not started from the previous
+    // call are forgotten.
+    void prepare(const std::vector<PicturePtr>& next, const ViewSpec& spec);
+
+    // The view of `picture` for `spec` when it is ready; null otherwise.
+    QImage view(const PicturePtr& picture, const ViewSpec& spec);
+
+    // Drops every view and waits for the one being painted.
+    void clear();
+
+    // Waits until every view asked for is painted (for tests and benches).
+    void waitForDone();
+
+    // How many turns were painted from a view in this process (for tests and benches).
+    static qint64 shownCount();
+    static void countShown();
+
+    // Paints the view of `pixels` for `spec`; null when the picture has no such view (a 32-bit
+    // picture at its natural size is painted by a plain copy already, a transparent one over the
+    // background).
+    static QImage render(const Picture::Pixels& pixels, const ViewSpec& spec);
+
+private:
+    struct Entry {
+        std::weak_ptr<const Picture> picture;
+        ViewSpec spec;
+        QImage view; // null while it is waited for
+    };
+
+    static bool same(const std::weak_ptr<const Picture>& a, const PicturePtr& b);
+    Entry* find(const PicturePtr& picture, const ViewSpec& spec);
+    void paint(const PicturePtr& picture, const ViewSpec& spec);
+
+    QThreadPool m_pool;
+    std::mutex m_mutex; // guards m_entries
+    std::deque<Entry> m_entries;
+};
