@@ -97,7 +97,7 @@ void ImageControl::fitToPicture() {
 }
 
 std::optional<ViewSpec> ImageControl::viewSpec(QPainter& painter, const QRect& exposed,
-                                               QSize natural, bool scaled) {
+                                               bool scaled) {
     const std::optional<PictureFrame::Direct> direct = PictureFrame::directRect(painter, exposed);
     // Only the window's own painting: a grab paints elsewhere.
     QBackingStore* store = window()->backingStore();
@@ -144,7 +144,7 @@ void ImageControl::paintEvent(QPaintEvent* event) {
         painter.fillRect(exposed, palette().window());
     if (pixels.isNull())
         return;
-    m_spec = viewSpec(painter, exposed, natural, scaled);
+    m_spec = viewSpec(painter, exposed, scaled);
     if (m_spec && m_ahead) {
         const QImage view = m_ahead->view(m_picture, *m_spec);
         if (!view.isNull() && PictureFrame::drawView(painter, view, exposed)) {

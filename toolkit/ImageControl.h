@@ -67,8 +67,7 @@ protected:
 private:
     void fitToPicture();
     // How this paint places pictures, when a view painted ahead can stand for it.
-    std::optional<ViewSpec> viewSpec(QPainter& painter, const QRect& exposed, QSize natural,
-                                     bool scaled);
+    std::optional<ViewSpec> viewSpec(QPainter& painter, const QRect& exposed, bool scaled);
 
     PicturePtr m_picture;
     PictureFrame m_frame;

@@ -94,8 +94,9 @@ TEST(PackageOpeningClaims, PicturesThatDoNotDecodeAreRefusedHoweverTheyAreHeld) 
             EXPECT_TRUE(opened.problem.contains(QString::fromLatin1(c.problem)))
                 << opened.problem.toStdString();
             EXPECT_EQ(opened.slots.heldCount(), 0);
-            if (c.member == fifth) // refused by the loader, after the memory check
+            if (c.member == fifth) { // refused by the loader, after the memory check
                 EXPECT_EQ(opened.storage, way.storage);
+            }
         }
     }
 }
