@@ -10,8 +10,8 @@ namespace {
 
 std::atomic<qint64> g_shown{0};
 
-qint64 bytesOf(const ViewSpec& spec) {
-    return qint64(spec.target.width()) * spec.target.height() * 4;
+qint64 bytesOf(const ViewSpec& placement) {
+    return qint64(placement.target.width()) * placement.target.height() * 4;
 }
 
 } // namespace
@@ -31,14 +31,14 @@ bool ViewsAhead::same(const std::weak_ptr<const Picture>& a, const PicturePtr& b
     return b && !a.expired() && !a.owner_before(b) && !b.owner_before(a);
 }
 
-ViewsAhead::Entry* ViewsAhead::find(const PicturePtr& picture, const ViewSpec& spec) {
+ViewsAhead::Entry* ViewsAhead::find(const PicturePtr& picture, const ViewSpec& placement) {
     for (Entry& entry : m_entries)
-        if (entry.spec == spec && same(entry.picture, picture))
+        if (entry.placement == placement && same(entry.picture, picture))
             return &entry;
     return nullptr;
 }
 
-void ViewsAhead::prepare(const std::vector<PicturePtr>& next, const ViewSpec& spec) {
+void ViewsAhead::prepare(const std::vector<PicturePtr>& next, const ViewSpec& placement) {
     m_pool.clear();
     std::vector<PicturePtr> waiting;
     {
@@ -46,38 +46,38 @@ void ViewsAhead::prepare(const std::vector<PicturePtr>& next, const ViewSpec& sp
         std::deque<Entry> kept;
         qint64 bytes = 0;
         auto keep = [&](Entry entry) {
-            if (kept.size() >= kViews || bytes + bytesOf(entry.spec) > kByteCap)
+            if (kept.size() >= kViews || bytes + bytesOf(entry.placement) > kByteCap)
                 return;
-            bytes += bytesOf(entry.spec);
+            bytes += bytesOf(entry.placement);
             kept.push_back(std::move(entry));
         };
         for (const PicturePtr& picture : next) {
             if (!picture)
                 continue;
-            if (Entry* entry = find(picture, spec)) {
+            if (Entry* entry = find(picture, placement)) {
                 if (entry->view.isNull())
                     waiting.push_back(picture);
                 keep(std::move(*entry));
                 entry->picture.reset(); // moved: not kept twice
             } else if (kept.size() < kViews) {
                 waiting.push_back(picture);
-                keep(Entry{picture, spec, QImage()});
+                keep(Entry{picture, placement, QImage()});
             }
         }
         // Then the views painted before (a reversal shows them again), most recent first.
         for (Entry& entry : m_entries)
-            if (entry.spec == spec && !entry.picture.expired() && !entry.view.isNull())
+            if (entry.placement == placement && !entry.picture.expired() && !entry.view.isNull())
                 keep(std::move(entry));
         m_entries = std::move(kept);
     }
     for (const PicturePtr& picture : waiting)
-        m_pool.start([this, picture, spec] { paint(picture, spec); });
+        m_pool.start([this, picture, placement] { paint(picture, placement); });
 }
 
-void ViewsAhead::paint(const PicturePtr& picture, const ViewSpec& spec) {
+void ViewsAhead::paint(const PicturePtr& picture, const ViewSpec& placement) {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        const Entry* entry = find(picture, spec);
+        const Entry* entry = find(picture, placement);
         if (!entry || !entry->view.isNull())
             return; // no longer asked for
     }
@@ -85,17 +85,17 @@ void ViewsAhead::paint(const PicturePtr& picture, const ViewSpec& spec) {
     // asked for again after the next turn) rather than decoding beside them.
     if (!picture->isReady())
         return;
-    QImage view = render(picture->pixelsAhead(), spec);
+    QImage view = render(picture->pixelsAhead(), placement);
     if (view.isNull())
         return;
     std::lock_guard<std::mutex> lock(m_mutex);
-    if (Entry* entry = find(picture, spec))
+    if (Entry* entry = find(picture, placement))
         entry->view = std::move(view);
 }
 
-QImage ViewsAhead::view(const PicturePtr& picture, const ViewSpec& spec) {
+QImage ViewsAhead::view(const PicturePtr& picture, const ViewSpec& placement) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    const Entry* entry = find(picture, spec);
+    const Entry* entry = find(picture, placement);
     return entry ? entry->view : QImage();
 }
 
@@ -118,16 +118,16 @@ void ViewsAhead::countShown() {
     ++g_shown;
 }
 
-QImage ViewsAhead::render(const Picture::Pixels& pixels, const ViewSpec& spec) {
+QImage ViewsAhead::render(const Picture::Pixels& pixels, const ViewSpec& placement) {
     if (pixels.isNull())
         return QImage();
     const QSize natural = pixels.planes ? pixels.planes->size() : pixels.image.size();
-    if (!spec.stretch || natural == spec.control) {
-        if (!pixels.planes || !QRect(QPoint(0, 0), natural).contains(spec.target))
+    if (!placement.stretch || natural == placement.control) {
+        if (!pixels.planes || !QRect(QPoint(0, 0), natural).contains(placement.target))
             return QImage();
-        QImage view(spec.target.size(), spec.format);
+        QImage view(placement.target.size(), placement.format);
         if (!view.isNull())
-            pixels.planes->convertTo(spec.target, view.bits(), view.bytesPerLine());
+            pixels.planes->convertTo(placement.target, view.bits(), view.bytesPerLine());
         return view;
     }
     QImage image = pixels.image;
@@ -135,23 +135,24 @@ QImage ViewsAhead::render(const Picture::Pixels& pixels, const ViewSpec& spec) {
         image = QImage(pixels.planes->size(), QImage::Format_RGB32);
         if (image.isNull())
             return QImage();
-        pixels.planes->convert(PictureFrame::readPart(spec.target, spec.control, natural), image);
+        pixels.planes->convert(PictureFrame::readPart(placement.target, placement.control, natural),
+                               image);
     } else if (image.hasAlphaChannel()) {
         return QImage();
     }
     // The same call as the window's paint, on an image where the window's coordinates are the
     // same: only the view's part of it is ever written (the rest is never touched, so the system
     // does not even hand it out).
-    QImage canvas(spec.imageSize, spec.format);
+    QImage canvas(placement.imageSize, placement.format);
     if (canvas.isNull())
         return QImage();
     {
         QPainter painter(&canvas);
-        painter.setTransform(QTransform::fromTranslate(spec.offset.x(), spec.offset.y()));
-        painter.setClipRect(spec.target);
+        painter.setTransform(QTransform::fromTranslate(placement.offset.x(), placement.offset.y()));
+        painter.setClipRect(placement.target);
         painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        painter.drawImage(QRectF(spec.target), image,
-                          PictureFrame::scaledSource(spec.target, spec.control, natural));
+        painter.drawImage(QRectF(placement.target), image,
+                          PictureFrame::scaledSource(placement.target, placement.control, natural));
     }
-    return canvas.copy(spec.target.translated(spec.offset));
+    return canvas.copy(placement.target.translated(placement.offset));
 }

@@ -29,7 +29,7 @@ struct ViewSpec {
 // with the same coordinates and clip), so what is shown does not change by one pixel.
 //
 // At most kViews views are kept, and at most kByteCap bytes of them (a view holds the exposed
-// part of one window: 8 MB for a 1920 x 1080 screen); views of another spec or of pictures no
+// part of one window: 8 MB for a 1920 x 1080 screen); views of another placement or of pictures no
 // longer asked for are dropped first. A compressed picture gets its view once it is decoded ahead
 // (see TurnAhead); views never decode. Pictures are held weakly: a view never keeps a package
 // alive.
@@ -43,12 +43,12 @@ public:
     ViewsAhead(const ViewsAhead&) = delete;
     ViewsAhead& operator=(const ViewsAhead&) = delete;
 
-    // Paints views of `next` (nearest first) for `spec`; pictures not started from the previous
-    // call are forgotten.
-    void prepare(const std::vector<PicturePtr>& next, const ViewSpec& spec);
+    // Paints views of `next` (nearest first) for `placement`; pictures not started from the
+    // previous call are forgotten.
+    void prepare(const std::vector<PicturePtr>& next, const ViewSpec& placement);
 
-    // The view of `picture` for `spec` when it is ready; null otherwise.
-    QImage view(const PicturePtr& picture, const ViewSpec& spec);
+    // The view of `picture` for `placement` when it is ready; null otherwise.
+    QImage view(const PicturePtr& picture, const ViewSpec& placement);
 
     // Drops every view and waits for the one being painted.
     void clear();
@@ -60,21 +60,21 @@ public:
     static qint64 shownCount();
     static void countShown();
 
-    // Paints the view of `pixels` for `spec`; null when the picture has no such view (a 32-bit
+    // Paints the view of `pixels` for `placement`; null when the picture has no such view (a 32-bit
     // picture at its natural size is painted by a plain copy already, a transparent one over the
     // background).
-    static QImage render(const Picture::Pixels& pixels, const ViewSpec& spec);
+    static QImage render(const Picture::Pixels& pixels, const ViewSpec& placement);
 
 private:
     struct Entry {
         std::weak_ptr<const Picture> picture;
-        ViewSpec spec;
+        ViewSpec placement;
         QImage view; // null while it is waited for
     };
 
     static bool same(const std::weak_ptr<const Picture>& a, const PicturePtr& b);
-    Entry* find(const PicturePtr& picture, const ViewSpec& spec);
-    void paint(const PicturePtr& picture, const ViewSpec& spec);
+    Entry* find(const PicturePtr& picture, const ViewSpec& placement);
+    void paint(const PicturePtr& picture, const ViewSpec& placement);
 
     QThreadPool m_pool;
     std::mutex m_mutex; // guards m_entries
