@@ -3,6 +3,11 @@
 #include <atomic>
 #include <chrono>
 
+#ifdef __linux__
+#include <pthread.h>
+#include <sched.h>
+#endif
+
 namespace {
 
 // How long a helper told to stand by stays awake for the job.
@@ -65,6 +70,7 @@ void BandSplitter::run(int bands, const std::function<void(int)>& work) {
 void BandSplitter::standBy() {
     if (!m_helper.joinable())
         return;
+    keepHelperOffCallersCore();
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_standBy = true;
@@ -100,4 +106,22 @@ void BandSplitter::helperLoop() {
         m_helperIn = false;
         m_finished.notify_all();
     }
+}
+
+void BandSplitter::keepHelperOffCallersCore() {
+#ifdef __linux__
+    // Woken from the caller's thread, the helper is often queued on the caller's own core, where
+    // it cannot start before the caller's work is over; it is kept to the other cores instead.
+    const int core = sched_getcpu();
+    if (core < 0 || core == m_callerCore)
+        return;
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof(allowed), &allowed) != 0 || !CPU_ISSET(core, &allowed) ||
+        CPU_COUNT(&allowed) < 2)
+        return;
+    CPU_CLR(core, &allowed);
+    if (pthread_setaffinity_np(m_helper.native_handle(), sizeof(allowed), &allowed) == 0)
+        m_callerCore = core;
+#endif
 }

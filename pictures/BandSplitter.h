@@ -33,6 +33,7 @@ private:
 
     BandSplitter();
     void helperLoop();
+    void keepHelperOffCallersCore();
 
     std::mutex m_mutex;
     std::condition_variable m_wake;     // a job is posted, or stop
@@ -41,5 +42,6 @@ private:
     bool m_helperIn = false;
     bool m_standBy = false;
     bool m_stop = false;
+    int m_callerCore = -1; // the core the helper is kept off
     std::thread m_helper;
 };
