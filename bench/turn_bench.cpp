@@ -6,8 +6,8 @@
 // VscrArray), and each time is measured from setting the bar's value until imgMain's paint event
 // has finished (an immediate repaint). In both modes it also turns the horizontal ring at a held
 // arrow's pace (one step every 50 ms, the time between used by the work ahead) at zoom 80 and
-// 20, and at zoom 20 reverses after every fifth step. A window larger than its screen is first
-// resized to the screen's available area, as the viewer keeps it. Beside it, the time of one
+// 20, and at zoom 20 reverses after every fifth step. A window larger than its screen is kept
+// within the screen's available area by the viewer itself. Beside it, the time of one
 // plain copy of a decoded picture's 32-bit pixels and of one decode of a compressed picture,
 // measured in the same run. Prints plain lines (times in ms; `decodes` counts the pictures that
 // had to be decoded when shown, `views` the turns painted from views made ahead):
@@ -40,7 +40,6 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QScreen>
 #include <QTextStream>
 #include <QTimer>
 #include <QWindow>
@@ -163,14 +162,9 @@ QString figures(const std::vector<double>& times) {
              ms(percentile(times, 99)), ms(*std::max_element(times.begin(), times.end())));
 }
 
-// Keeps the window within its screen's available area, as the viewer does.
-void fitToScreen(frmMain& window, QTextStream& out) {
-    const QRect available = window.screen()->availableGeometry();
-    const QSize frame = window.frameGeometry().size();
-    const QSize margins = frame - window.size();
-    if (frame.width() > available.width() || frame.height() > available.height())
-        window.resize(std::min(frame.width(), available.width()) - margins.width(),
-                      std::min(frame.height(), available.height()) - margins.height());
+// Lets the window settle at the new zoom (the viewer keeps it within its screen's available
+// area) and says its size.
+void reportWindow(frmMain& window, QTextStream& out) {
     QApplication::processEvents();
     out << "window " << window.width() << 'x' << window.height() << " zoom "
         << window.hscrlZoom->value() << Qt::endl;
@@ -235,7 +229,7 @@ bool benchPackage(const QString& path, QTextStream& out) {
         for (const int zoom : {20, 80}) {
             window.hscrlZoom->setValue(zoom);
             QApplication::processEvents();
-            fitToScreen(window, out);
+            reportWindow(window, out);
             const Counts before = Counts::now();
             const std::vector<double> times = turnThroughEveryPicture(window);
             out << "turn " << storage << " zoom " << zoom << ' ' << figures(times)
@@ -245,7 +239,7 @@ bool benchPackage(const QString& path, QTextStream& out) {
         for (const int zoom : {80, 20}) {
             window.hscrlZoom->setValue(zoom);
             QApplication::processEvents();
-            fitToScreen(window, out);
+            reportWindow(window, out);
             const Counts steadyBefore = Counts::now();
             const std::vector<double> steady = turnAtPace(window, 2 * window.iHCount, 0).first;
             out << "steady " << storage << " zoom " << zoom << ' ' << figures(steady)
