@@ -91,13 +91,9 @@ void checkOpened(const PackageOpening& opening, const PictureSlots& slots) {
 
 // Most mutations are followed by mending the checksums of stored members, so that changes inside
 // the descriptor and the pictures get past the extraction.
-extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
 extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size,
                                                std::size_t maxSize, unsigned int seed) {
-    size = LLVMFuzzerMutate(data, size, maxSize);
-    if (seed % 4 != 0)
-        fuzz::fixStoredCrcs(data, size);
-    return size;
+    return fuzz::mutateMendingCrcs(data, size, maxSize, seed);
 }
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {

@@ -10,13 +10,9 @@
 
 #include <QFile>
 
-extern "C" std::size_t LLVMFuzzerMutate(std::uint8_t* data, std::size_t size, std::size_t maxSize);
 extern "C" std::size_t LLVMFuzzerCustomMutator(std::uint8_t* data, std::size_t size,
                                                std::size_t maxSize, unsigned int seed) {
-    size = LLVMFuzzerMutate(data, size, maxSize);
-    if (seed % 4 != 0)
-        fuzz::fixStoredCrcs(data, size);
-    return size;
+    return fuzz::mutateMendingCrcs(data, size, maxSize, seed);
 }
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
