@@ -5,12 +5,15 @@
 // shown once through a scroll-bar change (the horizontal ring through HscrArray, the rings through
 // VscrArray), and each time is measured from setting the bar's value until imgMain's paint event
 // has finished (an immediate repaint). In both modes it also turns the horizontal ring at a held
-// arrow's pace (one step every 50 ms, the time between used by the work ahead) at zoom 80 and
-// 20, and at zoom 20 reverses after every fifth step. A window larger than its screen is kept
-// within the screen's available area by the viewer itself. Beside it, the time of one
-// plain copy of a decoded picture's 32-bit pixels and of one decode of a compressed picture,
-// measured in the same run. Prints plain lines (times in ms; `decodes` counts the pictures that
-// had to be decoded when shown, `views` the turns painted from views made ahead):
+// arrow's pace (one step every 50 ms, the time between used by the work ahead; at least 200 steps,
+// so that the p99 is not merely the slowest step) at zoom 80 and 20, and at zoom 20 reverses
+// after every fifth step. A window larger than its screen is kept within the screen's available
+// area by the viewer itself. Beside it, the time of one plain copy of a decoded picture's 32-bit
+// pixels, back to back and at the held arrow's pace (each copy after the same pause as a steady
+// step: on a machine whose caches and clock fall back while it waits, the fair measure of a
+// steady step), and of one decode of a compressed picture, measured in the same run. Prints plain
+// lines (times in ms; `decodes` counts the pictures that had to be decoded when shown, `views` the
+// turns painted from views made ahead):
 //   package <path> pictures <n> size <w>x<h>
 //   window <w>x<h> zoom <z>
 //   turn <decoded|compressed> zoom <z> count <n> min <ms> median <ms> p99 <ms> max <ms>
@@ -18,6 +21,7 @@
 //   steady <decoded|compressed> zoom 80|20 count <n> min .. decodes <n> views <n>
 //   reversal <decoded|compressed> zoom 20 count <n> min .. decodes <n> views <n>
 //   copy <bytes> median <ms>
+//   copy paced <bytes> count <n> min <ms> median <ms> p99 <ms> max <ms>
 //   decode <bytes> median <ms>
 // The window runs on Qt's offscreen platform unless QT_QPA_PLATFORM says otherwise. Exit status
 // 0, 1 when a package does not open, 2 for a wrong command line; the figures are never judged.
@@ -130,18 +134,34 @@ std::vector<double> turnThroughEveryPicture(frmMain& window) {
     return times;
 }
 
-// The median time of copying the bytes of a decoded picture once.
-double plainCopyMs(const QImage& image) {
+// The time between two steps of a held arrow; the event loop runs meanwhile, as it does between
+// a held key's repeats (the work ahead is done then).
+void pauseAsBetweenRepeats() {
+    QEventLoop pause;
+    QTimer::singleShot(50, &pause, &QEventLoop::quit);
+    pause.exec();
+}
+
+// The steps a steady turn takes: the ring twice round, and at least enough for a p99 that is not
+// just the slowest step.
+int steadySteps(int ringColumns) {
+    return std::max(2 * ringColumns, 200);
+}
+
+// The times of copying the bytes of a decoded picture `count` times, each after `pause`.
+std::vector<double> plainCopyTimes(const QImage& image, int count,
+                                   const std::function<void()>& pause) {
     std::vector<uchar> target(std::size_t(image.sizeInBytes()));
     std::vector<double> times;
-    for (int i = 0; i < 64; ++i) {
+    for (int i = 0; i < count; ++i) {
+        pause();
         const auto start = Clock::now();
         std::memcpy(target.data(), image.constBits(), target.size());
         times.push_back(msSince(start));
     }
     volatile uchar sink = target[target.size() / 2];
     (void)sink;
-    return median(times);
+    return times;
 }
 
 // The median time of decoding a compressed picture's bytes as a decoded picture holds them.
@@ -185,10 +205,7 @@ std::pair<std::vector<double>, std::vector<double>> turnAtPace(frmMain& window, 
         window.HscrArray->setValue(next); // one step past either end wraps round
         window.imgMain->repaint();
         (reversing ? reversals : steady).push_back(msSince(start));
-        // The event loop runs between the steps, as it does between a held key's repeats.
-        QEventLoop pause;
-        QTimer::singleShot(50, &pause, &QEventLoop::quit);
-        pause.exec();
+        pauseAsBetweenRepeats();
     }
     return {steady, reversals};
 }
@@ -241,7 +258,8 @@ bool benchPackage(const QString& path, QTextStream& out) {
             QApplication::processEvents();
             reportWindow(window, out);
             const Counts steadyBefore = Counts::now();
-            const std::vector<double> steady = turnAtPace(window, 2 * window.iHCount, 0).first;
+            const std::vector<double> steady =
+                turnAtPace(window, steadySteps(window.iHCount), 0).first;
             out << "steady " << storage << " zoom " << zoom << ' ' << figures(steady)
                 << Counts::now().since(steadyBefore) << Qt::endl;
         }
@@ -253,8 +271,10 @@ bool benchPackage(const QString& path, QTextStream& out) {
             encodedFirst = first->encodedBytes();
         window.removePackageFolder();
     }
-    out << "copy " << decodedFirst.sizeInBytes() << " median " << ms(plainCopyMs(decodedFirst))
-        << Qt::endl;
+    out << "copy " << decodedFirst.sizeInBytes() << " median "
+        << ms(median(plainCopyTimes(decodedFirst, 64, [] {}))) << Qt::endl;
+    out << "copy paced " << decodedFirst.sizeInBytes() << ' '
+        << figures(plainCopyTimes(decodedFirst, steadySteps(0), pauseAsBetweenRepeats)) << Qt::endl;
     out << "decode " << encodedFirst.size() << " median " << ms(decodeMs(encodedFirst)) << Qt::endl;
     return true;
 }
