@@ -25,8 +25,8 @@ qint64 bytesOf(const Picture::Pixels& pixels) {
 // still decoded. Thread-safe; it never holds a picture's lock while taking its own.
 class DecodedPictureCache {
 public:
-    static constexpr std::size_t kKeep = 12;
-    static constexpr qint64 kByteCap = qint64(256) << 20;
+    static constexpr std::size_t kKeep = Picture::kKeptDecodes;
+    static constexpr qint64 kByteCap = Picture::kKeptDecodeBytes;
 
     void touch(const Picture* picture, qint64 bytes, bool shown) {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -44,6 +44,20 @@ public:
             last->picture->dropDecoded();
             m_recent.erase(last);
         }
+    }
+
+    // Moves the picture's entry to the front; false when it has none.
+    bool refresh(const Picture* picture) {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        for (auto it = m_recent.begin(); it != m_recent.end(); ++it) {
+            if (it->picture == picture) {
+                const Entry entry = *it;
+                m_recent.erase(it);
+                m_recent.push_front(entry);
+                return true;
+            }
+        }
+        return false;
     }
 
     void forget(const Picture* picture) {
@@ -189,6 +203,10 @@ Picture::Pixels Picture::pixelsAhead() const {
     prepare();
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_cached;
+}
+
+bool Picture::keepDecode() const {
+    return !isDecoded() && decodedCache().refresh(this);
 }
 
 bool Picture::isReady() const {

@@ -70,6 +70,16 @@ public:
     // the decode kept). The loader counts a loaded picture by it.
     qint64 heldBytes() const;
 
+    // How many decodes of compressed pictures are kept at most, and how many bytes of them beyond
+    // the two latest.
+    static constexpr std::size_t kKeptDecodes = 12;
+    static constexpr qint64 kKeptDecodeBytes = qint64(256) << 20;
+
+    // Marks a compressed picture's kept decode as just asked for, so that the cache keeps it
+    // longer than decodes asked for or shown before; false when no decode is kept. Never decodes
+    // and never waits for a decode. Any thread.
+    bool keepDecode() const;
+
     // How many times compressed pictures have been decoded when shown, and decoded ahead by
     // prepare(), in this process (for tests and benches).
     static qint64 decodeCount();

@@ -20,10 +20,9 @@ std::vector<int> slotsAhead(int h, int v, bool forward, int hCount, int ahead,
         const std::optional<int> slot = pictureSlotFor(c, v, upperRing, lowerRing);
         return slot ? slot : std::optional<int>(c);
     };
-    add(column(1));
+    for (int k = 1; k <= ahead; ++k)
+        add(column(k));
     add(pictureSlotFor(h, v + 1, upperRing, lowerRing));
     add(pictureSlotFor(h, v - 1, upperRing, lowerRing));
-    for (int k = 2; k <= ahead; ++k)
-        add(column(k));
     return slots;
 }

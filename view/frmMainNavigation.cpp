@@ -156,7 +156,7 @@ void frmMain::prepareAhead() {
     if (!shown->isDecoded()) {
         QTimer::singleShot(0, this, [this, next, shown] {
             if (imgMain->picture() == shown)
-                m_turnAhead->prepare(next);
+                m_turnAhead->prepare(next, shown->heldBytes() - shown->encodedBytes().size());
         });
     }
     QTimer::singleShot(kViewsLeadMs, this, [this, next, shown] {
