@@ -18,11 +18,11 @@ qint64 bytesOf(const Picture::Pixels& pixels) {
     return pixels.planes ? pixels.planes->heldBytes() : pixels.image.sizeInBytes();
 }
 
-// The compressed pictures whose decodes are kept, most recently shown or prepared first: at most
-// kKeep of them and, beyond the latest two, at most kByteCap bytes of decodes together; the
-// picture shown last is kept whatever comes after it (a repaint never decodes). That holds the
-// pictures turned ahead to (see TurnAhead) and the few just left behind, so a reversal finds them
-// still decoded. Thread-safe; it never holds a picture's lock while taking its own.
+// The compressed pictures whose decodes are kept, most recently shown, prepared or asked for again
+// first: at most kKeep of them and, beyond the latest two, at most kByteCap bytes of decodes
+// together; the picture shown last is kept whatever comes after it (a repaint never decodes). That
+// holds the pictures turned ahead to (see TurnAhead) and the few just left behind, so a reversal
+// finds them still decoded. Thread-safe; it never holds a picture's lock while taking its own.
 class DecodedPictureCache {
 public:
     static constexpr std::size_t kKeep = Picture::kKeptDecodes;
