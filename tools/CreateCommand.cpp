@@ -1,6 +1,7 @@
 // gyrolook-pack create OUT.360 DIR: writes every regular file of DIR, under its bare name, into a
 // new ZIP archive. Members are deflated, except pictures and sound that do not shrink (stored).
 #include "Commands.h"
+#include "PackageWriter.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -8,13 +9,6 @@
 #include <zip.h>
 
 namespace {
-
-bool alreadyCompressed(const QString& name) {
-    const QString suffix = QFileInfo(name).suffix().toLower();
-    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") ||
-           suffix == QLatin1String("png") || suffix == QLatin1String("gif") ||
-           suffix == QLatin1String("mp3");
-}
 
 int fail(const QString& text) {
     QTextStream(stderr) << "gyrolook-pack create: " << text << '\n';
@@ -37,15 +31,10 @@ int runCreate(const QStringList& args) {
     if (files.isEmpty())
         return fail(QStringLiteral("%1 holds no file").arg(args.at(1)));
 
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(out).constData(), ZIP_CREATE | ZIP_EXCL, &error);
-    if (!archive) {
-        zip_error_t ze;
-        zip_error_init_with_code(&ze, error);
-        const QString why = QString::fromLocal8Bit(zip_error_strerror(&ze));
-        zip_error_fini(&ze);
-        return fail(QStringLiteral("cannot create %1: %2").arg(out, why));
-    }
+    QString problem;
+    zip_t* archive = createArchive(out, problem);
+    if (!archive)
+        return fail(problem);
     for (const QFileInfo& file : files) {
         const QByteArray path = QFile::encodeName(file.absoluteFilePath());
         const QByteArray name = QFile::encodeName(file.fileName());

@@ -6,13 +6,27 @@
 #include <QFileInfo>
 #include <zip.h>
 
-namespace {
-
 bool alreadyCompressed(const QString& name) {
     const QString suffix = QFileInfo(name).suffix().toLower();
-    return suffix == QLatin1String("jpg") || suffix == QLatin1String("png") ||
-           suffix == QLatin1String("gif") || suffix == QLatin1String("mp3");
+    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg") ||
+           suffix == QLatin1String("png") || suffix == QLatin1String("gif") ||
+           suffix == QLatin1String("mp3");
 }
+
+zip_t* createArchive(const QString& path, QString& why) {
+    int error = 0;
+    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_EXCL, &error);
+    if (!archive) {
+        zip_error_t ze;
+        zip_error_init_with_code(&ze, error);
+        why = QStringLiteral("cannot create %1: %2")
+                  .arg(path, QString::fromLocal8Bit(zip_error_strerror(&ze)));
+        zip_error_fini(&ze);
+    }
+    return archive;
+}
+
+namespace {
 
 QString abandon(zip_t* archive, const QString& path, const QString& why) {
     zip_discard(archive);
@@ -34,15 +48,10 @@ bool add(zip_t* archive, const QString& name, zip_source_t* source, zip_int32_t 
 
 QString writePackage(const QString& path, const QByteArray& descriptor,
                      const std::vector<PlannedMember>& members) {
-    int error = 0;
-    zip_t* archive = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_EXCL, &error);
-    if (!archive) {
-        zip_error_t ze;
-        zip_error_init_with_code(&ze, error);
-        const QString why = QString::fromLocal8Bit(zip_error_strerror(&ze));
-        zip_error_fini(&ze);
-        return QStringLiteral("cannot create %1: %2").arg(path, why);
-    }
+    QString problem;
+    zip_t* archive = createArchive(path, problem);
+    if (!archive)
+        return problem;
     // The descriptor's bytes must outlive zip_close, which is when libzip reads every source.
     zip_source_t* text = zip_source_buffer(archive, descriptor.constData(),
                                            static_cast<zip_uint64_t>(descriptor.size()), 0);

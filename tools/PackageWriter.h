@@ -4,6 +4,15 @@
 
 #include <QByteArray>
 #include <QString>
+#include <zip.h>
+
+// Whether a member of that name is stored rather than deflated: pictures and sound that do not
+// shrink.
+bool alreadyCompressed(const QString& name);
+
+// A new archive at `path`, never over an existing file; null with `why` set when it cannot be
+// created.
+zip_t* createArchive(const QString& path, QString& why);
 
 // Writes a new package: the descriptor first, then every planned member with the bytes of its
 // source file, unchanged. Pictures that are already compressed and the sound are stored, the
