@@ -1,13 +1,6 @@
 // Descriptors whose picture names reach out of the private folder: the opening refuses them and
 // leaves the user's files beside that folder alone (the loader deletes every picture it reads).
-#include "format/OptionSettings.h"
-#include "opening/FixedFreeMemory.h"
-#include "opening/PackageOpening.h"
-#include "opening/PrivateFolder.h"
-#include "support/RecordingProgressSink.h"
-#include "support/ScriptedPrompter.h"
-#include "support/TempDir.h"
-#include "support/TestPackage.h"
+#include "support/HeadlessOpening.h"
 
 #include <QFile>
 #include <gtest/gtest.h>
@@ -44,18 +37,11 @@ TEST(PackageOpeningEscape, PictureNamesWithAFolderAreRefused) {
             file.write(package.pictureBytes(name));
         }
 
-        PrivateFolder folder(dir.path());
-        packageCounters().reset();
-        RecordingProgressSink progress;
-        ScriptedPrompter prompter;
-        FixedFreeMemory memory(qint64(1) << 30);
-        OptionSettings options;
-        PackageOpening opening(progress, prompter, memory, options);
-        PictureSlots slots;
-        EXPECT_FALSE(opening.runAll(path, folder.path(), slots));
-        EXPECT_TRUE(opening.problem().contains(QStringLiteral("reaches outside the package")))
-            << opening.problem().toStdString();
-        EXPECT_EQ(slots.heldCount(), 0);
+        const Opened opened = openPackageFile(path, qint64(1) << 30);
+        EXPECT_FALSE(opened.ok);
+        EXPECT_TRUE(opened.problem.contains(QStringLiteral("reaches outside the package")))
+            << opened.problem.toStdString();
+        EXPECT_EQ(opened.slots.heldCount(), 0);
         for (const QString& name : userFiles)
             EXPECT_TRUE(QFile::exists(dir.file(name))) << name.toStdString();
     }

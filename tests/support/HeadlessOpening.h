@@ -12,6 +12,7 @@
 #include "support/TestPackage.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <gtest/gtest.h>
 
 inline constexpr qint64 kPlenty = qint64(8) << 30;
@@ -24,16 +25,15 @@ struct Opened {
     QStringList leftInFolder;
     PackageCounters counters;
     PictureStorage storage = PictureStorage::Refused;
+    Descriptor descriptor;
     int early = 0;          // pictures decoded while the extraction ran, and taken
     QString soundShortName; // the sound member's blank-free name in the folder
 };
 
-inline Opened openPackage(const TestPackage& package, qint64 freeMemory = kPlenty,
-                          OptionSettings options = {}) {
-    TempDir dir;
-    const QString path = dir.file(QStringLiteral("thing.360"));
-    EXPECT_TRUE(package.write(path));
-    PrivateFolder folder(dir.path());
+// Opens the package file at `path` into a private folder made beside it.
+inline Opened openPackageFile(const QString& path, qint64 freeMemory = kPlenty,
+                              OptionSettings options = {}) {
+    PrivateFolder folder(QFileInfo(path).absolutePath());
     packageCounters().reset();
     RecordingProgressSink progress;
     ScriptedPrompter prompter;
@@ -45,8 +45,17 @@ inline Opened openPackage(const TestPackage& package, qint64 freeMemory = kPlent
     result.progress = progress.messages;
     result.counters = opening.counters();
     result.storage = opening.memory().storage;
+    result.descriptor = opening.descriptor();
     result.early = opening.earlyPictureCount();
     result.soundShortName = opening.soundShortName();
     result.leftInFolder = QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot);
     return result;
+}
+
+inline Opened openPackage(const TestPackage& package, qint64 freeMemory = kPlenty,
+                          OptionSettings options = {}) {
+    TempDir dir;
+    const QString path = dir.file(QStringLiteral("thing.360"));
+    EXPECT_TRUE(package.write(path));
+    return openPackageFile(path, freeMemory, std::move(options));
 }

@@ -1,16 +1,10 @@
 // Runs "gyrolook-pack make" as a separate process on folders of the sample renders renamed like
 // camera files, and opens what it wrote with the viewer's own opening code.
+#include "support/HeadlessOpening.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 #include "support/ToolRun.h"
-
-#include "format/OptionSettings.h"
-#include "format/ProgressSink.h"
-#include "opening/FixedFreeMemory.h"
-#include "opening/PackageOpening.h"
-#include "opening/PrivateFolder.h"
-#include "support/ScriptedPrompter.h"
 
 #include <QDir>
 #include <QFile>
@@ -117,26 +111,19 @@ TEST(MakeCommand, PackagesOpenWithEveryPhotoInItsPlace) {
                         << marker.toStdString() << column << "_" << row;
 
         // And the viewer's opening holds what was given.
-        packageCounters().reset();
-        PrivateFolder folder(dir.path());
-        NullProgressSink progress;
-        ScriptedPrompter prompter;
-        FixedFreeMemory memory(qint64(8) << 30);
-        OptionSettings options;
-        PackageOpening opening(progress, prompter, memory, options);
-        PictureSlots slots;
-        ASSERT_TRUE(opening.runAll(out, folder.path(), slots)) << opening.problem().toStdString();
-        EXPECT_EQ(slots.heldCount(), 36 + 12 * (c.upRows + c.downRows));
-        EXPECT_EQ(opening.counters().bytVRows, c.upRows);
-        EXPECT_EQ(opening.counters().bytMRows, c.downRows);
-        EXPECT_EQ(slots.UpperRing[3] != PictureSlots::kNoRing, c.upRows > 0);
-        EXPECT_EQ(slots.LowerRing[4], PictureSlots::kNoRing);
-        const Descriptor& d = opening.descriptor();
+        const Opened opened = openPackageFile(out);
+        ASSERT_TRUE(opened.ok) << opened.problem.toStdString();
+        EXPECT_EQ(opened.slots.heldCount(), 36 + 12 * (c.upRows + c.downRows));
+        EXPECT_EQ(opened.counters.bytVRows, c.upRows);
+        EXPECT_EQ(opened.counters.bytMRows, c.downRows);
+        EXPECT_EQ(opened.slots.UpperRing[3] != PictureSlots::kNoRing, c.upRows > 0);
+        EXPECT_EQ(opened.slots.LowerRing[4], PictureSlots::kNoRing);
+        const Descriptor& d = opened.descriptor;
         EXPECT_EQ(d.numOfNorth, c.upRows);
         if (QLatin1String(c.name) == QLatin1String("ring")) {
             EXPECT_EQ(d.sound, QStringLiteral("house_lo.mp3"));
             EXPECT_TRUE(d.soundRepeat);
-            EXPECT_FALSE(opening.soundShortName().isEmpty());
+            EXPECT_FALSE(opened.soundShortName.isEmpty());
             EXPECT_EQ(d.hotSpots.rectangle(1, 0), (HotSpotRect{6600, 2550, 8325, 4500}));
         }
     }
