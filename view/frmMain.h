@@ -14,6 +14,7 @@ class FreeMemorySource;
 class ImageArray;
 class ImageControl;
 class MediaControl;
+class PackageOpening;
 class PrivateFolder;
 class Program;
 class Prompter;
@@ -150,7 +151,22 @@ private:
     void createMenu();
     void wireEvents();
 
-    // Opening a package (the steps that touch the window).
+    // Opening a package (the steps that touch the window), in the order mnuOpen_Click runs them.
+    // A step that returns false stops the opening: leavePreviousPackage has then reported why;
+    // for the steps that take the PackageOpening, the caller reports its problem().
+
+    // The package named on the command line, else the one chosen in the dialog (false: cancelled).
+    bool choosePackage(QString& fullPath, QString& packageTitle);
+    // Silences and clears the previous package, makes the private folder, shows the progress.
+    bool leavePreviousPackage(const QString& packageTitle);
+    // Extracts, reads the descriptor, takes the sound, hot spots and navigation range from it.
+    bool readPackage(PackageOpening& opening, const QString& fullPath);
+    // Sizes the picture and the window to the first horizontal picture.
+    bool sizeToFirstPicture(PackageOpening& opening);
+    // Every picture into its imgArray slot, and the ring maps.
+    bool loadSlots(PackageOpening& opening);
+    // Picture 0 at its natural size as the zoom's base, then zoomed, with the controls shown.
+    void showFirstView();
     void clearView();
     void releasePackage();
     void failOpening(const QString& message);

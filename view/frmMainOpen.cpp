@@ -68,32 +68,11 @@ void frmMain::failOpening(const QString& message) {
 }
 
 void frmMain::mnuOpen_Click() {
-    // 1. The package: from the command line, or chosen in the dialog.
     QString fullPath;
     QString packageTitle;
-    if (!bCommandFile) {
-        cd->setInitDir(Program::path());
-        cd->setFileName(QStringLiteral("*.360"));
-        cd->setFilter(QStringLiteral("All Files (*.*)|*.*|360 Images (*.360)|*.360"));
-        cd->setFilterIndex(2);
-        cd->setCancelError(true);
-        try {
-            cd->showOpen();
-        } catch (const GyroError&) {
-            return; // cancelled: nothing changes
-        }
-        fullPath = cd->fileName();
-        packageTitle = cd->fileTitle();
-    } else {
-        // The text arrives in one pair of double quotes; the first and last characters go.
-        fullPath =
-            sCommandFile.size() >= 2 ? sCommandFile.mid(1, sCommandFile.size() - 2) : QString();
-        packageTitle = fullPath.mid(fullPath.lastIndexOf(QLatin1Char('/')) + 1);
-        sCommandFile.clear();
-        bCommandFile = false;
-    }
-
-    // 2. Only ".360" packages; anything else leaves the package shown as it is.
+    if (!choosePackage(fullPath, packageTitle))
+        return;
+    // Only ".360" packages; anything else leaves the package shown as it is.
     if (packageTitle.right(4) != QLatin1String(".360")) {
         m_prompter.message(QStringLiteral("Wrong file type!!"));
         return;
@@ -102,17 +81,57 @@ void frmMain::mnuOpen_Click() {
     // The previous package's pixel memory goes to the new package's pictures; what they do not
     // reuse is returned when this opening ends, whichever way it ends.
     PixelPool::Recycling recycling;
+    if (!leavePreviousPackage(packageTitle))
+        return;
 
-    // 3. and 4. Silence the previous package and delete its sound file.
+    PackageOpening opening(loadingProgress, m_prompter, m_freeMemory, m_settings);
+    if (!readPackage(opening, fullPath) || !sizeToFirstPicture(opening) || !opening.checkMemory() ||
+        !loadSlots(opening)) {
+        failOpening(opening.problem());
+        return;
+    }
+    showFirstView();
+
+    loadingProgress.close();
+    if (bHasSound)
+        startPackageSound(m_media, sPackageDir, vSoundFile, bSoundRepeat, m_settings);
+}
+
+bool frmMain::choosePackage(QString& fullPath, QString& packageTitle) {
+    if (bCommandFile) {
+        // The text arrives in one pair of double quotes; the first and last characters go.
+        fullPath =
+            sCommandFile.size() >= 2 ? sCommandFile.mid(1, sCommandFile.size() - 2) : QString();
+        packageTitle = fullPath.mid(fullPath.lastIndexOf(QLatin1Char('/')) + 1);
+        sCommandFile.clear();
+        bCommandFile = false;
+        return true;
+    }
+    cd->setInitDir(Program::path());
+    cd->setFileName(QStringLiteral("*.360"));
+    cd->setFilter(QStringLiteral("All Files (*.*)|*.*|360 Images (*.360)|*.360"));
+    cd->setFilterIndex(2);
+    cd->setCancelError(true);
+    try {
+        cd->showOpen();
+    } catch (const GyroError&) {
+        return false; // cancelled: nothing changes
+    }
+    fullPath = cd->fileName();
+    packageTitle = cd->fileTitle();
+    return true;
+}
+
+bool frmMain::leavePreviousPackage(const QString& packageTitle) {
+    // Silence the previous package and delete its sound file.
     m_media.sendCommand(closeAllCommand());
     if (!sPackageDir.isEmpty() && !vSoundFile.isEmpty() && FileExists(sPackageDir + vSoundFile))
         QFile::remove(sPackageDir + vSoundFile);
 
-    // 5. A fresh private folder stands in for the package's folder; the previous one goes.
+    // A fresh private folder stands in for the package's folder; the previous one goes.
     removePackageFolder();
     m_packageFolder = std::make_unique<PrivateFolder>();
 
-    // 6. and 7. Clear the view and the counters.
     clearView();
     vSoundFile.clear();
     bHasSound = false;
@@ -120,29 +139,28 @@ void frmMain::mnuOpen_Click() {
     if (!m_packageFolder->isValid()) {
         failOpening(QStringLiteral("Cannot open %1.\n\nNo private folder could be made for it: %2")
                         .arg(packageTitle, m_packageFolder->errorString()));
-        return;
+        return false;
     }
     sPackageDir = m_packageFolder->path();
 
-    // 8. The progress window.
     loadingProgress.show();
     loadingProgress.setMessage(QStringLiteral("Gyrolook: Uncompressing..."));
     loadingProgress.refresh();
+    return true;
+}
 
-    // 9. to 11. Extract, read the descriptor and delete it.
-    PackageOpening opening(loadingProgress, m_prompter, m_freeMemory, m_settings);
+bool frmMain::readPackage(PackageOpening& opening, const QString& fullPath) {
+    // Extract, read the descriptor and delete it.
     if (!opening.extract(QFileInfo(fullPath).absoluteFilePath(), sPackageDir) ||
-        !opening.readDescriptor()) {
-        failOpening(opening.problem());
-        return;
-    }
+        !opening.readDescriptor())
+        return false;
     const Descriptor& descriptor = opening.descriptor();
     vSoundFile = opening.soundShortName();
     bHasSound = !vSoundFile.isEmpty();
     bSoundRepeat = descriptor.soundRepeat;
     hotSpots = descriptor.hotSpots;
 
-    // 12. The navigation range and the ring maps.
+    // The navigation range and the ring maps.
     const int n = opening.horizontalCount();
     iHCount = static_cast<qint16>(n);
     bBusy = true; // a lower maximum may move the thumb; that is no turn of the object
@@ -150,40 +168,37 @@ void frmMain::mnuOpen_Click() {
     bBusy = false;
     UpperRing.assign(static_cast<std::size_t>(n + 1), 0);
     LowerRing.assign(static_cast<std::size_t>(n + 1), 0);
+    return true;
+}
 
-    // 13. Size the picture and the window to horizontal picture 0.
-    if (!opening.probeFirstPicture()) {
-        failOpening(opening.problem());
-        return;
-    }
+bool frmMain::sizeToFirstPicture(PackageOpening& opening) {
+    if (!opening.probeFirstPicture())
+        return false;
     const double pictureWidth = double(opening.pictureWidth()) * kTwipsPerPixel;
     const double pictureHeight = double(opening.pictureHeight()) * kTwipsPerPixel;
     imgMain->moveTwips(imgMain->leftTwips(), imgMain->topTwips(), pictureWidth, pictureHeight);
     setOuterSizeTwips(pictureWidth + 300, pictureHeight + 1500);
+    return true;
+}
 
-    // 14. The memory gate.
-    if (!opening.checkMemory()) {
-        failOpening(opening.problem());
-        return;
-    }
-
-    // 15. Every picture into its slot.
+bool frmMain::loadSlots(PackageOpening& opening) {
     iCurrent = 0;
     bBusy = true;
     HscrArray->setValue(iCurrent);
     PictureSlots slots;
     const bool loaded = opening.loadPictures(slots);
     bBusy = false;
-    if (!loaded) {
-        failOpening(opening.problem());
-        return;
-    }
+    if (!loaded)
+        return false;
     for (std::size_t slot = 0; slot < slots.pictures.size(); ++slot)
         imgArray->load(static_cast<int>(slot))->setPicture(slots.pictures[slot]);
     UpperRing = slots.UpperRing;
     LowerRing = slots.LowerRing;
+    return true;
+}
 
-    // 16. The first view: natural size first, which is the base of the zoom, then zoomed.
+void frmMain::showFirstView() {
+    // Natural size first, which is the base of the zoom, then zoomed.
     imgMain->setStretch(false);
     imgMain->setPicture(imgArray->at(iCurrent)->picture());
     lPicWidth = imgMain->widthTwips();
@@ -202,9 +217,4 @@ void frmMain::mnuOpen_Click() {
     iLastH = static_cast<qint16>(HscrArray->value());
     const int position = HscrArray->value() == iHCount ? 0 : HscrArray->value();
     VscrArray->setEnabled(UpperRing[static_cast<std::size_t>(position)] != PictureSlots::kNoRing);
-
-    // 17. and 18. Close the progress window and start the sound.
-    loadingProgress.close();
-    if (bHasSound)
-        startPackageSound(m_media, sPackageDir, vSoundFile, bSoundRepeat, m_settings);
 }
