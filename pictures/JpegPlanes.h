@@ -30,6 +30,8 @@ public:
 
     QSize size() const { return m_size; }
     planes::Chroma chroma() const { return m_source.chroma; }
+    // The planes as the conversion reads them (valid once allocated).
+    const planes::Source& source() const { return m_source; }
     qint64 heldBytes() const { return m_block.sizeInBytes(); }
 
     // Where the decoder writes row `row` of component `component` (0 Y, 1 Cb, 2 Cr); null for a

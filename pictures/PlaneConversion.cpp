@@ -1,7 +1,5 @@
 #include "PlaneConversion.h"
 
-#include "pictures/PlaneKernels.h"
-
 #include <algorithm>
 #include <vector>
 
@@ -22,7 +20,8 @@ Scratch& scratch() {
 // The full-width chroma samples of output columns [x0, x1) of `row` for one chroma plane; in
 // `out` unless the plane is not subsampled.
 const std::uint8_t* upsampledChroma(const Source& source, const Plane& plane, int row, int x0,
-                                    int x1, std::vector<std::uint8_t>& out) {
+                                    int x1, std::vector<std::uint8_t>& out,
+                                    const Kernels& kernels) {
     if (source.chroma == Chroma::Full)
         return plane.data + std::ptrdiff_t(row) * plane.stride + x0;
     const bool halfHeight = source.chroma == Chroma::HalfHV;
@@ -50,34 +49,35 @@ const std::uint8_t* upsampledChroma(const Source& source, const Plane& plane, in
         const int farRow =
             std::clamp(row % 2 == 0 ? nearRow - 1 : nearRow + 1, 0, plane.height - 1);
         const std::uint8_t* far = plane.data + std::ptrdiff_t(farRow) * plane.stride;
-        columnSums(near + c0, far + c0, count, sums.data() + 1);
+        kernels.columnSums(near + c0, far + c0, count, sums.data() + 1);
         sums[0] = std::int16_t(near[before] * 3 + far[before]);
         sums[std::size_t(count + 1)] = std::int16_t(near[after] * 3 + far[after]);
-        widenHalfHV(sums.data(), count, out.data());
+        kernels.widenHalfHV(sums.data(), count, out.data());
     } else {
         for (int c = c0; c <= c1; ++c)
             sums[std::size_t(c - c0 + 1)] = near[c];
         sums[0] = near[before];
         sums[std::size_t(count + 1)] = near[after];
-        widenHalfH(sums.data(), count, out.data());
+        kernels.widenHalfH(sums.data(), count, out.data());
     }
     return out.data() + (x0 - 2 * c0);
 }
 
 } // namespace
 
-void convertRow(const Source& source, int row, int x0, int x1, std::uint32_t* out) {
+void convertRow(const Source& source, int row, int x0, int x1, std::uint32_t* out,
+                const Kernels& kernels) {
     if (x1 <= x0)
         return;
     const std::uint8_t* y = source.y.data + std::ptrdiff_t(row) * source.y.stride + x0;
     if (source.chroma == Chroma::None) {
-        colour(y, nullptr, nullptr, x1 - x0, out);
+        kernels.colour(y, nullptr, nullptr, x1 - x0, out);
         return;
     }
     Scratch& rows = scratch();
-    const std::uint8_t* cb = upsampledChroma(source, source.cb, row, x0, x1, rows.cb);
-    const std::uint8_t* cr = upsampledChroma(source, source.cr, row, x0, x1, rows.cr);
-    colour(y, cb, cr, x1 - x0, out);
+    const std::uint8_t* cb = upsampledChroma(source, source.cb, row, x0, x1, rows.cb, kernels);
+    const std::uint8_t* cr = upsampledChroma(source, source.cr, row, x0, x1, rows.cr, kernels);
+    kernels.colour(y, cb, cr, x1 - x0, out);
 }
 
 } // namespace planes

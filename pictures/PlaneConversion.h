@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pictures/PlaneKernels.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -12,8 +14,8 @@
 //     or two samples wide is replicated instead (the library does not filter so narrow a plane);
 //   - Y/Cb/Cr become R/G/B through the library's fixed-point tables (16 fraction bits, rounding
 //     added before the shift, the result clamped to 0..255); grey pictures copy Y to R, G and B.
-// Only the columns and rows asked for are computed; the work is done in vector registers (AVX2
-// where the processor has it, SSE2 otherwise; plain code on other processors).
+// Only the columns and rows asked for are computed; the inner loops are the kernels of one
+// instruction set (PlaneKernels.h), the process's own choice unless another table is passed.
 namespace planes {
 
 enum class Chroma {
@@ -37,10 +39,7 @@ struct Source {
 
 // Writes the pixels of columns [x0, x1) of row `row` to out[0 .. x1 - x0). The range must lie
 // inside the picture (the luma plane's width and height).
-void convertRow(const Source& source, int row, int x0, int x1, std::uint32_t* out);
-
-// Whether the conversion may use the widest vectors the processor has (the default), or
-// only SSE2: for tests, which check both against the library.
-void useWidestVectors(bool widest);
+void convertRow(const Source& source, int row, int x0, int x1, std::uint32_t* out,
+                const Kernels& kernels = planes::kernels());
 
 } // namespace planes
