@@ -3,6 +3,7 @@
 #include "ViewerFixture.h"
 
 #include "toolkit/Twips.h"
+#include "view/WindowBounds.h"
 
 #include <QLabel>
 #include <QScreen>
@@ -57,6 +58,47 @@ TEST_F(WindowBounds, SmallPicturesLeaveTheControlStripVisible) {
         window.resize(100, window.height());
         EXPECT_GE(window.centralWidget()->width(), window.lblInOut->geometry().right());
     }
+}
+
+// The rules themselves, on an area that does not start at the screen's corner (a panel on the
+// left and one at the top), which the offscreen screen cannot show.
+TEST(WindowBoundsRules, FramesAreMovedOntoTheArea) {
+    const QRect area(100, 50, 800, 600); // right 899, bottom 649
+    struct Case {
+        QRect frame;
+        QPoint corner;
+    };
+    const Case cases[] = {
+        {{200, 100, 300, 200}, {200, 100}}, // fits: stays
+        {{700, 100, 300, 200}, {600, 100}}, // past the right edge
+        {{200, 500, 300, 200}, {200, 450}}, // past the bottom
+        {{40, 100, 300, 200}, {100, 100}},  // left of the area
+        {{200, 0, 300, 200}, {200, 50}},    // above it
+        {{0, 0, 1000, 700}, {100, 50}},     // larger than the area: its top-left corner
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(keptOnArea(c.frame, area), c.corner) << c.frame.x() << "," << c.frame.y();
+}
+
+TEST(WindowBoundsRules, SizesKeepTheStripAndStayInsideTheArea) {
+    const QSize frame(10, 30);
+    struct Case {
+        QSize requested;
+        int strip;
+        QSize available;
+        QSize outer;
+    };
+    const Case cases[] = {
+        {{800, 600}, 325, {1920, 1050}, {800, 600}},     // fits
+        {{200, 600}, 325, {1920, 1050}, {335, 600}},     // the strip and the frame across
+        {{3000, 2000}, 325, {1920, 1050}, {1920, 1050}}, // the area
+        {{200, 600}, 325, {300, 1050}, {300, 600}},      // the screen wins over the strip
+        {{3000, 2000}, 325, {0, 0}, {3000, 2000}},       // no area known
+        {{0, 0}, 0, {1920, 1050}, {11, 31}},             // at least a pixel inside the frame
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(boundedOuterSize(c.requested, frame, c.strip, c.available), c.outer)
+            << c.requested.width() << "x" << c.requested.height();
 }
 
 } // namespace
