@@ -1,5 +1,7 @@
 #include "RingGeometry.h"
 
+#include "format/Navigation.h"
+
 namespace {
 
 constexpr long long ByteLimit = 255;
@@ -62,7 +64,7 @@ std::vector<RingMember> RingGeometry::members(int rows) const {
         return result;
     result.reserve(m_columns.size() * static_cast<std::size_t>(rows));
     for (const std::uint8_t column : m_columns) {
-        for (int row = 2; row <= rows + 1; ++row)
+        for (int row = navigation::kFirstRingRow; row < navigation::kFirstRingRow + rows; ++row)
             result.push_back({column, row});
     }
     return result;

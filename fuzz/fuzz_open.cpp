@@ -10,6 +10,7 @@
 #include "FuzzSupport.h"
 #include "ZipCrcFixer.h"
 
+#include "format/Navigation.h"
 #include "format/OptionSettings.h"
 #include "format/PackageCounters.h"
 #include "format/ProgressSink.h"
@@ -43,7 +44,7 @@ void checkRing(const std::vector<std::uint8_t>& ring, int n, int first, int coun
     if (ring.size() != static_cast<std::size_t>(n + 1))
         fuzz::fail("a ring map of the wrong length");
     for (std::uint8_t slot : ring)
-        if (slot != PictureSlots::kNoRing && (slot < first || slot >= first + count))
+        if (slot != navigation::kNoRing && (slot < first || slot >= first + count))
             fuzz::fail("a ring map points outside its rings:", QString::number(slot));
 }
 
@@ -81,7 +82,7 @@ void checkOpened(const PackageOpening& opening, const PictureSlots& slots) {
     checkRing(slots.LowerRing, n, n + upper + 1, lower);
     for (const auto* ring : {&slots.UpperRing, &slots.LowerRing})
         for (std::uint8_t slot : *ring)
-            if (slot != PictureSlots::kNoRing)
+            if (slot != navigation::kNoRing)
                 checkHeld(slots, slot);
     if (opening.pictureWidth() <= 0 || opening.pictureHeight() <= 0)
         fuzz::fail("an opened package without a picture size");

@@ -1,13 +1,14 @@
 #pragma once
 
+#include "format/ScreenUnits.h"
+
 #include <QRect>
 #include <QSize>
 
 class QWidget;
 
 // Screen lengths in twips. The windows are laid out in twips and Qt places widgets in logical
-// pixels; one pixel is 15 twips. Conversions to pixels round to the nearest pixel.
-constexpr int kTwipsPerPixel = 15;
+// pixels (kTwipsPerPixel twips each). Conversions to pixels round to the nearest pixel.
 
 int twipsToPixels(double twips);
 int pixelsToTwips(int pixels);

@@ -1,5 +1,6 @@
 #include "frmMain.h"
 
+#include "format/Navigation.h"
 #include "opening/PrivateFolder.h"
 #include "pictures/TurnAhead.h"
 #include "toolkit/CommonDialog.h"
@@ -88,7 +89,9 @@ void frmMain::createControls(QWidget* client) {
     imgMain->hide();
 
     HscrArray = makeScrollBar(client, Qt::Horizontal, twipsRect(480, 240, 735, 255), -1, 36, 0);
-    VscrArray = makeScrollBar(client, Qt::Vertical, twipsRect(720, 0, 255, 735), 10, -8, 1);
+    VscrArray =
+        makeScrollBar(client, Qt::Vertical, twipsRect(720, 0, 255, 735), navigation::kTopValue,
+                      navigation::kBottomValue, navigation::kHorizontalRingValue);
     VscrArray->setEnabled(false);
 
     // The captionless button covers the square where the two navigation bars cross.

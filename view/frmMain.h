@@ -127,7 +127,7 @@ public:
     bool bBusy = false;        // true while code sets scroll-bar values: their handlers do nothing
     bool bForward = false;     // the direction of the latest horizontal move
     std::vector<std::uint8_t>
-        UpperRing; // per column 0 .. N: slot of the upper ring's row 2, or 255
+        UpperRing; // per column 0 .. N: slot of the upper ring's first row, or kNoRing
     std::vector<std::uint8_t> LowerRing; // the same for the lower rings
     qint32 lPicWidth = 0; // natural size of the first picture, twips: the base of the zoom
     qint32 lPicHeight = 0;

@@ -8,6 +8,7 @@
 // that do not branch off every third column, would leave the object impossible to turn.
 #include "frmMain.h"
 
+#include "format/Navigation.h"
 #include "pictures/PictureSlots.h"
 #include "pictures/TurnAhead.h"
 #include "view/PointerReadout.h"
@@ -56,9 +57,9 @@ void frmMain::showHorizontalColumn(int h) {
     imgMain->setToolTip(decimal(iCurrent));
     txtImageNum->setText(decimal(h));
     const auto column = std::size_t(h);
-    VscrArray->setEnabled(column < UpperRing.size() && UpperRing[column] != PictureSlots::kNoRing);
+    VscrArray->setEnabled(column < UpperRing.size() && UpperRing[column] != navigation::kNoRing);
     bBusy = true;
-    VscrArray->setValue(1);
+    VscrArray->setValue(navigation::kHorizontalRingValue);
     txtVertical->setText(decimal(VscrArray->value()));
     bBusy = false;
 }
@@ -85,15 +86,16 @@ void frmMain::HscrArray_Change() {
         bForward = true;
     const int v = VscrArray->value();
 
-    if (v == 1) {
+    if (v == navigation::kHorizontalRingValue) {
         // The horizontal ring: one step past either end wraps at once.
         turnOnHorizontalRing();
         prepareAhead();
         return;
     }
 
-    // A vertical ring: rings branch off every third column, so a move jumps three columns (the
-    // user's one and two more), wrapping at both ends.
+    // A vertical ring: rings branch off every kRingStride-th column, so a move jumps that many
+    // columns (the user's one and the rest of the stride), wrapping at both ends.
+    constexpr int kRestOfStride = navigation::kRingStride - 1;
     bBusy = true;
     if (HscrArray->value() == iHCount) {
         HscrArray->setValue(0);
@@ -105,11 +107,11 @@ void frmMain::HscrArray_Change() {
     }
     h = HscrArray->value();
     if (bForward) {
-        HscrArray->setValue(h + 2);
+        HscrArray->setValue(h + kRestOfStride);
         if (HscrArray->value() == iHCount)
             HscrArray->setValue(0);
     } else {
-        HscrArray->setValue(h - 2);
+        HscrArray->setValue(h - kRestOfStride);
     }
     bBusy = false;
     h = HscrArray->value();

@@ -6,6 +6,7 @@
 
 #include "format/FileUtil.h"
 #include "format/GyroError.h"
+#include "format/Navigation.h"
 #include "format/OptionSettings.h"
 #include "format/PackageCounters.h"
 #include "format/Prompter.h"
@@ -216,5 +217,5 @@ void frmMain::showFirstView() {
     imgMain->setToolTip(QString::number(iCurrent));
     iLastH = static_cast<qint16>(HscrArray->value());
     const int position = HscrArray->value() == iHCount ? 0 : HscrArray->value();
-    VscrArray->setEnabled(UpperRing[static_cast<std::size_t>(position)] != PictureSlots::kNoRing);
+    VscrArray->setEnabled(UpperRing[static_cast<std::size_t>(position)] != navigation::kNoRing);
 }
