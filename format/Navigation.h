@@ -24,7 +24,9 @@ inline constexpr int kFirstRingRow = 2;
 
 inline constexpr int kRingStride = 3;
 
-// Ring maps hold bytes; this value is never a slot, so a ring's first slot is at most 254.
+// Ring maps hold bytes and this value is never a slot, so a package with rings can use the slots
+// up to kLastRingSlot only.
 inline constexpr std::uint8_t kNoRing = 255;
+inline constexpr int kLastRingSlot = kNoRing - 1;
 
 } // namespace navigation

@@ -5,6 +5,7 @@
 #include "format/FileUtil.h"
 #include "format/GyroError.h"
 #include "format/MemberNames.h"
+#include "format/Navigation.h"
 #include "format/OptionSettings.h"
 #include "format/ProgressSink.h"
 #include "imageinfo/CImageInfo.h"
@@ -19,9 +20,6 @@
 #include <algorithm>
 
 namespace {
-
-// Ring slots are counted in bytes, and 255 marks "no ring".
-constexpr int kLastRingSlot = 254;
 
 // Every member is extracted flat into the folder under its bare name, so a picture name built
 // from the descriptor that holds a folder separator can only point outside the folder (and the
@@ -157,11 +155,11 @@ bool PackageOpening::readDescriptor() {
     m_upper = m_counters.bytVCount;
     m_lower = m_counters.bytMCount;
     const int slotsNeeded = m_horizontal + m_upper + m_lower;
-    if (m_upper + m_lower > 0 && slotsNeeded > kLastRingSlot)
+    if (m_upper + m_lower > 0 && slotsNeeded > navigation::kLastRingSlot)
         return fail(QStringLiteral("The package holds %1 pictures with vertical rings; the viewer "
                                    "can index at most %2.")
                         .arg(slotsNeeded)
-                        .arg(kLastRingSlot));
+                        .arg(navigation::kLastRingSlot));
     return true;
 }
 
