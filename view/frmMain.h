@@ -14,6 +14,7 @@ class FreeMemorySource;
 class ImageArray;
 class ImageControl;
 class MediaControl;
+class PictureArea;
 class PrivateFolder;
 class Program;
 class Prompter;
@@ -167,8 +168,12 @@ private:
     // Wraps HscrArray's value from one step past either end to the other end, then shows that
     // column of the horizontal ring.
     void turnOnHorizontalRing();
-    // What both zoom events do: caption, picture size, and the window grown to fit.
+    // What both zoom events do: caption, picture size, and the window grown to fit; a picture
+    // panned keeps the point at the middle of the view.
     void followZoom();
+    // Before the first view: lowers the zoom so that a picture larger than the window the screen
+    // allows is seen whole, and sizes the window to it (see PictureArea).
+    void setOpeningZoom();
     // Takes the close button off the window's frame, keeping minimize and maximize.
     void withdrawCloseEntry();
     // Resizes to the outer size asked for (pixels), bounded, and keeps a shown window on its
@@ -188,4 +193,5 @@ private:
     std::optional<QSize> m_unframedRequest;
     std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
     std::unique_ptr<TurnAhead> m_turnAhead;         // decodes ahead of compressed turning
+    PictureArea* m_pictureArea = nullptr;           // places imgMain; owned by the client area
 };

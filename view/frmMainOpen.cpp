@@ -189,6 +189,7 @@ void frmMain::mnuOpen_Click() {
     lPicWidth = imgMain->widthTwips();
     lPicHeight = imgMain->heightTwips();
     imgMain->setStretch(true);
+    setOpeningZoom();
     const double zoom = hscrlZoom->value() * 0.05;
     imgMain->moveTwips(imgMain->leftTwips(), imgMain->topTwips(), zoom * lPicWidth,
                        zoom * lPicHeight);
