@@ -34,7 +34,8 @@ struct Job {
     quint32 seed = 0;
 };
 
-// Adds noise of about +-6 levels (a triangular distribution) to every colour byte.
+// Adds noise of up to +-30 levels (the sum of four uniform draws, a standard deviation of about
+// 9) to every colour byte, as a camera's sensor does at a raised sensitivity.
 void addNoise(QImage& image, quint32 seed) {
     quint32 state = seed * 2654435761u + 1;
     for (int y = 0; y < image.height(); ++y) {
@@ -44,7 +45,8 @@ void addNoise(QImage& image, quint32 seed) {
                 state ^= state << 13;
                 state ^= state >> 17;
                 state ^= state << 5;
-                const int noise = int(state & 7) + int((state >> 3) & 7) - 7;
+                const int noise = int(state & 15) + int((state >> 4) & 15) +
+                                  int((state >> 8) & 15) + int((state >> 12) & 15) - 30;
                 row[x + c] = uchar(std::clamp(int(row[x + c]) + noise, 0, 255));
             }
         }

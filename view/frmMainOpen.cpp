@@ -206,6 +206,5 @@ void frmMain::mnuOpen_Click() {
 
     // 17. and 18. Close the progress window and start the sound.
     loadingProgress.close();
-    if (bHasSound)
-        startPackageSound(m_media, sPackageDir, vSoundFile, bSoundRepeat, m_settings);
+    startSoundAfterPicture();
 }
