@@ -1,9 +1,11 @@
 #include "CommandLine.h"
+#include "FirstPictureTiming.h"
 
 #include "format/OptionSettings.h"
 #include "opening/PrivateFolder.h"
 #include "opening/SystemFreeMemory.h"
 #include "sound/MediaControl.h"
+#include "toolkit/ImageControl.h"
 #include "toolkit/MessagePrompter.h"
 #include "toolkit/Program.h"
 #include "toolkit/TerminationSignals.h"
@@ -91,6 +93,7 @@ int main(int argc, char** argv) {
     SystemFreeMemory freeMemory;
     frmMain window(prompter, program, optionSettings(), media, freeMemory);
     prompter.setParentWindow(&window);
+    const FirstPictureTiming timing(window.imgMain);
     window.Form_Load();
     window.show();
     return QApplication::exec();

@@ -9,6 +9,7 @@
 #include "toolkit/ScrollBar.h"
 #include "toolkit/Twips.h"
 #include "toolkit/WindowFont.h"
+#include "view/PictureArea.h"
 #include "view/WindowBounds.h"
 
 #include <QAction>
@@ -66,6 +67,7 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
     createControls(client);
+    m_pictureArea = new PictureArea(imgMain, client);
     createMenu();
     wireEvents();
     setAcceptDrops(true); // a package dropped on the window opens as from the command line

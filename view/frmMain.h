@@ -4,6 +4,7 @@
 #include "windows/LoadingProgress.h"
 
 #include <QMainWindow>
+#include <QPointer>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@ class ImageArray;
 class ImageControl;
 class MediaControl;
 class PackageOpening;
+class PictureArea;
 class PrivateFolder;
 class Program;
 class Prompter;
@@ -25,6 +27,7 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class ScrollBar;
+class SoundAfterPicture;
 class TurnAhead;
 struct OptionSettings;
 
@@ -183,8 +186,16 @@ private:
     // Wraps HscrArray's value from one step past either end to the other end, then shows that
     // column of the horizontal ring.
     void turnOnHorizontalRing();
-    // What both zoom events do: caption, picture size, and the window grown to fit.
+    // What both zoom events do: caption, picture size, and the window grown to fit; a picture
+    // panned keeps the point at the middle of the view.
     void followZoom();
+    // Before the first view: lowers the zoom so that a picture larger than the window the screen
+    // allows is seen whole, and sizes the window to it (see PictureArea).
+    void setOpeningZoom();
+    // The last step of an opening: starts the package's sound once its first picture is on the
+    // screen (at once, after a repaint, when the window is shown; after its first paint when the
+    // package opened before the window was first shown).
+    void startSoundAfterPicture();
     // Takes the close button off the window's frame, keeping minimize and maximize.
     void withdrawCloseEntry();
     // Resizes to the outer size asked for (pixels), bounded, and keeps a shown window on its
@@ -204,4 +215,6 @@ private:
     std::optional<QSize> m_unframedRequest;
     std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
     std::unique_ptr<TurnAhead> m_turnAhead;         // decodes ahead of compressed turning
+    PictureArea* m_pictureArea = nullptr;           // places imgMain; owned by the client area
+    QPointer<SoundAfterPicture> m_pendingSound;     // a sound start waiting for the first picture
 };

@@ -11,6 +11,7 @@
 #include "format/Navigation.h"
 #include "pictures/PictureSlots.h"
 #include "pictures/TurnAhead.h"
+#include "view/PictureArea.h"
 #include "view/PointerReadout.h"
 #include "view/TurnAheadSlots.h"
 #include "view/ViewSelection.h"
@@ -168,6 +169,7 @@ void frmMain::prepareAhead() {
 }
 
 void frmMain::followZoom() {
+    const QPointF middle = m_pictureArea->middle();
     const int z = hscrlZoom->value();
     lblZoom->setText(zoomCaption(z));
     applyZoomedSize();
@@ -177,6 +179,7 @@ void frmMain::followZoom() {
     const TwipSize after = grownWindowSize(picture, before);
     if (after.width != before.width || after.height != before.height)
         setOuterSizeTwips(after.width, after.height);
+    m_pictureArea->setMiddle(middle);
 }
 
 void frmMain::hscrlZoom_Change() {

@@ -94,8 +94,7 @@ void frmMain::mnuOpen_Click() {
     showFirstView();
 
     loadingProgress.close();
-    if (bHasSound)
-        startPackageSound(m_media, sPackageDir, vSoundFile, bSoundRepeat, m_settings);
+    startSoundAfterPicture();
 }
 
 bool frmMain::choosePackage(QString& fullPath, QString& packageTitle) {
@@ -205,6 +204,7 @@ void frmMain::showFirstView() {
     lPicWidth = imgMain->widthTwips();
     lPicHeight = imgMain->heightTwips();
     imgMain->setStretch(true);
+    setOpeningZoom();
     const double zoom = hscrlZoom->value() * 0.05;
     imgMain->moveTwips(imgMain->leftTwips(), imgMain->topTwips(), zoom * lPicWidth,
                        zoom * lPicHeight);

@@ -2,6 +2,7 @@
 // the screen's resolution, while the control keeps its logical size. The whole program runs at
 // that scale, so it has an application of its own.
 #include "pictures/Picture.h"
+#include "qt/OwnApplication.h"
 #include "toolkit/ImageControl.h"
 
 #include <QApplication>
@@ -10,22 +11,8 @@
 
 namespace {
 
-class ScaledApplication : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_SCALE_FACTOR", "2");
-        m_app = new QApplication(m_argc, m_argv);
-    }
-    void TearDown() override { delete m_app; }
-
-private:
-    int m_argc = 1;
-    char m_name[16] = "gyrolook-test";
-    char* m_argv[2] = {m_name, nullptr};
-    QApplication* m_app = nullptr;
-};
-
-const auto* const environment = ::testing::AddGlobalTestEnvironment(new ScaledApplication);
+const auto* const environment =
+    ::testing::AddGlobalTestEnvironment(new OwnApplication("QT_SCALE_FACTOR", "2"));
 
 // One-pixel checks: painting at logical size and scaling up turns them grey.
 QImage checkerboard(int side) {

@@ -19,6 +19,7 @@
 #include <QEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,6 +59,8 @@ TEST(OpeningSound, PlaysLoopsAndStopsBeforeTheNextExtraction) {
         MediaControl& media = services.media;
         frmMain window(services.prompter, services.program, services.settings, media,
                        services.freeMemory);
+        window.show(); // on the screen, the sound starts as the opening ends
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
 
         window.sCommandFile = QStringLiteral("\"" GYRO_SAMPLE_PACKAGE "\"");
         window.bCommandFile = true;
@@ -102,6 +105,8 @@ TEST(OpeningSound, SoundOffInTheOptionsWindowSilencesThePlayingTrack) {
         MainWindowServices services;
         frmMain window(services.prompter, services.program, services.settings, services.media,
                        services.freeMemory);
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
         window.sCommandFile = QStringLiteral("\"" GYRO_SAMPLE_PACKAGE "\"");
         window.bCommandFile = true;
         window.mnuOpen_Click();

@@ -17,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 #include <memory>
@@ -193,8 +194,10 @@ TEST_F(Lifecycle, ExitWithoutAPackageDeletesNothing) {
 TEST_F(Lifecycle, ClosingTheWindowStopsTheSoundAndRemovesThePrivateFolder) {
     frmMain& w = start({writePackage(soundPackage(), QStringLiteral("car.360"))});
     w.Form_Load();
+    // Opened before the window shows: the sound waits for the first picture on the screen.
+    EXPECT_FALSE(media.hasDevice());
     w.show();
-    ASSERT_TRUE(media.hasDevice());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return media.hasDevice(); }, 1000));
     EXPECT_TRUE(w.close());
     EXPECT_TRUE(closeAllSent());
     EXPECT_FALSE(media.hasDevice());

@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# bench/first-picture.sh BUILD_DIR PKG.360 [RUNS]
+#
+# What a user waits for: from launching the viewer with a package to its first picture on screen,
+# in the real window on an X server (Xvfb, 1920 x 1080, with the openbox window manager framing
+# the windows as a desktop does). Each run starts a fresh viewer with GYROLOOK_TIMING=exit, which
+# writes the moment its first picture has been painted and flushed to the server and then ends;
+# the time counts from just before the launch. Beside it, the limit the opening is measured
+# against: both cores decoding the package's pictures (bench/decode_limit, scale 1, files in
+# memory), measured in the same run. Prints:
+#   run <i> launch_to_picture_ms <ms> since_process_start_ms <ms>
+#   median_ms <ms> runs <n> load <1-minute load average before the first run> after <after>
+#   decode_limit_ms <ms> target_ms <limit + 250>
+set -euo pipefail
+
+[ $# -ge 2 ] && [ $# -le 3 ] || { echo "usage: bench/first-picture.sh BUILD_DIR PKG.360 [RUNS]" >&2; exit 2; }
+build="$1"
+package="$(realpath "$2")"
+runs="${3:-5}"
+viewer="$build/app/gyrolook"
+limit="$build/bench/decode_limit"
+[ -x "$viewer" ] || { echo "first-picture: $viewer not found; build it first" >&2; exit 1; }
+[ -f "$package" ] || { echo "first-picture: $package not found" >&2; exit 1; }
+
+# A display number of our own.
+display=""
+for n in $(seq 70 99); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+        display=":$n"
+        break
+    fi
+done
+[ -n "$display" ] || { echo "first-picture: no free display number" >&2; exit 1; }
+
+log="$(mktemp)"
+server=""
+manager=""
+cleanup() {
+    [ -n "$manager" ] && kill "$manager" 2>/dev/null || true
+    [ -n "$server" ] && kill "$server" 2>/dev/null || true
+    rm -f "$log"
+}
+trap cleanup EXIT
+Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
+server=$!
+for _ in $(seq 100); do
+    DISPLAY="$display" xdpyinfo >/dev/null 2>&1 && break
+    sleep 0.05
+done
+DISPLAY="$display" openbox >/dev/null 2>&1 &
+manager=$!
+sleep 1
+
+load="$(cut -d' ' -f1 /proc/loadavg)"
+times=()
+for ((i = 1; i <= runs; i++)); do
+    start=$(date +%s%N)
+    DISPLAY="$display" GYROLOOK_TIMING=exit timeout 60 "$viewer" "$package" 2>"$log" >/dev/null || true
+    line="$(grep -m1 'first picture' "$log" || true)"
+    if [ -z "$line" ]; then
+        echo "first-picture: run $i showed no picture:" >&2
+        cat "$log" >&2
+        exit 1
+    fi
+    at="$(sed -E 's/.* at ([0-9]+)$/\1/' <<<"$line")"
+    since="$(sed -E 's/.*first picture ([0-9.-]+) ms.*/\1/' <<<"$line")"
+    ms="$(awk -v a="$at" -v s="$start" 'BEGIN { printf "%.1f", (a - s) / 1e6 }')"
+    printf 'run %d launch_to_picture_ms %s since_process_start_ms %s\n' "$i" "$ms" "$since"
+    times+=("$ms")
+    sleep 1
+done
+after="$(cut -d' ' -f1 /proc/loadavg)"
+median="$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
+printf 'median_ms %s runs %d load %s after %s\n' "$median" "$runs" "$load" "$after"
+if [ -x "$limit" ]; then
+    decode="$("$limit" "$package" --scale 1 --runs 3 | awk '$1 == "limit" { print $2 }')"
+    printf 'decode_limit_ms %s target_ms %s\n' "$decode" \
+        "$(awk -v d="$decode" 'BEGIN { printf "%.1f", d + 250 }')"
+fi

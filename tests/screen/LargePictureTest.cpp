@@ -1,0 +1,97 @@
+// Camera-sized pictures in the real main window on a 1920 x 1080 screen: seen whole on opening,
+// panned when zoomed. The screen is the benchmarks' offscreen one, so the program has an
+// application of its own.
+#include "view/ViewerFixture.h"
+
+#include "qt/OwnApplication.h"
+
+#include <QLabel>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+
+namespace {
+
+const auto* const environment = ::testing::AddGlobalTestEnvironment(new OwnApplication(
+    "QT_QPA_PLATFORM", "offscreen:configfile=" GYRO_SOURCE_DIR "/bench/screen-1920x1080.json"));
+
+class LargePicture : public Viewer {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(QGuiApplication::primaryScreen()->availableGeometry().size(), QSize(1920, 1080));
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    }
+
+    static TestPackage cameraPackage(QSize size) {
+        TestPackage p;
+        p.horizontal = 2;
+        p.extension = QStringLiteral(".jpg");
+        p.pictureSize = size;
+        return p;
+    }
+
+    QScrollArea* area() const { return window.findChild<QScrollArea*>(); }
+};
+
+TEST_F(LargePicture, OpensWholeAtTheLargestStepThatFits) {
+    open(cameraPackage(QSize(6000, 4000)));
+    // 25 % would be 1500 x 1000 in a window 1100 high; 20 % is 1200 x 800.
+    EXPECT_EQ(window.hscrlZoom->value(), 4);
+    EXPECT_EQ(window.lblZoom->text(), QStringLiteral("Zoom: 20%"));
+    EXPECT_EQ(window.imgMain->size(), QSize(1200, 800));
+    EXPECT_TRUE(window.screen()->availableGeometry().contains(window.frameGeometry()));
+    EXPECT_FALSE(area()->isVisible()); // the picture sits in its own place, unscrolled
+    EXPECT_EQ(window.imgMain->parentWidget(), window.centralWidget());
+
+    // A package that fits opens at 100 % again, as the bar was lowered by the opening only.
+    open(cameraPackage(QSize(640, 480)));
+    EXPECT_EQ(window.lblZoom->text(), QStringLiteral("Zoom: 100%"));
+    EXPECT_EQ(window.imgMain->size(), QSize(640, 480));
+}
+
+TEST_F(LargePicture, PanningAt400PercentReachesTheBottomRightCorner) {
+    open(cameraPackage(QSize(6000, 4000)));
+    window.hscrlZoom->setValue(80);
+    ASSERT_EQ(window.imgMain->size(), QSize(24000, 16000));
+    QScrollArea* scrolled = area();
+    ASSERT_TRUE(scrolled->isVisible());
+    EXPECT_TRUE(window.centralWidget()->rect().contains(scrolled->geometry()));
+    EXPECT_EQ(scrolled->geometry().topLeft(), QPoint(8, 56)); // where the picture was
+    // The point in the middle stays in the middle: the picture's middle, seen whole before.
+    QScrollBar* across = scrolled->horizontalScrollBar();
+    QScrollBar* down = scrolled->verticalScrollBar();
+    const QSize view = scrolled->viewport()->size();
+    EXPECT_NEAR(across->value(), (24000 - view.width()) / 2, 1);
+    EXPECT_NEAR(down->value(), (16000 - view.height()) / 2, 1);
+
+    // The wheel pans; then the bars to their ends.
+    const int before = down->value();
+    QWheelEvent wheel(QPointF(100, 100), scrolled->viewport()->mapToGlobal(QPointF(100, 100)),
+                      QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                      false);
+    QApplication::sendEvent(scrolled->viewport(), &wheel);
+    EXPECT_GT(down->value(), before);
+    across->setValue(across->maximum());
+    down->setValue(down->maximum());
+    QApplication::processEvents();
+
+    // The pointer on the view's last pixel is on the picture's last pixel.
+    const QPoint corner(view.width() - 1, view.height() - 1);
+    QTest::mouseMove(scrolled->viewport(), corner);
+    EXPECT_EQ(window.imgMain->mapFrom(scrolled->viewport(), corner), QPoint(23999, 15999));
+    EXPECT_EQ(window.lblX->text(), QStringLiteral("359985"));
+    EXPECT_EQ(window.lblY->text(), QStringLiteral("239985"));
+    // And the picture is painted there.
+    const QImage shown = scrolled->viewport()->grab(QRect(corner, QSize(1, 1))).toImage();
+    const QColor colour = TestPackage::colourFor(horizontal(0));
+    EXPECT_NEAR(QColor(shown.pixel(0, 0)).red(), colour.red(), 8);
+    EXPECT_NEAR(QColor(shown.pixel(0, 0)).green(), colour.green(), 8);
+
+    // Back to 20 %: in its place again.
+    window.hscrlZoom->setValue(4);
+    EXPECT_FALSE(scrolled->isVisible());
+    EXPECT_EQ(window.imgMain->geometry(), QRect(QPoint(8, 56), QSize(1200, 800)));
+}
+
+} // namespace
