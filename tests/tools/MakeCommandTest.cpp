@@ -81,7 +81,8 @@ TEST(MakeCommand, PackagesOpenWithEveryPhotoInItsPlace) {
         {"ring", {"--sound", kSound, "--repeat", "--hotspot", "0:440,170,555,300"}, 0, false, 0, 0},
         {"rings", up + down, 0, false, 4, 2},
         {"start", QStringList{"--start", "6"} + up, 6, false, 4, 0},
-        {"reverse", QStringList{"--start", "3", "--reverse"} + down, 3, true, 0, 2},
+        {"reverse", QStringList{"--start", "3", "--reverse", "--up", dir.file("up2")} + down, 3,
+         true, 1, 2},
     };
     for (const MakeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -206,16 +207,17 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
         QString says;
     } cases[] = {
         {{"--up", dir.file("five")},
-         dir.file("five") + " (--up) holds 5 pictures, which do not divide"},
-        {{"--down", dir.file("up2"), "--down", dir.file("six")},
-         dir.file("six") + " (--down) holds 6 pictures, but " + dir.file("up2")},
+         dir.file("five") + " (--up) holds 5 pictures, but the viewer needs 12 there"},
+        {{"--up", dir.file("up2"), "--up", dir.file("six")},
+         dir.file("six") + " (--up) holds 6 pictures, but " + dir.file("up2")},
+        {{"--down", dir.file("down2")}, "--down needs --up"},
         {{"--up", dir.file("up2"), "--start", "4"}, "--start 4 falls between the columns of"},
         {{"--start", "36"}, "--start 36 is outside the ring"},
         {{"--hotspot", "0:600,10,700,20"}, "reaches past the pictures, which are 640 x 480"},
         {{"--hotspot", "40:1,1,2,2"}, "image 40 is not a position of the ring"},
         {{"--repeat"}, "--repeat repeats the sound"},
         {{"--sound", dir.file("ring/DSC_1.JPG")}, "DSC_1.JPG is not an MP3 file"},
-        {{"--up", dir.file("missing")}, dir.file("missing") + " is not a folder"},
+        {{"--up", dir.file("missing")}, "--up " + dir.file("missing") + ": no such folder"},
     };
     for (const auto& c : cases) {
         const ToolRun run = runPack(
