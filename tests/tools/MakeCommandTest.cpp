@@ -188,6 +188,7 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
     QFile::copy(sample({}, 0, 1), dir.file("notes/a.jpg"));
     writeWholeFile(dir.file("notes/readme.txt"), "shot on a turntable");
     writeWholeFile(dir.file("taken.360"), "a user's file");
+    writeWholeFile(dir.file("garbage.mp3"), "ID3garbage");
     // PNGs whose headers read well, the second with broken data: only opening the package made
     // finds it.
     QDir(dir.path()).mkpath("broken");
@@ -217,6 +218,8 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
         {{"--hotspot", "40:1,1,2,2"}, "image 40 is not a position of the ring"},
         {{"--repeat"}, "--repeat repeats the sound"},
         {{"--sound", dir.file("ring/DSC_1.JPG")}, "DSC_1.JPG is not an MP3 file"},
+        {{"--sound", dir.file("garbage.mp3")},
+         "garbage.mp3 is not an MP3 file: it holds no MPEG audio after its ID3 tag"},
         {{"--up", dir.file("missing")}, "--up " + dir.file("missing") + ": no such folder"},
     };
     for (const auto& c : cases) {
@@ -256,6 +259,14 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
     EXPECT_FALSE(QFile::exists(dir.file("bad.360")));
     EXPECT_TRUE(QDir(dir.path()).entryList({"*.360"}, QDir::Files | QDir::Hidden) ==
                 QStringList{"taken.360"});
+    // A dangling link as OUT is not written through.
+    ASSERT_TRUE(QFile::link(dir.file("nowhere/x.360"), dir.file("dangling.360")));
+    const ToolRun dangling =
+        runPack({"make", dir.file("dangling.360"), "--name", "pot", "--ring", ring});
+    EXPECT_EQ(dangling.exitCode, 1);
+    EXPECT_TRUE(dangling.err.contains(dir.file("dangling.360") + " is a symbolic link to"))
+        << dangling.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.file("nowhere")));
 }
 
 } // namespace
