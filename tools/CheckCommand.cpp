@@ -3,6 +3,8 @@
 // the viewer would hold, or the message it would show.
 #include "Commands.h"
 #include "PackageCheck.h"
+#include "ProgressReporter.h"
+#include "RingReach.h"
 
 #include "opening/FixedFreeMemory.h"
 #include "opening/SystemFreeMemory.h"
@@ -57,6 +59,14 @@ QJsonObject hotSpotsObject(const HotSpotTables& spots) {
                        {QStringLiteral("spots"), list}};
 }
 
+// What of an opened package the viewer cannot reach; empty for a package it reaches in full.
+QStringList reachWarnings(const PackageOpening& opening, const PictureSlots& slots) {
+    const PackageCounters& c = opening.counters();
+    return RingReach::problems(opening.horizontalCount(), slots.UpperRing,
+                               opening.upperCount() ? c.bytVRows : 0, slots.LowerRing,
+                               opening.lowerCount() ? c.bytMRows : 0);
+}
+
 QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, bool ok,
                    const QString& message) {
     const PackageCounters& c = opening.counters();
@@ -98,6 +108,7 @@ QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, boo
         {QStringLiteral("SoundRepeat"), d.soundRepeat},
         {QStringLiteral("hotspots"), hotSpotsObject(d.hotSpots)},
         {QStringLiteral("notes"), QJsonArray::fromStringList(d.notes)},
+        {QStringLiteral("warnings"), QJsonArray::fromStringList(reachWarnings(opening, slots))},
     };
 }
 
@@ -118,7 +129,7 @@ void printText(QTextStream& out, const QJsonObject& object) {
 
 int usage() {
     QTextStream(stderr) << "usage: gyrolook-pack check PKG.360 [--json] [--password TEXT] "
-                           "[--free-memory BYTES]\n";
+                           "[--free-memory BYTES] [--quiet]\n";
     return 2;
 }
 
@@ -128,11 +139,14 @@ int runCheck(const QStringList& args) {
     QString package;
     QString password;
     bool json = false;
+    bool quiet = false;
     std::unique_ptr<FreeMemorySource> memory = std::make_unique<SystemFreeMemory>();
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (arg == QLatin1String("--json")) {
             json = true;
+        } else if (arg == QLatin1String("--quiet")) {
+            quiet = true;
         } else if (arg == QLatin1String("--password") && i + 1 < args.size()) {
             password = args.at(++i);
         } else if (arg == QLatin1String("--free-memory") && i + 1 < args.size()) {
@@ -150,13 +164,18 @@ int runCheck(const QStringList& args) {
     if (package.isEmpty())
         return usage();
 
-    PackageCheck check(password, !json, std::move(memory));
+    ProgressReporter progress(QStringLiteral("check"), quiet);
+    PackageCheck check(password, !json, std::move(memory), &progress);
     check.run(package);
+    progress.finish();
     QTextStream out(stdout);
     const QJsonObject object = report(check.opening(), check.slots(), check.ok(), check.message());
     if (json)
         out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
     else
         printText(out, object);
+    for (const QJsonValue warning :
+         json ? QJsonArray() : object[QStringLiteral("warnings")].toArray())
+        QTextStream(stderr) << "gyrolook-pack check: warning: " << warning.toString() << '\n';
     return check.ok() ? 0 : 1;
 }

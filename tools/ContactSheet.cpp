@@ -13,18 +13,7 @@ const QColor kHotSpot(230, 0, 0);
 
 } // namespace
 
-PicturePtr sheetPicture(const PictureSlots& slots, const SheetRow& row, int column) {
-    if (row.ring == SheetRow::Ring::Horizontal)
-        return slots.at(column);
-    const std::vector<std::uint8_t>& map =
-        row.ring == SheetRow::Ring::Upper ? slots.UpperRing : slots.LowerRing;
-    if (column < 0 || static_cast<std::size_t>(column) >= map.size() ||
-        map[static_cast<std::size_t>(column)] == PictureSlots::kNoRing)
-        return nullptr;
-    return slots.at(map[static_cast<std::size_t>(column)] + row.row - 2);
-}
-
-QImage paintContactSheet(const SheetLayout& layout, const PictureSlots& slots,
+QImage paintContactSheet(const SheetLayout& layout, const std::vector<QImage>& cells,
                          const HotSpotTables& hotSpots, QSize pictureSize) {
     QImage sheet(layout.imageSize(), QImage::Format_RGB32);
     sheet.fill(kBackground);
@@ -35,35 +24,34 @@ QImage paintContactSheet(const SheetLayout& layout, const PictureSlots& slots,
     const QFontMetrics metrics(font);
 
     const auto& rows = layout.rows();
-    int horizontalLine = 0;
+    const int horizontalLine = layout.lineOf(SheetRow::Ring::Horizontal, 1);
     for (int line = 0; line < static_cast<int>(rows.size()); ++line) {
-        const SheetRow& row = rows[static_cast<std::size_t>(line)];
-        if (row.ring == SheetRow::Ring::Horizontal)
-            horizontalLine = line;
         painter.setPen(kText);
-        painter.drawText(layout.labelBox(line), Qt::AlignRight | Qt::AlignVCenter, row.label);
-        for (int column = 0; column < layout.columns(); ++column) {
-            const QRect cell = layout.cell(line, column);
-            const PicturePtr picture = sheetPicture(slots, row, column);
-            const QImage image = picture ? picture->image() : QImage();
+        for (int block = 0; block < layout.blocks(); ++block)
+            painter.drawText(layout.labelBox(line, block), Qt::AlignRight | Qt::AlignVCenter,
+                             rows[static_cast<std::size_t>(line)].label);
+        for (int position = 0; position < layout.positions(); ++position) {
+            const QRect cell = layout.cell(line, position);
+            const QImage& image =
+                cells[static_cast<std::size_t>(line * layout.positions() + position)];
             if (image.isNull())
                 painter.fillRect(cell, kEmpty);
             else // every picture is shown at the package's one size, so it fills its cell
-                painter.drawImage(cell.topLeft(), image.scaled(cell.size(), Qt::IgnoreAspectRatio,
-                                                               Qt::SmoothTransformation));
+                painter.drawImage(cell.topLeft(), image);
         }
     }
 
     // Numbers above the columns, thinned out when they would run into each other.
     const int pitch = layout.cellSize().width() + SheetLayout::kGap;
-    const int widest = metrics.horizontalAdvance(QString::number(layout.columns() - 1)) + 2;
+    const int widest = metrics.horizontalAdvance(QString::number(layout.positions() - 1)) + 2;
     int every = 1;
     while (every * pitch < widest)
         ++every;
     painter.setPen(kText);
-    for (int column = 0; column < layout.columns(); column += every)
-        painter.drawText(layout.numberBox(column).adjusted(-pitch, 0, pitch, 0),
-                         Qt::AlignHCenter | Qt::AlignBottom, QString::number(column));
+    for (int position = 0; position < layout.positions(); ++position)
+        if (position % layout.columns() % every == 0)
+            painter.drawText(layout.numberBox(position).adjusted(-pitch, 0, pitch, 0),
+                             Qt::AlignHCenter | Qt::AlignBottom, QString::number(position));
 
     // Hot spots, on the horizontal pictures whose position is their image number.
     const double scale = double(layout.cellSize().width()) / (pictureSize.width() * kTwipsPerPixel);
@@ -72,7 +60,7 @@ QImage paintContactSheet(const SheetLayout& layout, const PictureSlots& slots,
     painter.setPen(QPen(kHotSpot, 1));
     painter.setBrush(Qt::NoBrush);
     for (int spot = 1; spot <= hotSpots.iHotSpots(); ++spot) {
-        for (int column = 0; column < layout.columns() && column <= HotSpotTables::MaxImageNumber;
+        for (int column = 0; column < layout.positions() && column <= HotSpotTables::MaxImageNumber;
              ++column) {
             const auto rect = hotSpots.rectangle(spot, column);
             if (!rect || rect->x1 >= rect->x2 || rect->y1 >= rect->y2)

@@ -5,6 +5,7 @@
 // answered with TEXT, or with an empty answer when no --password was given. Exit status 0 when the
 // result is 0, 1 otherwise, 2 for a usage error.
 #include "Commands.h"
+#include "ProgressReporter.h"
 #include "TerminalPrompter.h"
 
 #include "archive/CGUnzipFiles.h"
@@ -18,7 +19,7 @@
 namespace {
 
 int usage() {
-    QTextStream(stderr) << "usage: gyrolook-pack extract PKG.360 DIR [--password TEXT]\n";
+    QTextStream(stderr) << "usage: gyrolook-pack extract PKG.360 DIR [--password TEXT] [--quiet]\n";
     return 2;
 }
 
@@ -26,6 +27,7 @@ int usage() {
 
 int runExtract(const QStringList& args) {
     QStringList rest = args;
+    const bool quiet = rest.removeAll(QStringLiteral("--quiet")) > 0;
     QString password;
     const qsizetype option = rest.indexOf(QStringLiteral("--password"));
     if (option >= 0) {
@@ -42,7 +44,7 @@ int runExtract(const QStringList& args) {
         return usage();
     QDir().mkpath(folder);
 
-    NullProgressSink progress;
+    ProgressReporter progress(QStringLiteral("extract"), quiet);
     TerminalPrompter prompter(password, true);
     packageCounters().reset();
     CGUnzipFiles request(progress, prompter);
@@ -60,6 +62,7 @@ int runExtract(const QStringList& args) {
                             << error.description() << " (" << error.source() << ")\n";
         return 1;
     }
+    progress.finish();
     const PackageCounters& counters = packageCounters();
     out << "result " << result << '\n';
     out << "sngUnzipCount " << qint64(counters.sngUnzipCount) << '\n';

@@ -1,4 +1,5 @@
 #include "PackageCheck.h"
+#include "InterruptGuard.h"
 
 #include "format/PackageCounters.h"
 #include "opening/PrivateFolder.h"
@@ -7,9 +8,10 @@
 #include <QFileInfo>
 
 PackageCheck::PackageCheck(const QString& password, bool echo,
-                           std::unique_ptr<FreeMemorySource> memory)
+                           std::unique_ptr<FreeMemorySource> memory, ProgressSink* progress)
     : m_memory(memory ? std::move(memory) : std::make_unique<SystemFreeMemory>()),
-      m_prompter(password, echo), m_opening(m_progress, m_prompter, *m_memory, m_options) {}
+      m_progress(progress ? *progress : m_silent), m_prompter(password, echo),
+      m_opening(m_progress, m_prompter, *m_memory, m_options) {}
 
 PackageCheck::~PackageCheck() = default;
 
@@ -29,7 +31,11 @@ bool PackageCheck::run(const QString& packagePath) {
         m_ok = false;
         return false;
     }
-    m_ok = m_opening.runAll(file.absoluteFilePath(), folder.path(), m_slots);
+    const QString path = folder.path();
+    InterruptGuard::addFolder(path);
+    m_ok = m_opening.runAll(file.absoluteFilePath(), path, m_slots);
+    folder.remove();
+    InterruptGuard::release(path);
     m_message = m_ok ? QString() : m_opening.problem();
     return m_ok;
 }

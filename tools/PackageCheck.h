@@ -15,12 +15,15 @@
 // default options, into a private folder that is gone again when run() returns. Afterwards the
 // opening tells what the viewer would hold and slots() holds the pictures. The commands that
 // report on a package (check, sheet) and the one that makes one (make) all go through here, so
-// they accept and refuse exactly what the viewer does, with its messages.
+// they accept and refuse exactly what the viewer does, with its messages. The private folder is
+// registered with the InterruptGuard while it exists.
 class PackageCheck {
 public:
-    // memory: the free memory to plan with; the system's when null.
+    // memory: the free memory to plan with; the system's when null. progress: where the
+    // opening's lines go; nowhere when null.
     explicit PackageCheck(const QString& password = QString(), bool echo = false,
-                          std::unique_ptr<FreeMemorySource> memory = nullptr);
+                          std::unique_ptr<FreeMemorySource> memory = nullptr,
+                          ProgressSink* progress = nullptr);
     ~PackageCheck();
 
     // True when the package opens; message() then is empty, otherwise what the viewer shows.
@@ -33,7 +36,8 @@ public:
 
 private:
     std::unique_ptr<FreeMemorySource> m_memory;
-    NullProgressSink m_progress;
+    NullProgressSink m_silent;
+    ProgressSink& m_progress;
     TerminalPrompter m_prompter;
     OptionSettings m_options; // the viewer's defaults
     PackageOpening m_opening;

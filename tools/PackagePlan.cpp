@@ -1,20 +1,46 @@
 #include "PackagePlan.h"
+#include "RingReach.h"
 
 #include "format/Descriptor.h"
 #include "format/HotSpotTables.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSet>
+#include <algorithm>
 
 namespace {
 
 constexpr int kTwipsPerPixel = 15;
 constexpr int kLastRingSlot = 254; // ring slots are counted in a byte; 255 means "no ring"
 constexpr int kMaxHotSpots = 255;
+// The longest file name the extraction can write (NAME_MAX of the usual file systems).
+constexpr int kLongestMemberName = 255;
 
 int modulo(int value, int n) {
     const int r = value % n;
     return r < 0 ? r + n : r;
+}
+
+// Why a row of c pictures cannot go with a ring of n: the viewer reaches a row only when its
+// rings branch off at every third position of the ring.
+QString wrongRowCount(const QString& row, int c, int n) {
+    if (n % RingReach::kStride != 0)
+        return QStringLiteral("%1 holds %2 pictures, but the ring holds %3, not a multiple of %4: "
+                              "the viewer turns the rings above and below %4 positions a click, "
+                              "so a ring with rows needs a multiple of %4 pictures")
+            .arg(row)
+            .arg(c)
+            .arg(n)
+            .arg(RingReach::kStride);
+    return QStringLiteral("%1 holds %2 pictures, but the viewer needs %3 there, one every %4 "
+                          "positions of the ring of %5: it turns the rings above and below %4 "
+                          "positions a click")
+        .arg(row)
+        .arg(c)
+        .arg(n / RingReach::kStride)
+        .arg(RingReach::kStride)
+        .arg(n);
 }
 
 QString optionName(RingKind kind) {
@@ -34,55 +60,94 @@ bool PackagePlan::fail(const QString& error) {
     return false;
 }
 
+bool PackagePlan::checkName(const QString& name) {
+    if (name.isEmpty())
+        return fail(QStringLiteral("--name is empty; the package needs a name for its pictures"));
+    if (name.trimmed() != name)
+        return fail(QStringLiteral("the name \"%1\" begins or ends with a blank, which the "
+                                   "descriptor cannot keep; leave the blanks out")
+                        .arg(name));
+    static const QRegularExpression unsafe(QStringLiteral("[/\\\\\\x00-\\x1f]"));
+    if (name.contains(unsafe))
+        return fail(QStringLiteral("the name \"%1\" holds a slash, a backslash or a control "
+                                   "character, which a member name cannot")
+                        .arg(name));
+    for (const QString& marker : countingMarkers())
+        if (name.contains(marker))
+            return fail(QStringLiteral("the name \"%1\" holds \"%2\", which the viewer counts "
+                                       "as a picture marker; choose a name without %3")
+                            .arg(name, marker, countingMarkers().join(QStringLiteral(", "))));
+    return true;
+}
+
+bool PackagePlan::placeRing(const PackageRequest& request) {
+    const int n = static_cast<int>(request.ring.files.size());
+    if (n == 0)
+        return fail(QStringLiteral("%1 holds no picture for the ring").arg(request.ring.folder));
+    if (request.start < 0 || request.start >= n)
+        return fail(
+            QStringLiteral("--start %1 is outside the ring: %2 holds %3 pictures (0 ... %4)")
+                .arg(request.start)
+                .arg(request.ring.folder)
+                .arg(n)
+                .arg(n - 1));
+    m_horizontal = n;
+    m_start = request.start;
+    m_reverse = request.reverse;
+    const QString& name = m_descriptor.fileName;
+    for (int p = 0; p < n; ++p) {
+        const int source = request.reverse ? modulo(request.start - p, n) : (request.start + p) % n;
+        const QString& photo = request.ring.files.at(source);
+        m_members.push_back({horizontalMemberName(name, p, m_descriptor.fileType), photo, photo});
+    }
+    return true;
+}
+
+void PackagePlan::placeSound(const PackageRequest& request) {
+    if (request.soundFile.isEmpty())
+        return;
+    // The sound keeps its own name unless the counting rules would take it for a picture.
+    QString member = QFileInfo(request.soundFile).fileName();
+    bool safe = member.compare(descriptorMemberName(), Qt::CaseInsensitive) != 0;
+    for (const QString& marker : countingMarkers())
+        safe = safe && !member.contains(marker);
+    if (!safe)
+        member = m_descriptor.fileName + QStringLiteral(".mp3");
+    m_descriptor.sound = member;
+    m_descriptor.soundRepeat = request.soundRepeat;
+    m_members.push_back({member, request.soundFile, request.soundFile});
+}
+
+bool PackagePlan::checkMemberNames() {
+    for (const PlannedMember& member : m_members)
+        if (member.name.toUtf8().size() > kLongestMemberName)
+            return fail(QStringLiteral("the member name %1 is %2 bytes long; names longer than %3 "
+                                       "bytes cannot be extracted: choose a shorter --name%4")
+                            .arg(member.name.left(40) + QStringLiteral("..."))
+                            .arg(member.name.toUtf8().size())
+                            .arg(kLongestMemberName)
+                            .arg(member.source.endsWith(QLatin1String(".mp3"), Qt::CaseInsensitive)
+                                     ? QStringLiteral(" or rename the sound file")
+                                     : QString()));
+    return true;
+}
+
 PackagePlan PackagePlan::make(const PackageRequest& request, const QString& fileType,
                               QSize pictureSize) {
     PackagePlan plan;
-    const QString& name = request.name;
-    if (name.isEmpty()) {
-        plan.fail(QStringLiteral("--name is empty; the package needs a name for its pictures"));
-        return plan;
-    }
-    static const QRegularExpression unsafe(QStringLiteral("[/\\\\\\x00-\\x1f]"));
-    if (name.contains(unsafe)) {
-        plan.fail(QStringLiteral("the name \"%1\" holds a slash, a backslash or a control "
-                                 "character, which a member name cannot")
-                      .arg(name));
-        return plan;
-    }
-    for (const QString& marker : countingMarkers()) {
-        if (name.contains(marker)) {
-            plan.fail(QStringLiteral("the name \"%1\" holds \"%2\", which the viewer counts as a "
-                                     "picture marker; choose a name without %3")
-                          .arg(name, marker, countingMarkers().join(QStringLiteral(", "))));
-            return plan;
-        }
-    }
-
-    const int n = static_cast<int>(request.ring.files.size());
-    if (n == 0) {
-        plan.fail(QStringLiteral("%1 holds no picture for the ring").arg(request.ring.folder));
-        return plan;
-    }
-    if (request.start < 0 || request.start >= n) {
-        plan.fail(QStringLiteral("--start %1 is outside the ring: %2 holds %3 pictures (0 ... %4)")
-                      .arg(request.start)
-                      .arg(request.ring.folder)
-                      .arg(n)
-                      .arg(n - 1));
-        return plan;
-    }
-    plan.m_horizontal = n;
-    plan.m_descriptor.fileName = name;
+    plan.m_descriptor.fileName = request.name;
     plan.m_descriptor.fileType = fileType;
-    plan.m_start = request.start;
-    plan.m_reverse = request.reverse;
-    for (int p = 0; p < n; ++p) {
-        const int source = request.reverse ? modulo(request.start - p, n) : (request.start + p) % n;
-        plan.m_members.push_back(
-            {horizontalMemberName(name, p, fileType), request.ring.files.at(source)});
+    if (!plan.checkName(request.name) || !plan.placeRing(request))
+        return plan;
+    if (!request.down.empty() && request.up.empty()) {
+        plan.fail(QStringLiteral("--down needs --up: the viewer enables its vertical bar only "
+                                 "where a ring above branches off, so rings below alone cannot "
+                                 "be reached"));
+        return plan;
     }
     if (!plan.placeRows(request, RingKind::Upper) || !plan.placeRows(request, RingKind::Lower))
         return plan;
+    const int n = plan.m_horizontal;
     const int ringPictures = plan.m_upRows * plan.m_upRings + plan.m_downRows * plan.m_downRings;
     if (ringPictures > 0 && n + ringPictures > kLastRingSlot) {
         plan.fail(QStringLiteral("%1 pictures with vertical rings are more than the viewer can "
@@ -91,26 +156,26 @@ PackagePlan PackagePlan::make(const PackageRequest& request, const QString& file
                       .arg(kLastRingSlot));
         return plan;
     }
-
-    DescriptorFields& d = plan.m_descriptor;
-    d.numOfNorth = plan.m_upRows;
-    d.numOfSouth = plan.m_downRows;
-    if (!request.soundFile.isEmpty()) {
-        // The sound keeps its own name unless the counting rules would take it for a picture.
-        QString member = QFileInfo(request.soundFile).fileName();
-        bool safe = member.compare(descriptorMemberName(), Qt::CaseInsensitive) != 0;
-        for (const QString& marker : countingMarkers())
-            safe = safe && !member.contains(marker);
-        if (!safe)
-            member = name + QStringLiteral(".mp3");
-        d.sound = member;
-        d.soundRepeat = request.soundRepeat;
-        plan.m_members.push_back({member, request.soundFile});
-    }
+    plan.m_descriptor.numOfNorth = plan.m_upRows;
+    plan.m_descriptor.numOfSouth = plan.m_downRows;
+    plan.placeSound(request);
+    if (!plan.checkMemberNames())
+        return plan;
     for (const QString& hotSpot : request.hotSpots)
         if (!plan.addHotSpot(hotSpot, pictureSize))
             return plan;
     return plan;
+}
+
+void PackagePlan::markChanged(const QStringList& photos) {
+    const QSet<QString> set(photos.begin(), photos.end());
+    for (PlannedMember& member : m_members)
+        member.changes = set.contains(member.original);
+}
+
+bool PackagePlan::anyChanges() const {
+    return std::any_of(m_members.begin(), m_members.end(),
+                       [](const PlannedMember& m) { return m.changes; });
 }
 
 bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
@@ -131,14 +196,16 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
                             .arg(c)
                             .arg(rows.front().folder)
                             .arg(count));
-        if (c > n || n % c != 0)
-            return fail(QStringLiteral("%1 (%2) holds %3 pictures, which do not divide the %4 "
-                                       "pictures of the ring: a row's pictures go to every k-th "
-                                       "position, k = %4 / %3")
-                            .arg(row.folder, optionName(kind))
-                            .arg(c)
-                            .arg(n));
+        if (c * RingReach::kStride != n)
+            return fail(wrongRowCount(
+                row.folder + QStringLiteral(" (") + optionName(kind) + QStringLiteral(")"), c, n));
     }
+    if (static_cast<int>(rows.size()) > RingReach::kMaxRows)
+        return fail(QStringLiteral("%1 rows given with %2; the viewer's vertical bar reaches %3 "
+                                   "rows above the ring and %3 below")
+                        .arg(rows.size())
+                        .arg(optionName(kind))
+                        .arg(RingReach::kMaxRows));
     const int k = n / count;
     if (m_start % k != 0)
         return fail(QStringLiteral("--start %1 falls between the columns of %2 (%3), which has a "
@@ -150,9 +217,10 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
         for (int j = 0; j < count; ++j) {
             const int angle = j * k;
             const int column = m_reverse ? modulo(m_start - angle, n) : modulo(angle - m_start, n);
+            const QString& photo = rows[r].files.at(j);
             m_members.push_back({verticalMemberName(m_descriptor.fileName, kind, column,
                                                     static_cast<int>(r) + 2, m_descriptor.fileType),
-                                 rows[r].files.at(j)});
+                                 photo, photo});
         }
     }
     (kind == RingKind::Upper ? m_upRows : m_downRows) = static_cast<int>(rows.size());

@@ -30,21 +30,26 @@ struct PackageRequest {
 // One member of the package to write, and the file whose bytes it takes.
 struct PlannedMember {
     QString name;
-    QString source;
+    QString source;       // the file whose bytes go in (a photo made anew once it is made)
+    QString original;     // the photo given
+    bool changes = false; // made anew (--fit, --quality, --auto-rotate, --strip) on the way
 };
 
 // Turns a request into member names and a descriptor, following the package format: the ring's
-// pictures become positions 0 ... N-1, and the pictures of a row with c pictures go to every k-th
-// position (k = N / c), the first --up row being row 2 of the upper rings, the next row 3, and so
-// on (--down alike for the lower rings). --start K and --reverse turn the whole shoot: the
-// picture that was taken at angle index a (the K-th of the ring is index K; the j-th of a row is
-// index j * k) lands at position (a - K) mod N, or (K - a) mod N reversed; a row therefore needs
-// K to be a multiple of its k.
+// pictures become positions 0 ... N-1, and the pictures of a row go to every third position (the
+// viewer turns the rings above and below three positions a click, so a row holds N / 3 pictures),
+// the first --up row being row 2 of the upper rings, the next row 3, and so on (--down alike for
+// the lower rings, which need upper rings: the viewer enters the vertical rings only where an
+// upper ring branches off). --start K and --reverse turn the whole shoot: the picture that was
+// taken at angle index a (the K-th of the ring is index K; the j-th of a row is index 3j) lands
+// at position (a - K) mod N, or (K - a) mod N reversed; a row therefore needs K to be a multiple
+// of three.
 //
-// Everything the viewer could not index or would count wrongly is refused with a sentence that
-// names the folder or option at fault: a name holding a marker of the counting rules, a row
-// whose count does not divide N, rows of one side with different counts, more pictures than the
-// ring maps can index, hot spots outside the pictures or the descriptor's number range.
+// Everything the viewer could not index, reach or would count wrongly is refused with a sentence
+// that names the folder or option at fault: a name with a marker of the counting rules or
+// blanks at its ends, a member name too long to extract, rows whose count is not a third of N,
+// more than nine rows a side, --down without --up, more pictures than the ring maps can index,
+// hot spots outside the pictures or the descriptor's number range.
 class PackagePlan {
 public:
     // fileType: the pictures' extension (leading dot); pictureSize: their size in pixels.
@@ -57,6 +62,10 @@ public:
     // Every picture member and the sound, in the order they are written (the descriptor, named
     // descriptorMemberName(), comes first and is not listed).
     const std::vector<PlannedMember>& members() const { return m_members; }
+    std::vector<PlannedMember>& mutableMembers() { return m_members; }
+    // Marks the members of these photos as made anew.
+    void markChanged(const QStringList& photos);
+    bool anyChanges() const;
     const DescriptorFields& descriptor() const { return m_descriptor; }
 
     int horizontalCount() const { return m_horizontal; }
@@ -66,6 +75,10 @@ public:
 
 private:
     bool fail(const QString& error);
+    bool checkName(const QString& name);
+    bool placeRing(const PackageRequest& request);
+    void placeSound(const PackageRequest& request);
+    bool checkMemberNames();
     bool placeRows(const PackageRequest& request, RingKind kind);
     bool addHotSpot(const QString& hotSpot, QSize pictureSize);
 

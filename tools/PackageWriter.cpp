@@ -1,5 +1,7 @@
 #include "PackageWriter.h"
 
+#include "ProgressReporter.h"
+
 #include "format/Descriptor.h"
 
 #include <QFile>
@@ -44,14 +46,21 @@ bool add(zip_t* archive, const QString& name, zip_source_t* source, zip_int32_t 
     return zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), method, 9) == 0;
 }
 
+void reportWriting(zip_t*, double done, void* reporter) {
+    static_cast<ProgressReporter*>(reporter)->step(QStringLiteral("writing the package, per cent"),
+                                                   qint64(done * 100), 100);
+}
+
 } // namespace
 
 QString writePackage(const QString& path, const QByteArray& descriptor,
-                     const std::vector<PlannedMember>& members) {
+                     const std::vector<PlannedMember>& members, ProgressReporter* progress) {
     QString problem;
     zip_t* archive = createArchive(path, problem);
     if (!archive)
         return problem;
+    if (progress)
+        zip_register_progress_callback_with_state(archive, 0.01, reportWriting, nullptr, progress);
     // The descriptor's bytes must outlive zip_close, which is when libzip reads every source.
     zip_source_t* text = zip_source_buffer(archive, descriptor.constData(),
                                            static_cast<zip_uint64_t>(descriptor.size()), 0);

@@ -1,9 +1,14 @@
-// gyrolook-pack sheet PKG.360 OUT.png [--width W]
-// Opens a package the way the viewer does and paints a contact sheet of everything it holds.
+// gyrolook-pack sheet PKG.360 OUT.png [--width W] [--columns C] [--quiet]
+// Opens a package the way the viewer does and paints a contact sheet of everything it holds,
+// decoding each picture only as large as its cell needs, a picture at a time.
 #include "Commands.h"
 #include "ContactSheet.h"
-#include "PackageCheck.h"
+#include "InterruptGuard.h"
+#include "PackageWalk.h"
+#include "ProgressReporter.h"
 #include "SheetLayout.h"
+
+#include "format/PackageCounters.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,64 +20,67 @@ namespace {
 constexpr int kDefaultWidth = 1600;
 constexpr int kMaxWidth = 16384;
 
+const char* const kUsage = "usage: gyrolook-pack sheet PKG.360 OUT.png [--width W] [--columns C] "
+                           "[--quiet]\n";
+
 int fail(const QString& text) {
     QTextStream(stderr) << "gyrolook-pack sheet: " << text << '\n';
     return 1;
 }
 
 int usage() {
-    QTextStream(stderr) << "usage: gyrolook-pack sheet PKG.360 OUT.png [--width W]\n";
+    QTextStream(stderr) << kUsage;
     return 2;
 }
 
-} // namespace
-
-int runSheet(const QStringList& args) {
+struct SheetArguments {
     QStringList files;
     int width = kDefaultWidth;
-    for (int i = 0; i < args.size(); ++i) {
-        if (args.at(i) == QLatin1String("--width") && i + 1 < args.size()) {
-            bool ok = false;
-            width = args.at(++i).toInt(&ok);
-            if (!ok || width < 1)
-                return usage();
-        } else if (!args.at(i).startsWith(QLatin1String("--"))) {
-            files << args.at(i);
+    int columns = 0;
+    bool quiet = false;
+    bool ok = true;
+};
+
+SheetArguments parse(const QStringList& args) {
+    SheetArguments parsed;
+    for (int i = 0; i < args.size() && parsed.ok; ++i) {
+        const QString& arg = args.at(i);
+        if ((arg == QLatin1String("--width") || arg == QLatin1String("--columns")) &&
+            i + 1 < args.size()) {
+            const int value = args.at(++i).toInt(&parsed.ok);
+            parsed.ok = parsed.ok && value >= 1;
+            (arg == QLatin1String("--width") ? parsed.width : parsed.columns) = value;
+        } else if (arg == QLatin1String("--quiet")) {
+            parsed.quiet = true;
+        } else if (!arg.startsWith(QLatin1String("--"))) {
+            parsed.files << arg;
         } else {
-            return usage();
+            parsed.ok = false;
         }
     }
-    if (files.size() != 2)
-        return usage();
-    if (width > kMaxWidth)
-        return fail(QStringLiteral("--width %1 is wider than the %2 pixels a sheet may have")
-                        .arg(width)
-                        .arg(kMaxWidth));
-    const QString& out = files.at(1);
-    if (QFileInfo::exists(out))
-        return fail(QStringLiteral("%1 exists already; not overwritten").arg(out));
+    parsed.ok = parsed.ok && parsed.files.size() == 2;
+    return parsed;
+}
 
-    PackageCheck check;
-    if (!check.run(files.at(0)))
-        return fail(check.message());
-    const PackageOpening& opening = check.opening();
-    const QSize pictureSize(opening.pictureWidth(), opening.pictureHeight());
-    const PackageCounters& counters = opening.counters();
-    const SheetLayout layout(width, opening.horizontalCount(),
-                             opening.upperCount() ? counters.bytVRows : 0,
-                             opening.lowerCount() ? counters.bytMRows : 0, pictureSize);
-    if (!layout.isValid())
-        return fail(layout.error());
-    const QImage sheet =
-        paintContactSheet(layout, check.slots(), opening.descriptor().hotSpots, pictureSize);
+// Every held picture, decoded at the scale its cell needs and scaled to the cell.
+QString paintCells(PackageWalk& walk, const SheetLayout& layout, std::vector<QImage>& cells) {
+    cells.assign(layout.rows().size() * static_cast<std::size_t>(layout.positions()), QImage());
+    const std::vector<WalkPicture>& pictures = walk.pictures();
+    const QSize cell = layout.cellSize();
+    return walk.decodeAll(cell, [&](std::size_t index, const QImage& image) {
+        const WalkPicture& p = pictures[index];
+        const SheetRow::Ring ring = p.ring == 0   ? SheetRow::Ring::Horizontal
+                                    : p.ring == 1 ? SheetRow::Ring::Upper
+                                                  : SheetRow::Ring::Lower;
+        const int line = layout.lineOf(ring, p.row);
+        if (line >= 0 && p.column < layout.positions())
+            cells[std::size_t(line) * layout.positions() + p.column] =
+                image.scaled(cell, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                    .convertToFormat(QImage::Format_RGB32);
+    });
+}
 
-    QFile file(out);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return fail(QStringLiteral("cannot create %1: %2").arg(out, file.errorString()));
-    if (!sheet.save(&file, "PNG")) {
-        file.remove();
-        return fail(QStringLiteral("cannot write %1").arg(out));
-    }
+void report(const QString& out, const QImage& sheet, const SheetLayout& layout) {
     QStringList labels;
     for (const SheetRow& row : layout.rows())
         labels << row.label;
@@ -82,6 +90,57 @@ int runSheet(const QStringList& args) {
                         << labels.join(QLatin1Char(' ')) << ", cells " << first.width() << " x "
                         << first.height() << " from " << first.left() << "," << first.top()
                         << " every " << first.width() + SheetLayout::kGap << " x "
-                        << first.height() + SheetLayout::kGap << '\n';
+                        << first.height() + SheetLayout::kGap << ", " << layout.blocks()
+                        << (layout.blocks() == 1 ? " block" : " blocks") << '\n';
+}
+
+} // namespace
+
+int runSheet(const QStringList& args) {
+    if (args.contains(QStringLiteral("--help"))) {
+        QTextStream(stdout) << kUsage;
+        return 0;
+    }
+    const SheetArguments parsed = parse(args);
+    if (!parsed.ok)
+        return usage();
+    if (parsed.width > kMaxWidth)
+        return fail(QStringLiteral("--width %1 is wider than the %2 pixels a sheet may have")
+                        .arg(parsed.width)
+                        .arg(kMaxWidth));
+    const QString& out = parsed.files.at(1);
+    if (QFileInfo::exists(out) || QFileInfo(out).isSymLink())
+        return fail(QStringLiteral("%1 exists already; not overwritten").arg(out));
+
+    ProgressReporter progress(QStringLiteral("sheet"), parsed.quiet);
+    PackageWalk walk(progress);
+    if (!walk.open(parsed.files.at(0)))
+        return fail(walk.message());
+    const PackageOpening& opening = walk.opening();
+    const QSize pictureSize(opening.pictureWidth(), opening.pictureHeight());
+    const PackageCounters& counters = opening.counters();
+    const SheetLayout layout(
+        parsed.width, opening.horizontalCount(), opening.upperCount() ? counters.bytVRows : 0,
+        opening.lowerCount() ? counters.bytMRows : 0, pictureSize, parsed.columns);
+    if (!layout.isValid())
+        return fail(layout.error());
+    std::vector<QImage> cells;
+    const QString problem = paintCells(walk, layout, cells);
+    if (!problem.isEmpty())
+        return fail(problem);
+    const QImage sheet =
+        paintContactSheet(layout, cells, opening.descriptor().hotSpots, pictureSize);
+
+    QFile file(out);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+        return fail(QStringLiteral("cannot create %1: %2").arg(out, file.errorString()));
+    InterruptGuard::addFile(out);
+    const bool saved = sheet.save(&file, "PNG") && file.flush();
+    if (!saved)
+        file.remove();
+    InterruptGuard::release(out);
+    if (!saved)
+        return fail(QStringLiteral("cannot write %1").arg(out));
+    report(out, sheet, layout);
     return 0;
 }

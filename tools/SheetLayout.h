@@ -15,34 +15,47 @@ struct SheetRow {
 
 // Where everything of a contact sheet goes: a column per horizontal position, a line per ring row
 // with the highest upper row on top, down to row 2, the horizontal ring, then the lower rows from
-// row 2 downwards, so the sheet reads like the view from above to below. Position numbers stand
-// above the columns, row labels at the left. Cells keep the pictures' proportions.
+// row 2 downwards, so the sheet reads like the view from above to below. A long ring wraps: the
+// positions go `columns` to a block of lines, blocks one under the other. Position numbers stand
+// above the columns of each block, row labels at the left. Cells keep the pictures' proportions.
 class SheetLayout {
 public:
     static constexpr int kMargin = 4;
     static constexpr int kGap = 2;
     static constexpr int kLabelWidth = 36;
     static constexpr int kHeaderHeight = 16;
+    // When no column count is given, the positions wrap rather than get cells narrower than this.
+    static constexpr int kNarrowestCell = 16;
 
-    // Invalid (isValid() false, error() says why) when the width leaves no pixel for a cell.
-    SheetLayout(int width, int columns, int upperRows, int lowerRows, QSize pictureSize);
+    // columns: positions a block; 0 for as many as fit cells of kNarrowestCell pixels, in blocks
+    // of even length. Invalid (isValid() false, error() says why) when the width leaves no pixel
+    // for a cell.
+    SheetLayout(int width, int positions, int upperRows, int lowerRows, QSize pictureSize,
+                int columns = 0);
 
     bool isValid() const { return m_error.isEmpty(); }
     const QString& error() const { return m_error; }
 
     QSize imageSize() const { return m_image; }
     QSize cellSize() const { return m_cell; }
+    int positions() const { return m_positions; }
     int columns() const { return m_columns; }
+    int blocks() const { return (m_positions + m_columns - 1) / m_columns; }
     const std::vector<SheetRow>& rows() const { return m_rows; }
+    // The line of rows() showing that ring row; -1 for none.
+    int lineOf(SheetRow::Ring ring, int row) const;
 
-    // The cell of column c on line r (an index into rows()).
-    QRect cell(int line, int column) const;
-    // The space above a column for its number, and left of a line for its label.
-    QRect numberBox(int column) const;
-    QRect labelBox(int line) const;
+    // The cell of a position on line (an index into rows()).
+    QRect cell(int line, int position) const;
+    // The space above a position for its number, and left of a line of a block for its label.
+    QRect numberBox(int position) const;
+    QRect labelBox(int line, int block = 0) const;
 
 private:
+    int blockTop(int block) const;
+
     QString m_error;
+    int m_positions = 0;
     int m_columns = 0;
     QSize m_cell;
     QSize m_image;

@@ -1,6 +1,7 @@
 // gyrolook-pack: makes, creates, extracts, checks, probes and thumbnails ".360" packages and
 // draws contact sheets of them from the command line.
 #include "Commands.h"
+#include "InterruptGuard.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -21,32 +22,37 @@ Commands:
   create OUT.360 DIR
       Writes a package holding every file of DIR under its bare name.
 
-  extract PKG.360 DIR [--password TEXT]
+  extract PKG.360 DIR [--password TEXT] [--quiet]
       Extracts a package into DIR the way the viewer does and prints the result code, the
       package counters and the extraction's messages. Exit status 0 when the result is 0.
 
-  check PKG.360 [--json]
+  check PKG.360 [--json] [--password TEXT] [--free-memory BYTES] [--quiet]
       Opens a package the way the viewer does, without a window and without sound, and prints
-      what the viewer would hold, or the message it would show. Exit status 0 when it opens.
+      what the viewer would hold, or the message it would show, and warns of rings the viewer
+      cannot reach in full. Exit status 0 when it opens.
 
   make OUT.360 --name NAME --ring DIR [--start K] [--reverse] [--up DIR]... [--down DIR]...
-       [--sound FILE.mp3 [--repeat]] [--hotspot IMAGE:X1,Y1,X2,Y2]... [--dry-run]
+       [--sound FILE.mp3 [--repeat]] [--hotspot IMAGE:X1,Y1,X2,Y2]... [--fit PIXELS]
+       [--quality Q] [--auto-rotate] [--strip] [--dry-run] [--quiet]
       Builds a package from folders of photos, taken in natural order of their names: --ring
-      gives the horizontal ring (--start K makes the K-th picture position 0, --reverse turns
-      the other way), each --up and --down folder one row above or below it (the first is row
-      2); a row of c pictures goes to every N/c-th position. Hot spots are rectangles in picture
-      pixels on horizontal position IMAGE. Pictures keep their bytes. The result is opened as
-      the viewer opens it and must hold exactly the rings given. --dry-run prints the member
-      names and the descriptor instead.
+      gives the horizontal ring, each --up and --down folder one row above or below it with a
+      photo for every third position of the ring. --fit, --quality, --auto-rotate and --strip
+      make the photos anew; without them they keep their bytes. Everything is checked before
+      writing, and the result is opened as the viewer opens it. See make --help.
 
-  sheet PKG.360 OUT.png [--width W]
+  sheet PKG.360 OUT.png [--width W] [--columns C] [--quiet]
       Opens a package as the viewer does and writes a contact sheet W pixels wide (default
-      1600): a column per position, the upper rows on top, the horizontal ring, the lower rows
-      below, with position numbers, row labels and the hot-spot rectangles.
+      1600): C positions a line (default: all that fit), the upper rows on top, the horizontal
+      ring, the lower rows below, with position numbers, row labels and the hot-spot rectangles.
+
   thumbnail PKG.360 OUT.png [SIZE]
       Writes the package's first horizontal picture, scaled to fit SIZE x SIZE pixels (default
       256), to OUT.png, reading only the descriptor and that picture. For file managers.
       Exit status 0 when OUT.png was written.
+
+  Every command takes --help. make, check, sheet and extract show their progress on standard
+  error (--quiet to keep still); interrupted (SIGINT, SIGTERM, SIGHUP), they remove what they
+  were writing and end with status 130, 143 or 129.
 
   --help
       Shows this text.
@@ -55,9 +61,24 @@ Commands:
       Shows the version number.
 )";
 
+// The paragraph of the usage text about one command; empty for an unknown one.
+QString commandHelp(const QString& command) {
+    const QStringList paragraphs = QString::fromUtf8(kUsage).split(QStringLiteral("\n\n"));
+    for (const QString& paragraph : paragraphs) {
+        const QString text = paragraph.startsWith(QLatin1String("Commands:\n"))
+                                 ? paragraph.mid(int(qstrlen("Commands:\n")))
+                                 : paragraph;
+        if (text.startsWith(QStringLiteral("  %1 ").arg(command)))
+            return text + QLatin1Char('\n');
+    }
+    return QString();
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    // Before any thread starts, so that every thread leaves the stop signals to the guard.
+    InterruptGuard::install();
     // The contact sheet draws text, which needs a GUI application; it never shows a window, so
     // it runs on the offscreen platform and needs no display.
     const bool drawing = argc > 1 && qstrcmp(argv[1], "sheet") == 0;
@@ -77,6 +98,12 @@ int main(int argc, char** argv) {
         return 0;
     }
     const QString command = args.takeFirst();
+    const bool help =
+        args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
+    if (help && command != QLatin1String("make") && !commandHelp(command).isEmpty()) {
+        out << commandHelp(command);
+        return 0;
+    }
     if (command == QLatin1String("probe"))
         return runProbe(args);
     if (command == QLatin1String("create"))

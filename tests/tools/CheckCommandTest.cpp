@@ -72,4 +72,24 @@ TEST(CheckCommand, MessagesTheViewerWouldShow) {
     }
 }
 
+TEST(CheckCommand, WarnsOfRingsTheViewerCannotReach) {
+    TempDir dir;
+    TestPackage every2;
+    every2.upper = TestPackage::evenRings(36, 2, 1);
+    TestPackage every3;
+    every3.upper = TestPackage::evenRings(36, 3, 1);
+    ASSERT_TRUE(every2.write(dir.file(QStringLiteral("two.360"))));
+    ASSERT_TRUE(every3.write(dir.file(QStringLiteral("three.360"))));
+    const QJsonObject two = checkJson({dir.file(QStringLiteral("two.360"))}, 0);
+    const QJsonArray warnings = two[QStringLiteral("warnings")].toArray();
+    ASSERT_EQ(warnings.size(), 2);
+    EXPECT_TRUE(warnings[0].toString().contains(QStringLiteral("positions 2, 4, 8")));
+    EXPECT_TRUE(checkJson({dir.file(QStringLiteral("three.360"))}, 0)[QStringLiteral("warnings")]
+                    .toArray()
+                    .isEmpty());
+    const ToolRun text = runPack({QStringLiteral("check"), dir.file(QStringLiteral("two.360"))});
+    EXPECT_TRUE(text.err.contains(QStringLiteral("gyrolook-pack check: warning: the upper rings")))
+        << text.err.toStdString();
+}
+
 } // namespace

@@ -81,7 +81,8 @@ TEST(MakeCommand, PackagesOpenWithEveryPhotoInItsPlace) {
         {"ring", {"--sound", kSound, "--repeat", "--hotspot", "0:440,170,555,300"}, 0, false, 0, 0},
         {"rings", up + down, 0, false, 4, 2},
         {"start", QStringList{"--start", "6"} + up, 6, false, 4, 0},
-        {"reverse", QStringList{"--start", "3", "--reverse"} + down, 3, true, 0, 2},
+        {"reverse", QStringList{"--start", "3", "--reverse", "--up", dir.file("up2")} + down, 3,
+         true, 1, 2},
     };
     for (const MakeCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -187,6 +188,7 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
     QFile::copy(sample({}, 0, 1), dir.file("notes/a.jpg"));
     writeWholeFile(dir.file("notes/readme.txt"), "shot on a turntable");
     writeWholeFile(dir.file("taken.360"), "a user's file");
+    writeWholeFile(dir.file("garbage.mp3"), "ID3garbage");
     // PNGs whose headers read well, the second with broken data: only opening the package made
     // finds it.
     QDir(dir.path()).mkpath("broken");
@@ -206,16 +208,19 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
         QString says;
     } cases[] = {
         {{"--up", dir.file("five")},
-         dir.file("five") + " (--up) holds 5 pictures, which do not divide"},
-        {{"--down", dir.file("up2"), "--down", dir.file("six")},
-         dir.file("six") + " (--down) holds 6 pictures, but " + dir.file("up2")},
+         dir.file("five") + " (--up) holds 5 pictures, but the viewer needs 12 there"},
+        {{"--up", dir.file("up2"), "--up", dir.file("six")},
+         dir.file("six") + " (--up) holds 6 pictures, but " + dir.file("up2")},
+        {{"--down", dir.file("down2")}, "--down needs --up"},
         {{"--up", dir.file("up2"), "--start", "4"}, "--start 4 falls between the columns of"},
         {{"--start", "36"}, "--start 36 is outside the ring"},
         {{"--hotspot", "0:600,10,700,20"}, "reaches past the pictures, which are 640 x 480"},
         {{"--hotspot", "40:1,1,2,2"}, "image 40 is not a position of the ring"},
         {{"--repeat"}, "--repeat repeats the sound"},
         {{"--sound", dir.file("ring/DSC_1.JPG")}, "DSC_1.JPG is not an MP3 file"},
-        {{"--up", dir.file("missing")}, dir.file("missing") + " is not a folder"},
+        {{"--sound", dir.file("garbage.mp3")},
+         "garbage.mp3 is not an MP3 file: it holds no MPEG audio after its ID3 tag"},
+        {{"--up", dir.file("missing")}, "--up " + dir.file("missing") + ": no such folder"},
     };
     for (const auto& c : cases) {
         const ToolRun run = runPack(
@@ -254,6 +259,14 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
     EXPECT_FALSE(QFile::exists(dir.file("bad.360")));
     EXPECT_TRUE(QDir(dir.path()).entryList({"*.360"}, QDir::Files | QDir::Hidden) ==
                 QStringList{"taken.360"});
+    // A dangling link as OUT is not written through.
+    ASSERT_TRUE(QFile::link(dir.file("nowhere/x.360"), dir.file("dangling.360")));
+    const ToolRun dangling =
+        runPack({"make", dir.file("dangling.360"), "--name", "pot", "--ring", ring});
+    EXPECT_EQ(dangling.exitCode, 1);
+    EXPECT_TRUE(dangling.err.contains(dir.file("dangling.360") + " is a symbolic link to"))
+        << dangling.err.toStdString();
+    EXPECT_FALSE(QFile::exists(dir.file("nowhere")));
 }
 
 } // namespace

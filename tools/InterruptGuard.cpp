@@ -1,0 +1,101 @@
+#include "InterruptGuard.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <csignal>
+#include <mutex>
+#include <pthread.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+struct Registry {
+    std::mutex mutex;
+    std::vector<QString> files;
+    std::vector<QString> archives; // files with temporaries named after them
+    std::vector<QString> folders;
+};
+
+Registry& registry() {
+    static Registry r;
+    return r;
+}
+
+sigset_t stopSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, SIGINT);
+    sigaddset(&set, SIGTERM);
+    sigaddset(&set, SIGHUP);
+    return set;
+}
+
+// The temporary files named after `path` plus a suffix.
+void removeTemporaries(const QString& path) {
+    const QFileInfo info(path);
+    const QDir dir = info.absoluteDir();
+    const QString prefix = info.fileName() + QLatin1Char('.');
+    for (const QString& name :
+         dir.entryList({prefix + QLatin1Char('*')}, QDir::Files | QDir::Hidden | QDir::System))
+        QFile::remove(dir.filePath(name));
+}
+
+void removeLocked(Registry& r) {
+    for (const QString& file : r.files)
+        QFile::remove(file);
+    for (const QString& archive : r.archives) {
+        QFile::remove(archive);
+        removeTemporaries(archive);
+    }
+    for (const QString& folder : r.folders)
+        QDir(folder).removeRecursively(); // removes links inside, never what they point to
+}
+
+void watch() {
+    const sigset_t set = stopSignals();
+    int signal = 0;
+    while (sigwait(&set, &signal) != 0) {
+    }
+    Registry& r = registry();
+    r.mutex.lock(); // held until the end: nothing is registered or released any more
+    removeLocked(r);
+    removeLocked(r); // what a working thread wrote meanwhile into a folder it had open
+    _exit(128 + signal);
+}
+
+} // namespace
+
+void InterruptGuard::install() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        const sigset_t set = stopSignals();
+        pthread_sigmask(SIG_BLOCK, &set, nullptr);
+        std::thread(watch).detach();
+    });
+}
+
+void InterruptGuard::addFile(const QString& path, bool withTemporaries) {
+    const std::lock_guard<std::mutex> lock(registry().mutex);
+    (withTemporaries ? registry().archives : registry().files)
+        .push_back(QFileInfo(path).absoluteFilePath());
+}
+
+void InterruptGuard::addFolder(const QString& path) {
+    const std::lock_guard<std::mutex> lock(registry().mutex);
+    registry().folders.push_back(QFileInfo(path).absoluteFilePath());
+}
+
+void InterruptGuard::release(const QString& path) {
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const std::lock_guard<std::mutex> lock(registry().mutex);
+    for (auto* list : {&registry().files, &registry().archives, &registry().folders})
+        std::erase(*list, absolute);
+}
+
+void InterruptGuard::removeAll() {
+    const std::lock_guard<std::mutex> lock(registry().mutex);
+    removeLocked(registry());
+}

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+// Cleans up after a command that is stopped: when SIGINT, SIGTERM or SIGHUP arrives, every file
+// and folder registered here is removed and the process ends at once with 128 + the signal's
+// number (130, 143, 129), as a shell reports a program ended by that signal.
+//
+// install() must run first thing in main(), before any thread starts: it blocks the three signals
+// in the calling thread (every thread started later inherits that) and waits for them on a thread
+// of its own, where the removal runs as ordinary code. The registry is shared by all threads.
+//
+// A file registered with its temporaries takes with it the files named after it plus a suffix
+// (".x.360.a1B2c3", the temporary files libzip writes beside an archive). A registered folder is
+// removed with everything in it, without following symbolic links out of it.
+class InterruptGuard {
+public:
+    static void install();
+
+    static void addFile(const QString& path, bool withTemporaries = false);
+    static void addFolder(const QString& path);
+    // The path is no longer the command's to remove (moved into place, or removed already).
+    static void release(const QString& path);
+
+    // Removes every registered path now (what a signal does before the process ends).
+    static void removeAll();
+};

@@ -1,0 +1,68 @@
+#include "PhotoProcessor.h"
+#include "ExifOrientation.h"
+#include "JpegEncoder.h"
+#include "PhotoResizer.h"
+#include "ScaledJpegDecoder.h"
+
+#include <QFile>
+
+namespace {
+
+bool isIccProfile(const ScaledJpegDecoder::Marker& m) {
+    return m.code == 0xE2 && m.data.startsWith("ICC_PROFILE");
+}
+
+bool isExif(const ScaledJpegDecoder::Marker& m) {
+    return m.code == 0xE1 && m.data.startsWith(QByteArray("Exif\0\0", 6));
+}
+
+} // namespace
+
+QSize PhotoProcessor::outputSize(QSize stored, int orientation) const {
+    const QSize upright =
+        m_options.autoRotate ? ExifOrientation::uprightSize(stored, orientation) : stored;
+    return PhotoResizer::fitted(upright, m_options.fit);
+}
+
+bool PhotoProcessor::changes(QSize stored, int orientation) const {
+    return m_options.quality > 0 || m_options.strip || (m_options.autoRotate && orientation != 1) ||
+           outputSize(stored, orientation) !=
+               (m_options.autoRotate ? ExifOrientation::uprightSize(stored, orientation) : stored);
+}
+
+QString PhotoProcessor::process(const QString& source, const QString& target) const {
+    QFile in(source);
+    if (!in.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1 cannot be read: %2").arg(source, in.errorString());
+    const QByteArray bytes = in.readAll();
+    in.close();
+    // The header first, for the orientation and the size the DCT scale must cover.
+    const ScaledJpegDecoder::Result read = ScaledJpegDecoder::header(bytes);
+    if (!read.problem.isEmpty())
+        return QStringLiteral("%1 cannot be decoded: %2").arg(source, read.problem);
+    int orientation = 1;
+    for (const ScaledJpegDecoder::Marker& m : read.markers)
+        if (isExif(m))
+            orientation = ExifOrientation::read(m.data);
+    QList<ScaledJpegDecoder::Marker> keep;
+    for (const ScaledJpegDecoder::Marker& m : read.markers)
+        if (!m_options.strip || isIccProfile(m))
+            keep.append(
+                isExif(m) && m_options.autoRotate
+                    ? ScaledJpegDecoder::Marker{m.code, ExifOrientation::withOrientation(m.data, 1)}
+                    : m);
+    const int turn = m_options.autoRotate ? orientation : 1;
+    // Scaled as stored, then turned: the turn moves the fewest pixels that way.
+    const QSize stored = ExifOrientation::uprightSize(outputSize(read.fullSize, orientation), turn);
+    const ScaledJpegDecoder::Result pixels = ScaledJpegDecoder::decode(bytes, stored);
+    if (!pixels.problem.isEmpty())
+        return QStringLiteral("%1 cannot be decoded: %2").arg(source, pixels.problem);
+    const QImage image = ExifOrientation::upright(PhotoResizer::scaled(pixels.image, stored), turn);
+    const QByteArray encoded = JpegEncoder::encode(
+        image, m_options.quality > 0 ? m_options.quality : JpegEncoder::kDefaultQuality, keep);
+    QFile file(target);
+    if (encoded.isEmpty() || !file.open(QIODevice::WriteOnly) ||
+        file.write(encoded) != encoded.size() || !file.flush())
+        return QStringLiteral("cannot write %1: %2").arg(target, file.errorString());
+    return QString();
+}

@@ -1,0 +1,88 @@
+#include "PlanReport.h"
+#include "PackagePlan.h"
+#include "PackageWalk.h"
+
+#include "format/PackageCounters.h"
+
+#include <QStringList>
+#include <set>
+
+namespace {
+
+QString sideName(RingKind kind) {
+    return kind == RingKind::Upper ? QStringLiteral("upper") : QStringLiteral("lower");
+}
+
+// The ring columns the opening found against those the plan put the rows on.
+void compareColumns(const PackagePlan& plan, const PackageWalk& walk, QStringList& found) {
+    const int n = plan.horizontalCount();
+    for (RingKind kind : {RingKind::Upper, RingKind::Lower}) {
+        std::set<int> have;
+        for (const WalkPicture& p : walk.pictures())
+            if (p.ring == (kind == RingKind::Upper ? 1 : 2))
+                have.insert(p.column);
+        const int rings = plan.rings(kind);
+        for (int column = 0; column < n; ++column) {
+            const bool want = rings > 0 && column % (n / rings) == 0;
+            if (have.count(column) != (want ? 1u : 0u))
+                found << QStringLiteral("%1 ring at position %2 %3")
+                             .arg(sideName(kind))
+                             .arg(column)
+                             .arg(want ? QStringLiteral("missing") : QStringLiteral("unexpected"));
+        }
+    }
+}
+
+} // namespace
+
+QString packageDifferences(const PackagePlan& plan, const PackageWalk& walk) {
+    const PackageCounters& c = walk.opening().counters();
+    const Descriptor& d = walk.opening().descriptor();
+    QStringList found;
+    auto expect = [&found](const char* what, long long have, long long want) {
+        if (have != want)
+            found << QStringLiteral("%1 %2 instead of %3")
+                         .arg(QLatin1String(what))
+                         .arg(have)
+                         .arg(want);
+    };
+    const int n = plan.horizontalCount();
+    const int up = plan.rows(RingKind::Upper) * plan.rings(RingKind::Upper);
+    const int down = plan.rows(RingKind::Lower) * plan.rings(RingKind::Lower);
+    expect("horizontal pictures", static_cast<long long>(c.sngHCount), n);
+    expect("upper pictures", c.bytVCount, up);
+    expect("upper rings", up ? c.bytVColumns : 0, plan.rings(RingKind::Upper));
+    expect("upper rows", up ? c.bytVRows : 0, plan.rows(RingKind::Upper));
+    expect("lower pictures", c.bytMCount, down);
+    expect("lower rings", down ? c.bytMColumns : 0, plan.rings(RingKind::Lower));
+    expect("lower rows", down ? c.bytMRows : 0, plan.rows(RingKind::Lower));
+    expect("pictures held", static_cast<long long>(walk.pictures().size()), n + up + down);
+    expect("hot spots", d.hotSpots.iHotSpots(),
+           static_cast<long long>(plan.descriptor().hotSpots.size()));
+    compareColumns(plan, walk, found);
+    if (d.sound != plan.descriptor().sound || d.soundRepeat != plan.descriptor().soundRepeat)
+        found << QStringLiteral("sound \"%1\" instead of \"%2\"")
+                     .arg(d.sound, plan.descriptor().sound);
+    return found.join(QStringLiteral("; "));
+}
+
+QString packageSummary(const PackagePlan& plan) {
+    QString text = QStringLiteral("%1 horizontal pictures").arg(plan.horizontalCount());
+    for (RingKind kind : {RingKind::Upper, RingKind::Lower}) {
+        if (plan.rings(kind) > 0)
+            text += QStringLiteral(", %1 %2 rings of %3 row%4")
+                        .arg(plan.rings(kind))
+                        .arg(sideName(kind))
+                        .arg(plan.rows(kind))
+                        .arg(plan.rows(kind) == 1 ? QString() : QStringLiteral("s"));
+    }
+    const DescriptorFields& d = plan.descriptor();
+    if (!d.sound.isEmpty())
+        text += QStringLiteral(", sound %1%2")
+                    .arg(d.sound, d.soundRepeat ? QStringLiteral(" (repeated)") : QString());
+    if (!d.hotSpots.empty())
+        text += QStringLiteral(", %1 hot spot%2")
+                    .arg(d.hotSpots.size())
+                    .arg(d.hotSpots.size() == 1 ? QString() : QStringLiteral("s"));
+    return text;
+}
