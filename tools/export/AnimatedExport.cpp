@@ -2,6 +2,7 @@
 
 #include "ExportInterrupt.h"
 #include "ExportProgress.h"
+#include "LibraryFree.h"
 #include "RingFrames.h"
 #include "SpinSource.h"
 
@@ -16,24 +17,17 @@
 
 namespace {
 
-template <typename T, void (*Free)(T*)> struct Freeing {
-    void operator()(T* p) const {
-        if (p)
-            Free(p);
-    }
-};
-using LiqAttr = std::unique_ptr<liq_attr, Freeing<liq_attr, liq_attr_destroy>>;
-using LiqImage = std::unique_ptr<liq_image, Freeing<liq_image, liq_image_destroy>>;
-using LiqHistogram = std::unique_ptr<liq_histogram, Freeing<liq_histogram, liq_histogram_destroy>>;
-using LiqResult = std::unique_ptr<liq_result, Freeing<liq_result, liq_result_destroy>>;
-using AnimEncoder =
-    std::unique_ptr<WebPAnimEncoder, Freeing<WebPAnimEncoder, WebPAnimEncoderDelete>>;
+using LiqAttr = LibraryPtr<liq_attr, liq_attr_destroy>;
+using LiqImage = LibraryPtr<liq_image, liq_image_destroy>;
+using LiqHistogram = LibraryPtr<liq_histogram, liq_histogram_destroy>;
+using LiqResult = LibraryPtr<liq_result, liq_result_destroy>;
+using AnimEncoder = LibraryPtr<WebPAnimEncoder, WebPAnimEncoderDelete>;
 
 void closeGif(GifFileType* gif) {
     int error = 0;
     EGifCloseFile(gif, &error);
 }
-using GifWriter = std::unique_ptr<GifFileType, Freeing<GifFileType, closeGif>>;
+using GifWriter = LibraryPtr<GifFileType, closeGif>;
 
 int writeToFile(GifFileType* gif, const GifByteType* bytes, int length) {
     auto* file = static_cast<QFile*>(gif->UserData);
@@ -150,7 +144,7 @@ bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fail(QStringLiteral("cannot write %1").arg(path));
     int gifError = 0;
-    const GifWriter gif(EGifOpen(&file, writeToFile, &gifError));
+    GifWriter gif(EGifOpen(&file, writeToFile, &gifError));
     if (!gif)
         return fail(QStringLiteral("cannot write %1").arg(path));
 
@@ -207,7 +201,7 @@ bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
             return fail(QStringLiteral("cannot write %1").arg(path));
         progress.step();
     }
-    GifFileType* open = const_cast<GifWriter&>(gif).release();
+    GifFileType* open = gif.release();
     if (EGifCloseFile(open, &gifError) != GIF_OK || !file.flush())
         return fail(QStringLiteral("cannot write %1").arg(path));
     progress.end();

@@ -2,6 +2,7 @@
 
 #include "ExportInterrupt.h"
 #include "ExportProgress.h"
+#include "LibraryFree.h"
 #include "RingFrames.h"
 #include "SpinSource.h"
 
@@ -34,17 +35,11 @@ void freePacket(AVPacket* packet) {
     av_packet_free(&packet);
 }
 
-template <typename T, void (*Free)(T*)> struct Freeing {
-    void operator()(T* p) const {
-        if (p)
-            Free(p);
-    }
-};
-using Muxer = std::unique_ptr<AVFormatContext, Freeing<AVFormatContext, freeFormat>>;
-using Codec = std::unique_ptr<AVCodecContext, Freeing<AVCodecContext, freeCodec>>;
-using Frame = std::unique_ptr<AVFrame, Freeing<AVFrame, freeFrame>>;
-using Packet = std::unique_ptr<AVPacket, Freeing<AVPacket, freePacket>>;
-using Scaler = std::unique_ptr<SwsContext, Freeing<SwsContext, sws_freeContext>>;
+using Muxer = LibraryPtr<AVFormatContext, freeFormat>;
+using Codec = LibraryPtr<AVCodecContext, freeCodec>;
+using Frame = LibraryPtr<AVFrame, freeFrame>;
+using Packet = LibraryPtr<AVPacket, freePacket>;
+using Scaler = LibraryPtr<SwsContext, sws_freeContext>;
 
 QString avError(int code) {
     char text[AV_ERROR_MAX_STRING_SIZE] = {};
