@@ -115,8 +115,8 @@ bool WebPageExport::writePictures(const QString& folder, const std::vector<int>&
             if (ok) {
                 QImageWriter writer(&file, "jpeg");
                 writer.setQuality(m_options.quality);
+                // Baseline: progressive scans cost half the export's time for 5 % of size.
                 writer.setOptimizedWrite(true);
-                writer.setProgressiveScanWrite(true);
                 ok = writer.write(image.convertToFormat(QImage::Format_RGB32));
             }
             const std::lock_guard<std::mutex> lock(reporting);
