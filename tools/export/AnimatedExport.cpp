@@ -106,7 +106,13 @@ bool AnimatedExport::writeWebP(const QString& path, ExportProgress& progress) {
     return true;
 }
 
-bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
+// The colour indices of every frame, and their one palette (256 entries).
+struct AnimatedExport::Quantised {
+    std::vector<GifColorType> colours = std::vector<GifColorType>(256, GifColorType{0, 0, 0});
+    std::vector<std::vector<unsigned char>> indices;
+};
+
+bool AnimatedExport::quantise(Quantised& out, ExportProgress& progress) {
     const QSize size = m_frames.size;
     const int count = int(m_frames.slots.size());
     const LiqAttr attributes(liq_attr_create());
@@ -115,7 +121,6 @@ bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
     liq_set_max_colors(attributes.get(), 256);
     liq_set_speed(attributes.get(), 4);
 
-    // One palette for the whole turn, so that the colours do not flicker from frame to frame.
     progress.begin(QStringLiteral("frames"), 2 * count);
     std::vector<QImage> frames;
     std::vector<LiqImage> images;
@@ -140,6 +145,27 @@ bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
     const LiqResult result(quantised);
     liq_set_dithering_level(result.get(), 1.0f);
 
+    out.indices.resize(std::size_t(count));
+    const auto frameBytes = std::size_t(size.width()) * std::size_t(size.height());
+    for (int i = 0; i < count; ++i) {
+        out.indices[std::size_t(i)].resize(frameBytes);
+        if (liq_write_remapped_image(result.get(), images[std::size_t(i)].get(),
+                                     out.indices[std::size_t(i)].data(), frameBytes) != LIQ_OK)
+            return fail(QStringLiteral("the quantiser could not map frame %1").arg(i));
+    }
+    const liq_palette* palette = liq_get_palette(result.get());
+    for (unsigned int c = 0; c < palette->count && c < 256; ++c)
+        out.colours[c] =
+            GifColorType{palette->entries[c].r, palette->entries[c].g, palette->entries[c].b};
+    return true;
+}
+
+bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
+    const QSize size = m_frames.size;
+    const int count = int(m_frames.slots.size());
+    Quantised quantised;
+    if (!quantise(quantised, progress))
+        return false;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return fail(QStringLiteral("cannot write %1").arg(path));
@@ -148,22 +174,7 @@ bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
     if (!gif)
         return fail(QStringLiteral("cannot write %1").arg(path));
 
-    // The palette needs a power of two entries.
-    std::vector<GifColorType> colours(256, GifColorType{0, 0, 0});
-    std::vector<std::vector<unsigned char>> indices;
-    indices.resize(std::size_t(count));
-    const auto size_bytes = std::size_t(size.width()) * std::size_t(size.height());
-    for (int i = 0; i < count; ++i) {
-        indices[std::size_t(i)].resize(size_bytes);
-        if (liq_write_remapped_image(result.get(), images[std::size_t(i)].get(),
-                                     indices[std::size_t(i)].data(), size_bytes) != LIQ_OK)
-            return fail(QStringLiteral("the quantiser could not map frame %1").arg(i));
-    }
-    const liq_palette* palette = liq_get_palette(result.get());
-    for (unsigned int c = 0; c < palette->count && c < 256; ++c)
-        colours[c] =
-            GifColorType{palette->entries[c].r, palette->entries[c].g, palette->entries[c].b};
-    ColorMapObject* map = GifMakeMapObject(256, colours.data());
+    ColorMapObject* map = GifMakeMapObject(256, quantised.colours.data());
     const bool screen =
         map && EGifPutScreenDesc(gif.get(), size.width(), size.height(), 8, 0, map) == GIF_OK;
     GifFreeMapObject(map);
@@ -193,7 +204,7 @@ bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
         bool ok = EGifPutExtension(gif.get(), GRAPHICS_EXT_FUNC_CODE, 4, extension) == GIF_OK &&
                   EGifPutImageDesc(gif.get(), 0, 0, size.width(), size.height(), false, nullptr) ==
                       GIF_OK;
-        unsigned char* pixels = indices[std::size_t(i)].data();
+        unsigned char* pixels = quantised.indices[std::size_t(i)].data();
         for (int y = 0; ok && y < size.height(); ++y)
             ok = EGifPutLine(gif.get(), pixels + std::size_t(y) * std::size_t(size.width()),
                              size.width()) == GIF_OK;

@@ -28,6 +28,9 @@ public:
 private:
     bool writeWebP(const QString& path, ExportProgress& progress);
     bool writeGif(const QString& path, ExportProgress& progress);
+    // One palette for the whole turn, so that the colours do not flicker from frame to frame.
+    struct Quantised;
+    bool quantise(Quantised& out, ExportProgress& progress);
     bool fail(const QString& error);
 
     const SpinSource& m_source;

@@ -71,63 +71,54 @@ std::optional<Kind> kindOf(const QString& out) {
     return std::nullopt;
 }
 
+// Reads one option's value into the request; false and a message when it is wrong.
+bool readOption(const QString& name, const QString& value, Request& request, QString& problem) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    const bool whole = ok && number == double(qRound(number));
+    const auto in = [&](double low, double high) { return ok && number >= low && number <= high; };
+    if (name == QLatin1String("--size") && whole && in(16, 8192))
+        request.size = qRound(number);
+    else if (name == QLatin1String("--ring") && whole && in(-9, 9))
+        request.ring = qRound(number);
+    else if (name == QLatin1String("--seconds") && in(0.1, 600))
+        request.seconds = number;
+    else if (name == QLatin1String("--loop") && whole && in(0, 65535))
+        request.loop = qRound(number);
+    else if (name == QLatin1String("--turns") && whole && in(1, 100))
+        request.turns = qRound(number);
+    else if (name == QLatin1String("--size"))
+        problem = QStringLiteral("--size must be a whole number from 16 to 8192");
+    else if (name == QLatin1String("--ring"))
+        problem = QStringLiteral("--ring must be a whole number from -9 to 9 (0 the horizontal "
+                                 "ring, 1 the first row above, -1 the first row below)");
+    else if (name == QLatin1String("--seconds"))
+        problem = QStringLiteral("--seconds must be a number from 0.1 to 600");
+    else if (name == QLatin1String("--loop"))
+        problem = QStringLiteral("--loop must be a whole number from 0 (for ever) to 65535");
+    else if (name == QLatin1String("--turns"))
+        problem = QStringLiteral("--turns must be a whole number from 1 to 100");
+    else
+        problem = QStringLiteral("unknown option %1").arg(name);
+    return problem.isEmpty();
+}
+
 // Reads the arguments; an empty optional and a message when they are wrong.
 std::optional<Request> parse(const QStringList& args, QString& problem) {
     Request request;
     QStringList files;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
-        if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
-            if (arg != QLatin1String("--"))
-                files << arg;
-            else
-                files << args.mid(i + 1);
-            if (arg == QLatin1String("--"))
-                break;
-            continue;
+        if (arg == QLatin1String("--")) {
+            files << args.mid(i + 1);
+            break;
         }
-        if (i + 1 >= args.size()) {
+        if (!arg.startsWith(QLatin1String("--"))) {
+            files << arg;
+        } else if (i + 1 >= args.size()) {
             problem = QStringLiteral("%1 needs a value").arg(arg);
             return std::nullopt;
-        }
-        const QString value = args.at(++i);
-        bool ok = false;
-        if (arg == QLatin1String("--size")) {
-            const int size = value.toInt(&ok);
-            if (!ok || size < 16 || size > 8192) {
-                problem = QStringLiteral("--size must be a whole number from 16 to 8192");
-                return std::nullopt;
-            }
-            request.size = size;
-        } else if (arg == QLatin1String("--ring")) {
-            request.ring = value.toInt(&ok);
-            if (!ok || request.ring < -9 || request.ring > 9) {
-                problem = QStringLiteral("--ring must be a whole number from -9 to 9 (0 the "
-                                         "horizontal ring, 1 the first row above, -1 the first "
-                                         "row below)");
-                return std::nullopt;
-            }
-        } else if (arg == QLatin1String("--seconds")) {
-            request.seconds = value.toDouble(&ok);
-            if (!ok || !(request.seconds >= 0.1 && request.seconds <= 600)) {
-                problem = QStringLiteral("--seconds must be a number from 0.1 to 600");
-                return std::nullopt;
-            }
-        } else if (arg == QLatin1String("--loop")) {
-            request.loop = value.toInt(&ok);
-            if (!ok || request.loop < 0 || request.loop > 65535) {
-                problem = QStringLiteral("--loop must be a whole number from 0 (for ever) to "
-                                         "65535");
-                return std::nullopt;
-            }
-        } else if (arg == QLatin1String("--turns")) {
-            request.turns = value.toInt(&ok);
-            if (!ok || request.turns < 1 || request.turns > 100) {
-                problem = QStringLiteral("--turns must be a whole number from 1 to 100");
-                return std::nullopt;
-            }
-        } else {
-            problem = QStringLiteral("unknown option %1").arg(arg);
+        } else if (!readOption(arg, args.at(++i), request, problem)) {
             return std::nullopt;
         }
     }
@@ -138,23 +129,79 @@ std::optional<Request> parse(const QStringList& args, QString& problem) {
     request.package = files.at(0);
     request.out = files.at(1);
     const std::optional<Kind> kind = kindOf(request.out);
-    if (!kind) {
-        problem = QStringLiteral("%1: OUT must be a new folder or end in .webp, .gif, .mp4 or "
-                                 ".webm")
-                      .arg(request.out);
-        return std::nullopt;
-    }
-    request.kind = *kind;
-    if (request.kind == Kind::Page && request.ring != 0) {
+    if (!kind)
+        problem =
+            QStringLiteral("%1: OUT must be a new folder or end in .webp, .gif, .mp4 or .webm")
+                .arg(request.out);
+    else if (*kind == Kind::Page && request.ring != 0)
         problem = QStringLiteral("--ring is for animated pictures and videos; the page shows "
                                  "every ring");
-        return std::nullopt;
-    }
-    if (request.kind != Kind::Mp4 && request.kind != Kind::WebM && request.turns != 1) {
+    else if (*kind != Kind::Mp4 && *kind != Kind::WebM && request.turns != 1)
         problem = QStringLiteral("--turns is for videos");
+    if (!problem.isEmpty())
         return std::nullopt;
-    }
+    request.kind = *kind;
     return request;
+}
+
+// What one export wrote, or why it did not.
+struct Written {
+    bool ok = false;
+    QString error;
+    QString what;    // a line for the user
+    QString snippet; // the page's embed snippet
+};
+
+Written writePage(const Request& request, const SpinSource& source, const QString& path,
+                  ExportProgress& progress) {
+    WebPageExport::Options options;
+    options.longestSide = request.size.value_or(options.longestSide);
+    options.turnSeconds = request.seconds;
+    WebPageExport page(source, options);
+    Written written;
+    written.ok = page.write(path, progress);
+    written.error = page.error();
+    written.what =
+        QStringLiteral("a web page, pictures %1 x %2").arg(page.width()).arg(page.height());
+    written.snippet = page.embedSnippet(QFileInfo(request.out).fileName());
+    return written;
+}
+
+Written writeRing(const Request& request, const SpinSource& source, const QString& path,
+                  ExportProgress& progress) {
+    Written written;
+    const bool video = request.kind == Kind::Mp4 || request.kind == Kind::WebM;
+    const int longestSide = request.size.value_or(video ? 1280 : 640);
+    const RingFrames frames =
+        RingFrames::plan(source, request.ring, longestSide, request.seconds, video, written.error);
+    if (frames.slots.empty())
+        return written;
+    if (video) {
+        VideoExport::Options options;
+        options.format =
+            request.kind == Kind::Mp4 ? VideoExport::Format::Mp4 : VideoExport::Format::WebM;
+        options.longestSide = longestSide;
+        options.turns = request.turns;
+        VideoExport exporter(source, frames, options);
+        written.ok = exporter.write(path, progress);
+        written.error = exporter.error();
+    } else {
+        AnimatedExport::Options options;
+        options.format =
+            request.kind == Kind::WebP ? AnimatedExport::Format::WebP : AnimatedExport::Format::Gif;
+        options.longestSide = longestSide;
+        options.loop = request.loop;
+        AnimatedExport exporter(source, frames, options);
+        written.ok = exporter.write(path, progress);
+        written.error = exporter.error();
+    }
+    const int turns = video ? request.turns : 1;
+    written.what = QStringLiteral("%1 frames of %2 x %3, %4 s")
+                       .arg(int(frames.slots.size()) * turns)
+                       .arg(frames.size.width())
+                       .arg(frames.size.height())
+                       .arg(request.seconds * turns);
+    return written;
 }
 
 } // namespace
@@ -176,68 +223,22 @@ int runExport(const QStringList& args) {
         return 128 + ExportInterrupt::signalNumber();
 
     ExportTarget target;
-    const bool folder = request->kind == Kind::Page;
-    if (!target.begin(request->out, folder ? ExportTarget::Kind::Folder : ExportTarget::Kind::File))
+    const bool page = request->kind == Kind::Page;
+    if (!target.begin(request->out, page ? ExportTarget::Kind::Folder : ExportTarget::Kind::File))
         return fail(target.error());
-
-    QString error;
-    bool written = false;
-    QString what;
-    QString snippet;
-    if (request->kind == Kind::Page) {
-        WebPageExport::Options options;
-        options.longestSide = request->size.value_or(options.longestSide);
-        options.turnSeconds = request->seconds;
-        WebPageExport page(source, options);
-        written = page.write(target.path(), progress);
-        error = page.error();
-        what = QStringLiteral("a web page, pictures %1 x %2").arg(page.width()).arg(page.height());
-        snippet = page.embedSnippet(QFileInfo(request->out).fileName());
-    } else {
-        const bool video = request->kind == Kind::Mp4 || request->kind == Kind::WebM;
-        const int longestSide = request->size.value_or(video ? 1280 : 640);
-        const RingFrames frames =
-            RingFrames::plan(source, request->ring, longestSide, request->seconds, video, error);
-        if (frames.slots.empty())
-            return fail(error);
-        if (video) {
-            VideoExport::Options options;
-            options.format =
-                request->kind == Kind::Mp4 ? VideoExport::Format::Mp4 : VideoExport::Format::WebM;
-            options.longestSide = longestSide;
-            options.turns = request->turns;
-            VideoExport exporter(source, frames, options);
-            written = exporter.write(target.path(), progress);
-            error = exporter.error();
-        } else {
-            AnimatedExport::Options options;
-            options.format = request->kind == Kind::WebP ? AnimatedExport::Format::WebP
-                                                         : AnimatedExport::Format::Gif;
-            options.longestSide = longestSide;
-            options.loop = request->loop;
-            AnimatedExport exporter(source, frames, options);
-            written = exporter.write(target.path(), progress);
-            error = exporter.error();
-        }
-        const int frameCount = int(frames.slots.size()) * (video ? request->turns : 1);
-        what = QStringLiteral("%1 frames of %2 x %3, %4 s")
-                   .arg(frameCount)
-                   .arg(frames.size.width())
-                   .arg(frames.size.height())
-                   .arg(request->seconds * (video ? request->turns : 1));
-    }
-    if (written && !ExportInterrupt::requested() && target.commit()) {
-        QTextStream out(stdout);
-        out << "wrote " << request->out << ": " << what << '\n';
-        if (!snippet.isEmpty())
-            out << "To show it in another page beside the folder, paste:\n" << snippet << '\n';
-        return 0;
-    }
+    const Written written = page ? writePage(*request, source, target.path(), progress)
+                                 : writeRing(*request, source, target.path(), progress);
     if (ExportInterrupt::requested()) {
         target.discard();
         return 128 + ExportInterrupt::signalNumber();
     }
-    if (written)
+    if (!written.ok)
+        return fail(written.error);
+    if (!target.commit())
         return fail(target.error());
-    return fail(error);
+    QTextStream out(stdout);
+    out << "wrote " << request->out << ": " << written.what << '\n';
+    if (!written.snippet.isEmpty())
+        out << "To show it in another page beside the folder, paste:\n" << written.snippet << '\n';
+    return 0;
 }

@@ -64,38 +64,54 @@ int encode(AVFormatContext* format, AVCodecContext* codec, AVStream* stream, AVF
     return result;
 }
 
-} // namespace
+// The muxer, the encoder and the stream of one video being written.
+struct Video {
+    Muxer format;
+    Codec codec;
+    AVStream* stream = nullptr;
+};
 
-VideoExport::VideoExport(const SpinSource& source, const RingFrames& frames, Options options)
-    : m_source(source), m_frames(frames), m_options(options) {}
+// H.264 at a quality that keeps the photographs' detail; VP9 in constant quality mode.
+AVDictionary* encoderSettings(bool mp4) {
+    AVDictionary* settings = nullptr;
+    if (mp4) {
+        av_dict_set(&settings, "preset", "medium", 0);
+        av_dict_set(&settings, "crf", "20", 0);
+    } else {
+        av_dict_set(&settings, "crf", "32", 0);
+        av_dict_set(&settings, "b", "0", 0);
+        av_dict_set(&settings, "deadline", "good", 0);
+        av_dict_set(&settings, "cpu-used", "4", 0);
+        av_dict_set(&settings, "row-mt", "1", 0);
+    }
+    return settings;
+}
 
-bool VideoExport::write(const QString& path, ExportProgress& progress) {
-    const bool mp4 = m_options.format == Format::Mp4;
-    const auto fail = [this](const QString& error) {
-        m_error = ExportInterrupt::requested() ? QStringLiteral("interrupted") : error;
-        return false;
-    };
-    const QSize size = m_frames.size;
+// Opens the muxer and the encoder for `frames` and writes the file's header; the problem for the
+// user, or an empty text.
+QString openVideo(const QString& path, bool mp4, const RingFrames& frames, Video& video) {
+    const QSize size = frames.size;
     const QByteArray fileName = QFile::encodeName(path);
-    av_log_set_level(AV_LOG_ERROR);
-
     AVFormatContext* rawFormat = nullptr;
     if (avformat_alloc_output_context2(&rawFormat, nullptr, mp4 ? "mp4" : "webm",
                                        fileName.constData()) < 0)
-        return fail(QStringLiteral("the video muxer does not start"));
-    const Muxer format(rawFormat);
+        return QStringLiteral("the video muxer does not start");
+    video.format.reset(rawFormat);
+    AVFormatContext* format = rawFormat;
     const AVCodec* encoder = avcodec_find_encoder_by_name(mp4 ? "libx264" : "libvpx-vp9");
     if (!encoder)
-        return fail(mp4 ? QStringLiteral("this FFmpeg has no H.264 encoder (libx264)")
-                        : QStringLiteral("this FFmpeg has no VP9 encoder (libvpx)"));
-    AVStream* stream = avformat_new_stream(format.get(), nullptr);
-    const Codec codec(avcodec_alloc_context3(encoder));
+        return mp4 ? QStringLiteral("this FFmpeg has no H.264 encoder (libx264)")
+                   : QStringLiteral("this FFmpeg has no VP9 encoder (libvpx)");
+    video.stream = avformat_new_stream(format, nullptr);
+    video.codec.reset(avcodec_alloc_context3(encoder));
+    AVStream* stream = video.stream;
+    AVCodecContext* codec = video.codec.get();
     if (!stream || !codec)
-        return fail(QStringLiteral("the video encoder does not start"));
+        return QStringLiteral("the video encoder does not start");
 
     // One frame per picture: a turn of n pictures in turnSeconds.
-    const int count = int(m_frames.slots.size());
-    const AVRational frameTime = av_d2q(m_frames.turnSeconds / std::max(1, count), 1000000);
+    const int count = int(frames.slots.size());
+    const AVRational frameTime = av_d2q(frames.turnSeconds / std::max(1, count), 1000000);
     codec->width = size.width();
     codec->height = size.height();
     codec->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -108,35 +124,50 @@ bool VideoExport::write(const QString& path, ExportProgress& progress) {
     codec->color_trc = AVCOL_TRC_IEC61966_2_1;
     if (format->oformat->flags & AVFMT_GLOBALHEADER)
         codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    AVDictionary* settings = nullptr;
-    if (mp4) {
-        av_dict_set(&settings, "preset", "medium", 0);
-        av_dict_set(&settings, "crf", "20", 0);
-    } else {
-        av_dict_set(&settings, "crf", "32", 0);
-        av_dict_set(&settings, "b", "0", 0);
-        av_dict_set(&settings, "deadline", "good", 0);
-        av_dict_set(&settings, "cpu-used", "4", 0);
-        av_dict_set(&settings, "row-mt", "1", 0);
-    }
-    int result = avcodec_open2(codec.get(), encoder, &settings);
+    AVDictionary* settings = encoderSettings(mp4);
+    int result = avcodec_open2(codec, encoder, &settings);
     av_dict_free(&settings);
     if (result < 0)
-        return fail(QStringLiteral("the video encoder refused: %1").arg(avError(result)));
-    avcodec_parameters_from_context(stream->codecpar, codec.get());
+        return QStringLiteral("the video encoder refused: %1").arg(avError(result));
+    avcodec_parameters_from_context(stream->codecpar, codec);
     stream->time_base = codec->time_base;
     stream->avg_frame_rate = codec->framerate;
 
     result = avio_open(&format->pb, fileName.constData(), AVIO_FLAG_WRITE);
     if (result < 0)
-        return fail(QStringLiteral("cannot write %1: %2").arg(path, avError(result)));
+        return QStringLiteral("cannot write %1: %2").arg(path, avError(result));
     AVDictionary* muxing = nullptr;
     if (mp4)
         av_dict_set(&muxing, "movflags", "+faststart", 0);
-    result = avformat_write_header(format.get(), &muxing);
+    result = avformat_write_header(format, &muxing);
     av_dict_free(&muxing);
     if (result < 0)
-        return fail(QStringLiteral("cannot write %1: %2").arg(path, avError(result)));
+        return QStringLiteral("cannot write %1: %2").arg(path, avError(result));
+
+    return QString();
+}
+
+} // namespace
+
+VideoExport::VideoExport(const SpinSource& source, const RingFrames& frames, Options options)
+    : m_source(source), m_frames(frames), m_options(options) {}
+
+bool VideoExport::write(const QString& path, ExportProgress& progress) {
+    const auto fail = [this](const QString& error) {
+        m_error = ExportInterrupt::requested() ? QStringLiteral("interrupted") : error;
+        return false;
+    };
+    av_log_set_level(AV_LOG_ERROR);
+    Video video;
+    const QString problem = openVideo(path, m_options.format == Format::Mp4, m_frames, video);
+    if (!problem.isEmpty())
+        return fail(problem);
+    AVFormatContext* format = video.format.get();
+    AVCodecContext* codec = video.codec.get();
+    AVStream* stream = video.stream;
+    const QSize size = m_frames.size;
+    const int count = int(m_frames.slots.size());
+    int result = 0;
 
     const Frame frame(av_frame_alloc());
     const Packet packet(av_packet_alloc());
@@ -165,13 +196,13 @@ bool VideoExport::write(const QString& path, ExportProgress& progress) {
         const int stride[1] = {int(picture.bytesPerLine())};
         sws_scale(scaler.get(), source, stride, 0, size.height(), frame->data, frame->linesize);
         frame->pts = i;
-        result = encode(format.get(), codec.get(), stream, frame.get(), packet.get());
+        result = encode(format, codec, stream, frame.get(), packet.get());
         if (result < 0)
             return fail(QStringLiteral("the video encoder failed: %1").arg(avError(result)));
         progress.step();
     }
-    result = encode(format.get(), codec.get(), stream, nullptr, packet.get());
-    if (result < 0 || (result = av_write_trailer(format.get())) < 0)
+    result = encode(format, codec, stream, nullptr, packet.get());
+    if (result < 0 || (result = av_write_trailer(format)) < 0)
         return fail(QStringLiteral("cannot write %1: %2").arg(path, avError(result)));
     progress.end();
     return true;
