@@ -20,8 +20,12 @@ ExportInterrupt::ExportInterrupt() {
     struct sigaction action {};
     action.sa_handler = noteSignal;
     sigemptyset(&action.sa_mask);
-    for (std::size_t i = 0; i < kSignals.size(); ++i)
-        sigaction(kSignals[i], &action, &g_previous[i]);
+    // A signal ignored when the program started (a background job's interrupt) stays ignored.
+    for (std::size_t i = 0; i < kSignals.size(); ++i) {
+        sigaction(kSignals[i], nullptr, &g_previous[i]);
+        if (g_previous[i].sa_handler != SIG_IGN)
+            sigaction(kSignals[i], &action, nullptr);
+    }
 }
 
 ExportInterrupt::~ExportInterrupt() {
