@@ -11,3 +11,4 @@ int runCheck(const QStringList& args);
 int runMake(const QStringList& args);
 int runSheet(const QStringList& args);
 int runThumbnail(const QStringList& args);
+int runExport(const QStringList& args);

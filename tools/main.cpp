@@ -50,6 +50,16 @@ Commands:
       256), to OUT.png, reading only the descriptor and that picture. For file managers.
       Exit status 0 when OUT.png was written.
 
+  export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] [--turns N]
+      Shares a package outside the viewer, the kind chosen by OUT: a new folder gets a web page
+      that turns the object as the viewer does (pictures fitted into S pixels, default 1600);
+      OUT.webp or OUT.gif an animated picture of one turn of a ring (ring K: 0 the horizontal
+      ring, 1 the first row above, -1 the first row below; S default 640; one turn in T seconds,
+      default 6; played N times, 0 for ever); OUT.mp4 (H.264) or OUT.webm (VP9) a video of N
+      turns (--turns, default 1; S default 1280). The package is opened as the viewer opens it
+      first; OUT is never overwritten and appears whole or not at all. Progress on standard
+      error; the web page's embed snippet on standard output.
+
   Every command takes --help. make, check, sheet and extract show their progress on standard
   error (--quiet to keep still); interrupted (SIGINT, SIGTERM, SIGHUP), they remove what they
   were writing and end with status 130, 143 or 129.
@@ -118,6 +128,8 @@ int main(int argc, char** argv) {
         return runSheet(args);
     if (command == QLatin1String("thumbnail"))
         return runThumbnail(args);
+    if (command == QLatin1String("export"))
+        return runExport(args);
     QTextStream(stderr) << "gyrolook-pack: unknown command \"" << command
                         << "\"; see gyrolook-pack --help\n";
     return 2;

@@ -1,0 +1,88 @@
+// Runs "gyrolook-pack export" as a separate process: what it refuses, and that a refusal leaves
+// nothing behind. What the exports hold is read back by tests/export (a real browser and readers
+// of their own).
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+#include "support/TestPackage.h"
+#include "support/ToolRun.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kSample = QStringLiteral(GYRO_SAMPLE_PACKAGE);
+
+TEST(ExportCommand, RefusalsNameTheProblemAndWriteNothing) {
+    TempDir dir;
+    TestPackage broken;
+    broken.omitMembers = {QStringLiteral("obj_H_0007.png")};
+    ASSERT_TRUE(broken.write(dir.file("broken.360")));
+    QFile taken(dir.file("taken.webp"));
+    ASSERT_TRUE(taken.open(QIODevice::WriteOnly) && taken.write("mine") == 4);
+    taken.close();
+    ASSERT_TRUE(QDir(dir.path()).mkdir("page"));
+    const QStringList before = dir.entries();
+
+    struct Case {
+        QStringList args;
+        int exitCode;
+        QString says;
+    } const cases[] = {
+        {{kSample, dir.file("taken.webp")}, 1, "exists already; not overwritten"},
+        {{kSample, dir.file("page")}, 1, "exists already; not overwritten"},
+        {{dir.file("broken.360"), dir.file("out.gif")}, 1, "obj_H_0007.png"},
+        {{dir.file("missing.360"), dir.file("out")}, 1, "does not exist"},
+        {{kSample, dir.file("out.png")}, 2, "must be a new folder or end in"},
+        {{kSample, dir.file("out.webp"), "--ring", "5"}, 1, "no row 5 above"},
+        {{kSample, dir.file("out.mp4"), "--ring", "-3"}, 1, "no row 3 below"},
+        {{kSample, dir.file("out"), "--ring", "1"}, 2, "the page shows every ring"},
+        {{kSample, dir.file("out.gif"), "--turns", "2"}, 2, "--turns is for videos"},
+        {{kSample, dir.file("out.webm"), "--size", "0"}, 2, "--size must be"},
+        {{kSample, dir.file("out.webm"), "--seconds", "nan"}, 2, "--seconds must be"},
+    };
+    for (const Case& c : cases) {
+        const ToolRun run = runPack(QStringList{"export"} + c.args);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_EQ(dir.entries(), before) << c.args.join(' ').toStdString();
+    }
+    QFile kept(dir.file("taken.webp"));
+    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+    EXPECT_EQ(kept.readAll(), "mine");
+}
+
+TEST(ExportCommand, APageHoldsEveryPictureTheViewerReachesAndPrintsItsEmbedSnippet) {
+    TempDir dir;
+    const ToolRun run = runPack({"export", kSample, dir.file("teapot page"), "--size", "320"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("<iframe src=\"teapot%20page/index.html\" title=\"teapot, "
+                                 "turnable view\" width=\"336\""))
+        << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("pictures 108 of 108"));
+    EXPECT_EQ(dir.entries(), QStringList{"teapot page"}); // nothing hidden left beside it
+    const QDir page(dir.file("teapot page"));
+    EXPECT_EQ(page.entryList(QDir::Files),
+              (QStringList{"index.html", "spin-data.js", "spin.css", "spin.js"}));
+    const QStringList pictures = QDir(page.filePath("pictures")).entryList(QDir::Files);
+    ASSERT_EQ(pictures.size(), 108);
+    EXPECT_TRUE(pictures.contains("teapot_M33_0003.jpg"));
+    EXPECT_TRUE(pictures.contains("teapot_V00_0005.jpg"));
+    EXPECT_EQ(QImage(page.filePath("pictures/teapot_H_0000.jpg")).size(), QSize(320, 240));
+}
+
+TEST(ExportCommand, EveryKindIsWrittenWhole) {
+    TempDir dir;
+    for (const char* name : {"spin.webp", "spin.gif", "spin.mp4", "spin.webm"}) {
+        const ToolRun run = runPack({"export", kSample, dir.file(name), "--size", "64"});
+        EXPECT_EQ(run.exitCode, 0) << name << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains("36 frames of 64 x 48, 6 s")) << run.out.toStdString();
+        EXPECT_GT(QFileInfo(dir.file(name)).size(), 1000) << name;
+    }
+    EXPECT_EQ(dir.entries(), (QStringList{"spin.gif", "spin.mp4", "spin.webm", "spin.webp"}));
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QString>
+
+class ExportProgress;
+class SpinSource;
+struct RingFrames;
+
+// Writes one turn of a ring as an animated picture: WebP through libwebp's animation encoder, or
+// GIF through giflib with one palette for all frames made by libimagequant and dithered.
+class AnimatedExport {
+public:
+    enum class Format { WebP, Gif };
+
+    struct Options {
+        Format format = Format::WebP;
+        int longestSide = 640;
+        int loop = 0; // how many times it plays; 0 for ever
+        int quality = 80;
+    };
+
+    AnimatedExport(const SpinSource& source, const RingFrames& frames, Options options);
+
+    // False when a frame could not be made or the file written, or the export was interrupted.
+    bool write(const QString& path, ExportProgress& progress);
+    const QString& error() const { return m_error; }
+
+private:
+    bool writeWebP(const QString& path, ExportProgress& progress);
+    bool writeGif(const QString& path, ExportProgress& progress);
+    // One palette for the whole turn, so that the colours do not flicker from frame to frame.
+    struct Quantised;
+    bool quantise(Quantised& out, ExportProgress& progress);
+    bool fail(const QString& error);
+
+    const SpinSource& m_source;
+    const RingFrames& m_frames;
+    Options m_options;
+    QString m_error;
+};

@@ -1,0 +1,244 @@
+// gyrolook-pack export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] [--turns N]
+// Shares a package outside the viewer. What is written follows OUT's name:
+//   OUT (no extension)  a folder with a turnable web page
+//   OUT.webp, OUT.gif   an animated picture of one turn of a ring
+//   OUT.mp4, OUT.webm   a video of one or more turns of a ring
+// The package is opened the way the viewer opens it (and refused with its message) before
+// anything is written. The export is written under a hidden name beside OUT and moved to OUT when
+// whole; OUT is never overwritten, and an interrupt leaves nothing behind. Progress goes to
+// standard error.
+#include "tools/Commands.h"
+#include "tools/export/AnimatedExport.h"
+#include "tools/export/ExportInterrupt.h"
+#include "tools/export/ExportProgress.h"
+#include "tools/export/ExportTarget.h"
+#include "tools/export/OpenedSpinSource.h"
+#include "tools/export/RingFrames.h"
+#include "tools/export/SpinMoves.h"
+#include "tools/export/VideoExport.h"
+#include "tools/export/WebPageExport.h"
+
+#include <QFileInfo>
+#include <QTextStream>
+#include <optional>
+
+namespace {
+
+enum class Kind { Page, WebP, Gif, Mp4, WebM };
+
+struct Request {
+    QString package;
+    QString out;
+    Kind kind = Kind::Page;
+    std::optional<int> size;
+    int ring = 0;
+    double seconds = 6.0;
+    int loop = 0;
+    int turns = 1;
+};
+
+const char* const kUsage =
+    "usage: gyrolook-pack export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] "
+    "[--turns N]\n"
+    "  OUT a new folder: a web page; OUT.webp or OUT.gif: an animated picture; OUT.mp4 or "
+    "OUT.webm: a video\n";
+
+int usage(const QString& problem = QString()) {
+    QTextStream err(stderr);
+    if (!problem.isEmpty())
+        err << "gyrolook-pack export: " << problem << '\n';
+    err << kUsage;
+    return 2;
+}
+
+int fail(const QString& text) {
+    QTextStream(stderr) << "gyrolook-pack export: " << text << '\n';
+    return 1;
+}
+
+std::optional<Kind> kindOf(const QString& out) {
+    const QString suffix = QFileInfo(out).suffix().toLower();
+    if (suffix.isEmpty())
+        return Kind::Page;
+    if (suffix == QLatin1String("webp"))
+        return Kind::WebP;
+    if (suffix == QLatin1String("gif"))
+        return Kind::Gif;
+    if (suffix == QLatin1String("mp4"))
+        return Kind::Mp4;
+    if (suffix == QLatin1String("webm"))
+        return Kind::WebM;
+    return std::nullopt;
+}
+
+// Reads one option's value into the request; false and a message when it is wrong.
+bool readOption(const QString& name, const QString& value, Request& request, QString& problem) {
+    bool ok = false;
+    const double number = value.toDouble(&ok);
+    const bool whole = ok && number == double(qRound(number));
+    const auto in = [&](double low, double high) { return ok && number >= low && number <= high; };
+    if (name == QLatin1String("--size") && whole && in(16, 8192))
+        request.size = qRound(number);
+    else if (name == QLatin1String("--ring") && whole && in(-9, 9))
+        request.ring = qRound(number);
+    else if (name == QLatin1String("--seconds") && in(0.1, 600))
+        request.seconds = number;
+    else if (name == QLatin1String("--loop") && whole && in(0, 65535))
+        request.loop = qRound(number);
+    else if (name == QLatin1String("--turns") && whole && in(1, 100))
+        request.turns = qRound(number);
+    else if (name == QLatin1String("--size"))
+        problem = QStringLiteral("--size must be a whole number from 16 to 8192");
+    else if (name == QLatin1String("--ring"))
+        problem = QStringLiteral("--ring must be a whole number from -9 to 9 (0 the horizontal "
+                                 "ring, 1 the first row above, -1 the first row below)");
+    else if (name == QLatin1String("--seconds"))
+        problem = QStringLiteral("--seconds must be a number from 0.1 to 600");
+    else if (name == QLatin1String("--loop"))
+        problem = QStringLiteral("--loop must be a whole number from 0 (for ever) to 65535");
+    else if (name == QLatin1String("--turns"))
+        problem = QStringLiteral("--turns must be a whole number from 1 to 100");
+    else
+        problem = QStringLiteral("unknown option %1").arg(name);
+    return problem.isEmpty();
+}
+
+// Reads the arguments; an empty optional and a message when they are wrong.
+std::optional<Request> parse(const QStringList& args, QString& problem) {
+    Request request;
+    QStringList files;
+    for (int i = 0; i < args.size(); ++i) {
+        const QString& arg = args.at(i);
+        if (arg == QLatin1String("--")) {
+            files << args.mid(i + 1);
+            break;
+        }
+        if (!arg.startsWith(QLatin1String("--"))) {
+            files << arg;
+        } else if (i + 1 >= args.size()) {
+            problem = QStringLiteral("%1 needs a value").arg(arg);
+            return std::nullopt;
+        } else if (!readOption(arg, args.at(++i), request, problem)) {
+            return std::nullopt;
+        }
+    }
+    if (files.size() != 2) {
+        problem = QStringLiteral("give the package and OUT");
+        return std::nullopt;
+    }
+    request.package = files.at(0);
+    request.out = files.at(1);
+    const std::optional<Kind> kind = kindOf(request.out);
+    if (!kind)
+        problem =
+            QStringLiteral("%1: OUT must be a new folder or end in .webp, .gif, .mp4 or .webm")
+                .arg(request.out);
+    else if (*kind == Kind::Page && request.ring != 0)
+        problem = QStringLiteral("--ring is for animated pictures and videos; the page shows "
+                                 "every ring");
+    else if (*kind != Kind::Mp4 && *kind != Kind::WebM && request.turns != 1)
+        problem = QStringLiteral("--turns is for videos");
+    if (!problem.isEmpty())
+        return std::nullopt;
+    request.kind = *kind;
+    return request;
+}
+
+// What one export wrote, or why it did not.
+struct Written {
+    bool ok = false;
+    QString error;
+    QString what;    // a line for the user
+    QString snippet; // the page's embed snippet
+};
+
+Written writePage(const Request& request, const SpinSource& source, const QString& path,
+                  ExportProgress& progress) {
+    WebPageExport::Options options;
+    options.longestSide = request.size.value_or(options.longestSide);
+    options.turnSeconds = request.seconds;
+    WebPageExport page(source, options);
+    Written written;
+    written.ok = page.write(path, progress);
+    written.error = page.error();
+    written.what =
+        QStringLiteral("a web page, pictures %1 x %2").arg(page.width()).arg(page.height());
+    written.snippet = page.embedSnippet(QFileInfo(request.out).fileName());
+    return written;
+}
+
+Written writeRing(const Request& request, const SpinSource& source, const QString& path,
+                  ExportProgress& progress) {
+    Written written;
+    const bool video = request.kind == Kind::Mp4 || request.kind == Kind::WebM;
+    const int longestSide = request.size.value_or(video ? 1280 : 640);
+    const RingFrames frames =
+        RingFrames::plan(source, request.ring, longestSide, request.seconds, video, written.error);
+    if (frames.slots.empty())
+        return written;
+    if (video) {
+        VideoExport::Options options;
+        options.format =
+            request.kind == Kind::Mp4 ? VideoExport::Format::Mp4 : VideoExport::Format::WebM;
+        options.longestSide = longestSide;
+        options.turns = request.turns;
+        VideoExport exporter(source, frames, options);
+        written.ok = exporter.write(path, progress);
+        written.error = exporter.error();
+    } else {
+        AnimatedExport::Options options;
+        options.format =
+            request.kind == Kind::WebP ? AnimatedExport::Format::WebP : AnimatedExport::Format::Gif;
+        options.longestSide = longestSide;
+        options.loop = request.loop;
+        AnimatedExport exporter(source, frames, options);
+        written.ok = exporter.write(path, progress);
+        written.error = exporter.error();
+    }
+    const int turns = video ? request.turns : 1;
+    written.what = QStringLiteral("%1 frames of %2 x %3, %4 s")
+                       .arg(int(frames.slots.size()) * turns)
+                       .arg(frames.size.width())
+                       .arg(frames.size.height())
+                       .arg(request.seconds * turns);
+    return written;
+}
+
+} // namespace
+
+int runExport(const QStringList& args) {
+    QString problem;
+    const std::optional<Request> request = parse(args, problem);
+    if (!request)
+        return usage(problem);
+    if (QFileInfo::exists(request->out) || QFileInfo(request->out).isSymLink())
+        return fail(QStringLiteral("%1 exists already; not overwritten").arg(request->out));
+
+    const ExportInterrupt interrupt;
+    ExportProgress progress;
+    OpenedSpinSource source;
+    if (!source.open(request->package))
+        return fail(source.message());
+    if (ExportInterrupt::requested())
+        return 128 + ExportInterrupt::signalNumber();
+
+    ExportTarget target;
+    const bool page = request->kind == Kind::Page;
+    if (!target.begin(request->out, page ? ExportTarget::Kind::Folder : ExportTarget::Kind::File))
+        return fail(target.error());
+    const Written written = page ? writePage(*request, source, target.path(), progress)
+                                 : writeRing(*request, source, target.path(), progress);
+    if (ExportInterrupt::requested()) {
+        target.discard();
+        return 128 + ExportInterrupt::signalNumber();
+    }
+    if (!written.ok)
+        return fail(written.error);
+    if (!target.commit())
+        return fail(target.error());
+    QTextStream out(stdout);
+    out << "wrote " << request->out << ": " << written.what << '\n';
+    if (!written.snippet.isEmpty())
+        out << "To show it in another page beside the folder, paste:\n" << written.snippet << '\n';
+    return 0;
+}

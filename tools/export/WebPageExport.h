@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QString>
+
+class ExportProgress;
+class SpinSource;
+
+// Writes the turnable web page of a package into `folder` (which exists and is empty):
+// index.html, spin.js and spin.css (the page's own, built into the program), spin-data.js (the
+// package's structure as a script, so that the page works from file:// too) and pictures/ (every
+// picture the viewer reaches, as JPEG, fitted into longestSide).
+class WebPageExport {
+public:
+    struct Options {
+        int longestSide = 1600;
+        int quality = 88;
+        double turnSeconds = 6.0; // one turn of the play button's spin
+    };
+
+    WebPageExport(const SpinSource& source, Options options);
+
+    // False when a picture could not be made or written, or the export was interrupted; error()
+    // says which.
+    bool write(const QString& folder, ExportProgress& progress);
+    const QString& error() const { return m_error; }
+
+    // The page's size in CSS pixels (the pictures' size) once written.
+    int width() const { return m_width; }
+    int height() const { return m_height; }
+
+    // A snippet that shows the page inside another page, for a page folder named `folderName`
+    // beside it.
+    QString embedSnippet(const QString& folderName) const;
+
+    // The file name a picture member gets in pictures/: its name with ".jpg" for its extension,
+    // or "slot-<n>.jpg" when the name holds anything but letters, digits, '.', '_' and '-'.
+    static QString pictureFileName(const QString& memberName, int slot);
+
+private:
+    bool writePictures(const QString& folder, const std::vector<int>& slots,
+                       ExportProgress& progress);
+    QByteArray dataScript(const std::vector<int>& slots) const;
+    QByteArray indexPage(const QString& firstPicture, int pictureCount) const;
+
+    const SpinSource& m_source;
+    Options m_options;
+    QString m_error;
+    int m_width = 0;
+    int m_height = 0;
+};
