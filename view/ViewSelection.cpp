@@ -1,14 +1,56 @@
 #include "ViewSelection.h"
 
+#include <algorithm>
 #include <cstdlib>
 
+namespace {
+
+constexpr std::uint8_t kNoRing = 255;
+
+int rowsAt(const std::vector<int>& rows, int h) {
+    return h >= 0 && std::size_t(h) < rows.size() ? rows[std::size_t(h)] : 0;
+}
+
+} // namespace
+
+RingRows RingRows::from(const std::vector<std::uint8_t>& upperRing,
+                        const std::vector<std::uint8_t>& lowerRing, int slotEnd) {
+    std::vector<int> starts;
+    for (const auto* map : {&upperRing, &lowerRing})
+        for (const std::uint8_t start : *map)
+            if (start != kNoRing)
+                starts.push_back(start);
+    std::sort(starts.begin(), starts.end());
+    const auto rowsFrom = [&](const std::vector<std::uint8_t>& map) {
+        std::vector<int> rows(map.size(), 0);
+        for (std::size_t column = 0; column < map.size(); ++column) {
+            if (map[column] == kNoRing)
+                continue;
+            const auto next = std::upper_bound(starts.begin(), starts.end(), int(map[column]));
+            rows[column] = std::max(0, (next == starts.end() ? slotEnd : *next) - map[column]);
+        }
+        return rows;
+    };
+    return {rowsFrom(upperRing), rowsFrom(lowerRing)};
+}
+
+int RingRows::upperAt(int h) const {
+    return rowsAt(upper, h);
+}
+
+int RingRows::lowerAt(int h) const {
+    return rowsAt(lower, h);
+}
+
 std::optional<int> pictureSlotFor(int h, int v, const std::vector<std::uint8_t>& upperRing,
-                                  const std::vector<std::uint8_t>& lowerRing) {
-    constexpr std::uint8_t kNoRing = 255;
+                                  const std::vector<std::uint8_t>& lowerRing,
+                                  const RingRows* rows) {
     if (h < 0)
         return std::nullopt;
     if (v == 1)
         return h;
+    if (rows && (v > 1 + rows->upperAt(h) || v < 1 - rows->lowerAt(h)))
+        return std::nullopt;
     const auto column = static_cast<std::size_t>(h);
     if (v >= 2 && v <= 10) {
         if (column >= upperRing.size() || upperRing[column] == kNoRing)
@@ -21,4 +63,8 @@ std::optional<int> pictureSlotFor(int h, int v, const std::vector<std::uint8_t>&
         return lowerRing[column] + std::abs(v);
     }
     return std::nullopt;
+}
+
+int verticalWithinRings(int h, int v, const RingRows& rows) {
+    return std::clamp(v, 1 - rows.lowerAt(h), 1 + rows.upperAt(h));
 }
