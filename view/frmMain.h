@@ -1,6 +1,7 @@
 #pragma once
 
 #include "format/HotSpotTables.h"
+#include "view/OpenDialogFolder.h"
 #include "windows/LoadingProgress.h"
 
 #include <QMainWindow>
@@ -188,4 +189,5 @@ private:
     std::optional<QSize> m_unframedRequest;
     std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
     std::unique_ptr<TurnAhead> m_turnAhead;         // decodes ahead of compressed turning
+    OpenDialogFolder m_openFolder = OpenDialogFolder::ofThisProcess(); // where Open starts
 };

@@ -21,6 +21,7 @@
 #include "toolkit/Program.h"
 #include "toolkit/ScrollBar.h"
 #include "toolkit/Twips.h"
+#include "view/WrongFileType.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -72,7 +73,7 @@ void frmMain::mnuOpen_Click() {
     QString fullPath;
     QString packageTitle;
     if (!bCommandFile) {
-        cd->setInitDir(Program::path());
+        cd->setInitDir(m_openFolder.folder());
         cd->setFileName(QStringLiteral("*.360"));
         cd->setFilter(QStringLiteral("All Files (*.*)|*.*|360 Images (*.360)|*.360"));
         cd->setFilterIndex(2);
@@ -95,9 +96,10 @@ void frmMain::mnuOpen_Click() {
 
     // 2. Only ".360" packages; anything else leaves the package shown as it is.
     if (packageTitle.right(4) != QLatin1String(".360")) {
-        m_prompter.message(QStringLiteral("Wrong file type!!"));
+        m_prompter.message(wrongFileTypeMessage(packageTitle));
         return;
     }
+    m_openFolder.packageOpened(fullPath);
 
     // The previous package's pixel memory goes to the new package's pictures; what they do not
     // reuse is returned when this opening ends, whichever way it ends.
