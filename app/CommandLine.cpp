@@ -12,7 +12,54 @@ bool isVersion(const QString& argument) {
     return argument == QLatin1String("--version") || argument == QLatin1String("-v");
 }
 
+// Qt's options that take the next argument as their value, and those that stand alone.
+const char* const kQtOptionsWithValue[] = {"platform",        "platformpluginpath",
+                                           "platformtheme",   "plugin",
+                                           "qwindowgeometry", "qwindowicon",
+                                           "qwindowtitle",    "session",
+                                           "display",         "geometry",
+                                           "title",           "name",
+                                           "visual",          "style",
+                                           "stylesheet"};
+const char* const kQtFlags[] = {"reverse", "widgetcount", "nograb",
+                                "dograb",  "sync",        "testability"};
+
 } // namespace
+
+QStringList CommandLine::withoutQtOptions(const QStringList& arguments) {
+    QStringList left;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments.at(i);
+        if (argument == QLatin1String("--")) {
+            left += arguments.mid(i);
+            break;
+        }
+        // Qt takes "-name" and "--name" alike, and "-name=value" for some.
+        QString name = argument;
+        if (name.startsWith(QLatin1String("--")))
+            name.remove(0, 1);
+        if (!name.startsWith(QLatin1Char('-'))) {
+            left.append(argument);
+            continue;
+        }
+        name.remove(0, 1);
+        const bool joined = name.contains(QLatin1Char('='));
+        name = name.section(QLatin1Char('='), 0, 0);
+        const auto among = [&name](const auto& names) {
+            for (const char* known : names)
+                if (name == QLatin1String(known))
+                    return true;
+            return false;
+        };
+        if (among(kQtOptionsWithValue)) {
+            if (!joined)
+                ++i; // the value
+        } else if (!among(kQtFlags) && !name.startsWith(QLatin1String("qmljsdebugger"))) {
+            left.append(argument);
+        }
+    }
+    return left;
+}
 
 CommandLine CommandLine::parse(const QStringList& arguments) {
     CommandLine result;
@@ -58,17 +105,17 @@ CommandLine::Action CommandLine::helpRequested(int argc, char** argv) {
 }
 
 QString CommandLine::usageLine() {
-    return QStringLiteral("usage: gyrolook [--help] [--version] [--] [PACKAGE.360]");
+    return QStringLiteral("usage: gyrolook [-h|--help] [-v|--version] [--] [PACKAGE.360]");
 }
 
 QString CommandLine::helpText() {
     return QStringLiteral(
-        "Usage: gyrolook [--] [PACKAGE.360]\n"
+        "Usage: gyrolook [-h|--help] [-v|--version] [--] [PACKAGE.360]\n"
         "Shows an object photographed from every side, from a \".360\" package.\n"
         "\n"
         "  PACKAGE.360   the package to open at start-up (at most one)\n"
-        "  --help        shows this text\n"
-        "  --version     shows the version number\n"
+        "  -h, --help    shows this text\n"
+        "  -v, --version shows the version number\n"
         "  --            ends the options; a package path that starts with a dash follows it\n"
         "\n"
         "Qt's own options (for example -platform offscreen) are accepted too.\n");

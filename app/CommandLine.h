@@ -18,6 +18,11 @@ struct CommandLine {
     // Help or Version when one of those options stands before any "--"; otherwise Run.
     static Action helpRequested(int argc, char** argv);
 
+    // The arguments after the program's name without Qt's own options (and their values), as
+    // QApplication would leave them: lets wrong arguments be told before any window system is
+    // reached.
+    static QStringList withoutQtOptions(const QStringList& arguments);
+
     static QString usageLine();
     static QString helpText();
 };

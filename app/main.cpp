@@ -63,6 +63,17 @@ int main(int argc, char** argv) {
         break;
     }
 
+    // Wrong arguments are said as such, with or without a display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const CommandLine early = CommandLine::parse(CommandLine::withoutQtOptions(arguments));
+    if (early.action == CommandLine::Action::Usage) {
+        QTextStream(stderr) << "gyrolook: " << early.problem << '\n'
+                            << CommandLine::usageLine() << '\n';
+        return 2;
+    }
+
     g_qtHandler = qInstallMessageHandler(startupMessages);
     QApplication app(argc, argv);
     qInstallMessageHandler(g_qtHandler);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class ProgressSink;
@@ -50,6 +51,8 @@ public:
     void setZipFileName(const QString& value) { m_ZipFileName = value; }
     QString ExtractDir() const { return m_ExtractDir; }
     void setExtractDir(const QString& value) { m_ExtractDir = value; }
+    // Only members matching one of these patterns are extracted (none: every member).
+    void setIncludePatterns(const QStringList& patterns) { m_IncludePatterns = patterns; }
 
     // Runs one extraction. A non-empty sZipFileName or sExtractDir first replaces ZipFileName or
     // ExtractDir for good. Returns the library's result unchanged (0 for success); a non-zero
@@ -86,4 +89,5 @@ private:
     std::int32_t m_Privilege;
     QString m_ZipFileName;
     QString m_ExtractDir;
+    QStringList m_IncludePatterns;
 };

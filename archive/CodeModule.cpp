@@ -14,6 +14,7 @@
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
+#include <vector>
 
 namespace {
 
@@ -96,7 +97,7 @@ std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
                      std::int16_t iHonorDirectories, std::int16_t iOverWriteFiles,
                      std::int16_t iConvertCRtoCRLF, std::int16_t iVerbose,
                      std::int16_t iCaseSensitive, std::int16_t iPrivilege, ProgressSink& progress,
-                     Prompter& prompter) {
+                     Prompter& prompter, const QStringList& includePatterns) {
     try {
         BindingState& state = bindingState();
         state.sLastMessage.clear();
@@ -118,7 +119,16 @@ std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
         functions.listing = &UnzipListingCallback;
         functions.service = &UnzipServiceCallback;
 
-        const UnzipNameList include{};
+        if (includePatterns.size() > kUnzipNameListSize)
+            throw GyroError(ErrorNumber::Overflow, QStringLiteral("Overflow"),
+                            QString::fromLatin1(kVBUnzipSource));
+        std::vector<QByteArray> includeBytes;
+        includeBytes.reserve(std::size_t(includePatterns.size()));
+        UnzipNameList include{};
+        for (const QString& pattern : includePatterns) {
+            includeBytes.push_back(toLibraryBytes(pattern));
+            include.names[includeBytes.size() - 1] = includeBytes.back().constData();
+        }
         const UnzipNameList exclude{};
 
         UnzipVersionInfo version{};
@@ -129,7 +139,8 @@ std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
         UzpVersion2(&version);
 
         const CallbackTargets targets(progress, prompter);
-        return Wiz_SingleEntryUnzip(0, include.names, 0, exclude.names, &options, &functions);
+        return Wiz_SingleEntryUnzip(std::int32_t(includeBytes.size()), include.names, 0,
+                                    exclude.names, &options, &functions);
     } catch (const GyroError& error) {
         throw error.withSource(QString::fromLatin1(kVBUnzipSource));
     } catch (const std::bad_alloc&) {

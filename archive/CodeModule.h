@@ -3,6 +3,7 @@
 #include "archive/UnzipLibrary.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 
 class ProgressSink;
@@ -20,7 +21,8 @@ class Prompter;
 // first; never touches the package counters. While it runs, the callbacks report progress to
 // progress and ask their questions through prompter. Raises GyroError (source
 // "CodeModule::VBUnzip") when the extraction cannot be prepared: a path that cannot be passed
-// as a zero-terminated byte string in the system's encoding raises error 52.
+// as a zero-terminated byte string in the system's encoding raises error 52. includePatterns
+// (at most kUnzipNameListSize) limit the extraction to the members they match; none: every member.
 std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
                      std::int16_t iExtractNewer, std::int16_t iSpaceToUnderScore,
                      std::int16_t iPromptOverwrite, std::int16_t iMessageLevel,
@@ -29,7 +31,7 @@ std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
                      std::int16_t iHonorDirectories, std::int16_t iOverWriteFiles,
                      std::int16_t iConvertCRtoCRLF, std::int16_t iVerbose,
                      std::int16_t iCaseSensitive, std::int16_t iPrivilege, ProgressSink& progress,
-                     Prompter& prompter);
+                     Prompter& prompter, const QStringList& includePatterns = {});
 
 // Fills the option record from the values in VBUnzip's order, each sign-extended to 32 bits.
 // The record points at the two byte strings, which must outlive it.

@@ -131,15 +131,17 @@ std::int32_t ExtractionRun::openArchive() {
 
     int error = 0;
     m_archive = zip_fdopen(fd.get(), ZIP_RDONLY, &error);
-    if (m_archive) {
-        fd.release(); // zip_fdopen has taken it over
-        return UnzipResult::Ok;
-    }
+    if (!m_archive)
+        return refuseArchive(error, fd.get());
+    fd.release(); // zip_fdopen has taken it over
+    return UnzipResult::Ok;
+}
+
+std::int32_t ExtractionRun::refuseArchive(int error, int fd) {
     switch (error) {
     case ZIP_ER_NOZIP: {
         char magic[4] = {};
-        const bool local =
-            ::pread(fd.get(), magic, 4, 0) == 4 && std::memcmp(magic, "PK\3\4", 4) == 0;
+        const bool local = ::pread(fd, magic, 4, 0) == 4 && std::memcmp(magic, "PK\3\4", 4) == 0;
         if (m_archiveSize == 0)
             say(m_label + " is empty");
         else if (local)

@@ -46,6 +46,9 @@ private:
     using Attempt = std::function<CopyOutcome(const char* password)>;
 
     std::int32_t openArchive();
+    // Says why libzip would not open the archive (its error code; fd still open) and gives the
+    // result for it.
+    std::int32_t refuseArchive(int error, int fd);
     std::int32_t readMembers();
     void planMembers();
     bool selected(const std::string& name) const;

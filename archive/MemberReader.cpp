@@ -199,3 +199,40 @@ bool MemberReader::read(std::int64_t index, std::uint64_t limit, QByteArray& byt
     }
     return true;
 }
+
+std::int64_t MemberReader::count() const {
+    return m_archive ? zip_get_num_entries(m_archive, 0) : 0;
+}
+
+bool MemberReader::entry(std::int64_t index, Entry& entry) const {
+    zip_stat_t stat;
+    zip_stat_init(&stat);
+    if (!m_archive || index < 0 || zip_stat_index(m_archive, zip_uint64_t(index), 0, &stat) != 0 ||
+        !(stat.valid & ZIP_STAT_NAME) || !(stat.valid & ZIP_STAT_SIZE))
+        return false;
+    entry.name = QByteArray(stat.name);
+    entry.size = stat.size;
+    entry.encrypted =
+        (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) && stat.encryption_method != ZIP_EM_NONE;
+    return true;
+}
+
+bool MemberReader::readHead(std::int64_t index, std::size_t size, QByteArray& bytes) {
+    bytes.clear();
+    zip_file_t* file =
+        m_archive && index >= 0 ? zip_fopen_index(m_archive, zip_uint64_t(index), 0) : nullptr;
+    if (!file)
+        return refuse(m_label + QStringLiteral(" is damaged: a member cannot be read."));
+    bytes.resize(qsizetype(size));
+    qsizetype filled = 0;
+    while (filled < bytes.size()) {
+        const zip_int64_t got =
+            zip_fread(file, bytes.data() + filled, zip_uint64_t(bytes.size() - filled));
+        if (got <= 0)
+            break;
+        filled += qsizetype(got);
+    }
+    zip_fclose(file);
+    bytes.truncate(filled);
+    return true;
+}

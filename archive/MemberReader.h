@@ -36,6 +36,19 @@ public:
     std::int64_t find(const QString& name) const;
     bool read(std::int64_t index, std::uint64_t limit, QByteArray& bytes);
 
+    // What the directory says of a member: its whole name, the size it declares and whether it is
+    // encrypted. False when the directory entry cannot be read.
+    struct Entry {
+        QByteArray name;
+        std::uint64_t size = 0;
+        bool encrypted = false;
+    };
+    std::int64_t count() const;
+    bool entry(std::int64_t index, Entry& entry) const;
+    // The first `size` bytes of an unencrypted member (fewer when it holds fewer or its data
+    // breaks off early); only that much is inflated.
+    bool readHead(std::int64_t index, std::size_t size, QByteArray& bytes);
+
     const QString& problem() const { return m_problem; }
 
 private:

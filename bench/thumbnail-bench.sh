@@ -4,7 +4,8 @@
 # decodes (a 5600 x 4200 progressive 4:4:4 JPEG of noise, a PNG of the same size). Needs
 # python3, ImageMagick's convert and /usr/bin/time.
 #   bench/thumbnail-bench.sh PACK_TOOL SAMPLE.360
-# Prints one line per package: "<name> <seconds> s <peak KB> KB exit <status>".
+# Prints one line per package: "<name> <seconds> s <cpu seconds> s cpu <peak KB> KB exit <status>";
+# the last line gives the processor time after which the tool gives up, for comparison.
 set -euo pipefail
 pack=$(realpath "$1")
 sample=$(realpath "$2")
@@ -34,9 +35,11 @@ for ext in ('jpg', 'png'):
 PY
 for package in "$sample" bomb.360 many.360 garbage.360 bigjpg.360 bigpng.360; do
     status=0
-    /usr/bin/time -o time.txt -f "%e %M" "$pack" thumbnail "$package" out.png 2>/dev/null ||
+    /usr/bin/time -o time.txt -f "%e %M %U %S" "$pack" thumbnail "$package" out.png 2>/dev/null ||
         status=$?
-    read -r seconds kb < <(tail -n 1 time.txt)
-    echo "$(basename "$package") $seconds s $kb KB exit $status"
+    read -r seconds kb user system < <(tail -n 1 time.txt)
+    cpu=$(awk -v u="$user" -v s="$system" 'BEGIN { printf "%.2f", u + s }')
+    echo "$(basename "$package") $seconds s $cpu s cpu $kb KB exit $status"
     rm -f out.png
 done
+echo "cut-off $(sed -n 's/.*kCpuLimit(\([0-9]*\)).*/\1/p' "$here/tools/ThumbnailCommand.cpp") ms cpu"

@@ -13,11 +13,15 @@
 #include "opening/FreeMemorySource.h"
 #include "opening/MemberLookup.h"
 #include "opening/PictureLoader.h"
+#include "opening/UsedMembers.h"
 #include "pictures/PixelPool.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -94,8 +98,17 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
             early->offer(path);
     });
 
+    // Only what the package uses is extracted; what is refused from its header is refused here.
+    UsedMembers used;
+    if (!used.survey(packagePath, vertical)) {
+        m_counters = packageCounters();
+        return fail(used.problem());
+    }
+    m_skippedMembers = used.skipped();
+
     CGUnzipFiles request(m_progress, m_prompter);
     request.setZipFileName(packagePath);
+    request.setIncludePatterns(used.patterns());
     request.setExtractDir(m_folder);
     request.setHonorDirectories(false);
     // Member names are looked up without regard to case, so two names that differ only by case
@@ -130,6 +143,10 @@ bool PackageOpening::readDescriptor() {
                            ? QString()
                            : GetShortPath(m_members.resolve(m_descriptor.sound), m_folder);
     QFile::remove(iniPath);
+    if (m_descriptor.fileName.isEmpty() && m_descriptor.fileType.isEmpty())
+        return fail(QStringLiteral("The descriptor %1 names no pictures: it gives neither "
+                                   "FileName nor FileType.")
+                        .arg(descriptorMemberName()));
     if (!isNamePart(m_descriptor.fileName) || !isNamePart(m_descriptor.fileType))
         return fail(
             QStringLiteral("The picture name %1 that the descriptor gives reaches outside "
@@ -145,7 +162,7 @@ bool PackageOpening::readDescriptor() {
     m_upperGeometry = RingGeometry();
     m_lowerGeometry = RingGeometry();
     if (!m_options.bOptLoadVertical)
-        return true;
+        return removeUnused();
     if (!checkRings(RingKind::Upper, m_counters.bytVCount, m_counters.bytVColumns,
                     m_counters.bytVRows, m_upperGeometry))
         return false;
@@ -160,6 +177,32 @@ bool PackageOpening::readDescriptor() {
                                    "can index at most %2.")
                         .arg(slotsNeeded)
                         .arg(navigation::kLastRingSlot));
+    return removeUnused();
+}
+
+bool PackageOpening::removeUnused() {
+    // What stays: the pictures the loader will read (it deletes each once held) and the sound.
+    QSet<QString> kept;
+    for (int i = 0; i < m_horizontal; ++i)
+        kept.insert(m_members.resolve(
+            horizontalMemberName(m_descriptor.fileName, i, m_descriptor.fileType)));
+    for (const auto& [kind, geometry, rows] :
+         {std::tuple{RingKind::Upper, &m_upperGeometry, int(m_counters.bytVRows)},
+          std::tuple{RingKind::Lower, &m_lowerGeometry, int(m_counters.bytMRows)}}) {
+        if ((kind == RingKind::Upper ? m_upper : m_lower) == 0)
+            continue;
+        for (const RingMember& member : geometry->members(rows))
+            kept.insert(m_members.resolve(verticalMemberName(
+                m_descriptor.fileName, kind, member.column, member.row, m_descriptor.fileType)));
+    }
+    if (!m_descriptor.sound.isEmpty())
+        kept.insert(m_members.resolve(m_descriptor.sound));
+    if (!m_soundShortName.isEmpty())
+        kept.insert(m_soundShortName);
+    const QStringList files = QDir(m_folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& file : files)
+        if (!kept.contains(file))
+            QFile::remove(m_folder + file);
     return true;
 }
 

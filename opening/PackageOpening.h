@@ -39,7 +39,8 @@ public:
     PackageOpening(const PackageOpening&) = delete;
     PackageOpening& operator=(const PackageOpening&) = delete;
 
-    // Extracts the package into the folder and takes the package counters it produced. The
+    // Extracts the members the package uses (UsedMembers; the others are skipped and counted)
+    // into the folder and takes the package counters it produced. The
     // picture members written are read and decoded on the idle cores while the extraction goes on
     // (EarlyPictures), held as the options ask (pictures to be held compressed are decoded only to
     // check them); loadPictures takes those pictures, and a failed step or a memory check that
@@ -47,7 +48,9 @@ public:
     bool extract(const QString& packagePath, const QString& folder);
 
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
-    // that the package holds a horizontal ring and vertical rings the viewer can index.
+    // that the package holds a horizontal ring and vertical rings the viewer can index. Then every
+    // file the loading will not read is deleted, so that once the pictures are held only the
+    // sound member is left in the folder.
     bool readDescriptor();
 
     // Probes the header of horizontal picture 0, then decodes it once: the pixel size taken is the
@@ -73,6 +76,7 @@ public:
     const QString& folder() const { return m_folder; }
     const PackageCounters& counters() const { return m_counters; }
     int extractionResult() const { return m_extractionResult; }
+    int skippedMembers() const { return m_skippedMembers; } // members the package does not use
     const QString& extractionMessage() const { return m_extractionMessage; }
     const Descriptor& descriptor() const { return m_descriptor; }
     const QString& sImageExt() const { return m_descriptor.fileType; }
@@ -91,6 +95,7 @@ private:
     bool fail(const QString& problem);
     void dropEarlyPictures();
     QString memberPath(const QString& memberName) const;
+    bool removeUnused();
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
     PictureRead readFirstPicture(const QString& path, const QString& name) const;
 
@@ -105,6 +110,7 @@ private:
     QString m_folder;
     PackageCounters m_counters;
     int m_extractionResult = 0;
+    int m_skippedMembers = 0;
     QString m_extractionMessage;
     MemberLookup m_members; // the extracted members, by name without regard to case
     Descriptor m_descriptor;

@@ -5,6 +5,7 @@
 #include "format/Descriptor.h"
 #include "format/IniFile.h"
 #include "format/MemberNames.h"
+#include "opening/ThumbnailJpeg.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -13,8 +14,8 @@
 
 namespace {
 
-// The decoder may hold at most this much for one picture (Qt counts it in megabytes).
-constexpr int kAllocationLimitMb = 160;
+// The JPEG decoder may hold at most this much for one picture.
+constexpr qint64 kDecoderMemoryMb = 160;
 
 bool isNamePart(const QString& text) {
     return !text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('\\')) &&
@@ -77,44 +78,37 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
     if (!accepted.contains(format))
         return refuse(
             QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
-    // Every scan of a progressive JPEG passes over all its coefficients again; a picture made of
-    // many scans takes time out of all proportion to its size. Entropy-coded data never holds
-    // the start-of-scan marker (its 0xFF bytes are followed by 0x00), so counting it counts the
-    // scans, plus those of a preview that the picture's metadata may embed.
-    const qsizetype scans = bytes.count(QByteArrayView("\xFF\xDA", 2));
-    if (format == "jpeg" && scans > MaxJpegScans)
-        return refuse(QStringLiteral("The picture %1 holds %2 scans; at most %3 are decoded.")
-                          .arg(name)
-                          .arg(scans)
-                          .arg(MaxJpegScans));
 
-    const int previousLimit = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(kAllocationLimitMb);
     QImageReader reader(&buffer, format);
     reader.setAutoDetectImageFormat(false);
     reader.setAutoTransform(false);
     const QSize natural = reader.size();
-    if (!natural.isValid() || natural.isEmpty()) {
-        QImageReader::setAllocationLimit(previousLimit);
+    if (!natural.isValid() || natural.isEmpty())
         return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
                           .arg(name, reader.errorString()));
-    }
-    const qint64 pixels = qint64(natural.width()) * natural.height();
-    const bool jpeg = format == "jpeg";
-    if (pixels > MaxDecodePixels) {
-        QImageReader::setAllocationLimit(previousLimit);
+    if (qint64(natural.width()) * natural.height() > MaxDecodePixels)
         return refuse(QStringLiteral("The picture %1 is %2 x %3 pixels, too large for a thumbnail.")
                           .arg(name)
                           .arg(natural.width())
                           .arg(natural.height()));
-    }
     QSize target = natural;
     if (target.width() > size || target.height() > size)
         target = natural.scaled(size, size, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
-    if (jpeg)
-        reader.setScaledSize(target); // decodes at a reduced scale, then smooths to the size
-    QImage image = reader.read();
-    QImageReader::setAllocationLimit(previousLimit);
+
+    QImage image;
+    if (format == "jpeg") {
+        ThumbnailJpeg::Result jpeg = ThumbnailJpeg::decode(
+            bytes, target, {MaxDecodePixels, MaxDecodeWork, MaxJpegScans, kDecoderMemoryMb});
+        if (jpeg.status == ThumbnailJpeg::Status::Refused)
+            return refuse(QStringLiteral("The picture %1 %2.").arg(name, jpeg.problem));
+        image = std::move(jpeg.image);
+        if (jpeg.status == ThumbnailJpeg::Status::NeedsReader)
+            reader.setScaledSize(target);
+    }
+    // The other kinds are decoded whole. Their size was checked above, which keeps them well
+    // inside the bound Qt's readers put on one picture.
+    if (image.isNull())
+        image = reader.read();
     if (image.isNull())
         return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
                           .arg(name, reader.errorString()));
@@ -127,8 +121,26 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
 bool PackageThumbnail::writePng(const QString& path) {
     if (m_image.isNull())
         return refuse(QStringLiteral("There is no thumbnail to write."));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || !m_image.save(&file, "PNG") || !file.commit())
+    // Encoded first, so that a failure here leaves the target as it was.
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !m_image.save(&buffer, "PNG"))
+        return refuse(QStringLiteral("The thumbnail cannot be encoded as a PNG picture."));
+    const QFileInfo target(path);
+    if (!target.exists()) {
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
+            return refuse(QStringLiteral("%1 cannot be written: %2.")
+                              .arg(displayFileName(path), file.errorString()));
+        return true;
+    }
+    // A file manager may have made the target and kept it open to read the picture back through
+    // that handle: the bytes go into that very file, which a rename would leave empty.
+    if (!target.isFile())
+        return refuse(QStringLiteral("%1 is not a file.").arg(displayFileName(path)));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(png) != png.size() ||
+        !file.flush())
         return refuse(QStringLiteral("%1 cannot be written: %2.")
                           .arg(displayFileName(path), file.errorString()));
     return true;

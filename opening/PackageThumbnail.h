@@ -9,14 +9,18 @@
 //
 // File managers run this on every package a user browses, so every input is bounded: the archive
 // directory as MemberReader bounds it, the descriptor to IniFile::MaxFileBytes, the picture to
-// MaxPictureBytes, its size to MaxDecodePixels (a progressive JPEG holds all its coefficients
-// while it decodes; other JPEG pictures are decoded at a reduced scale near the thumbnail's size,
-// the other kinds whole, then scaled), and a JPEG picture to MaxJpegScans scans. Pictures are GIF,
+// MaxPictureBytes, its size to MaxDecodePixels, a JPEG picture to MaxJpegScans scans and a
+// progressive one to MaxDecodeWork pixels times scans, all weighed from the headers before
+// anything is decoded (JPEG pictures are decoded at the DCT scale nearest above the thumbnail's
+// size, see ThumbnailJpeg; the other kinds whole, then scaled). Pictures are GIF,
 // JPEG, PNG or BMP, as the viewer accepts them. A refusal leaves a one-line problem() that names
 // the package and what is wrong.
 //
-// writePng() saves the thumbnail as a PNG file: written beside the target under a temporary name
-// and renamed over it when complete, so the target appears whole or is left as it was.
+// writePng() saves the thumbnail as a PNG file. A new target is written beside it under a
+// temporary name and renamed when complete, so it appears whole or not at all. A target that
+// already exists (a file manager made it and may hold it open to read the result back) is
+// truncated and written in place, then flushed. The PNG is encoded before the target is touched,
+// so a refusal leaves it as it was.
 class PackageThumbnail {
 public:
     static constexpr int DefaultSize = 256;
@@ -24,6 +28,7 @@ public:
     static constexpr qint64 MaxPictureBytes = 64 * 1024 * 1024;
     static constexpr qint64 MaxDecodePixels = 24 * 1000 * 1000;
     static constexpr int MaxJpegScans = 100;
+    static constexpr qint64 MaxDecodeWork = MaxDecodePixels * 12;
 
     bool make(const QString& packagePath, int size);
     bool writePng(const QString& path);

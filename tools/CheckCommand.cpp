@@ -76,6 +76,7 @@ QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, boo
         {QStringLiteral("ok"), ok},
         {QStringLiteral("message"), message},
         {QStringLiteral("sngUnzipCount"), double(c.sngUnzipCount)},
+        {QStringLiteral("skippedMembers"), opening.skippedMembers()},
         {QStringLiteral("sngHCount"), double(c.sngHCount)},
         {QStringLiteral("sngMaxFileLen"), double(c.sngMaxFileLen)},
         {QStringLiteral("bytVCount"), int(c.bytVCount)},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "format/HotSpotTables.h"
+#include "view/OpenDialogFolder.h"
 #include "windows/LoadingProgress.h"
 
 #include <QMainWindow>
@@ -217,4 +218,5 @@ private:
     std::unique_ptr<TurnAhead> m_turnAhead;         // decodes ahead of compressed turning
     PictureArea* m_pictureArea = nullptr;           // places imgMain; owned by the client area
     QPointer<SoundAfterPicture> m_pendingSound;     // a sound start waiting for the first picture
+    OpenDialogFolder m_openFolder = OpenDialogFolder::ofThisProcess(); // where Open starts
 };

@@ -1,11 +1,12 @@
 // Turning, zooming and the pointer read-out of the main window.
 //
 // The handlers only hand pictures already held by imgArray to imgMain; they never read the disk.
-// A vertical position for which the package holds no picture (a row past the last ring's last
-// row, a column without the ring the vertical bar stands in) leaves the view as it is when the
-// vertical bar moves there. When a turn lands on such a column, the view returns to the horizontal
-// ring at the column reached: otherwise a vertical value kept from an earlier package, or rings
-// that do not branch off every third column, would leave the object impossible to turn.
+// The view never leaves the package's rows: moved past the top or bottom row of the column's rings
+// (where the slot layout holds the next column's ring), the vertical bar goes back to that row.
+// A vertical position for which the package holds no picture otherwise leaves the view as it is.
+// When a turn lands on a column without the ring the bar stands in, the view returns to the
+// horizontal ring at the column reached: otherwise a vertical value kept from an earlier package,
+// or rings that do not branch off every third column, would leave the object impossible to turn.
 #include "frmMain.h"
 
 #include "format/Navigation.h"
@@ -32,6 +33,11 @@ constexpr int kViewsLeadMs = 15;
 
 QString decimal(int value) {
     return QString::number(value);
+}
+
+RingRows ringRowsOf(const std::vector<std::uint8_t>& upperRing,
+                    const std::vector<std::uint8_t>& lowerRing, const ImageArray& slots) {
+    return RingRows::from(upperRing, lowerRing, slots.upperBound() + 1);
 }
 
 } // namespace
@@ -117,7 +123,8 @@ void frmMain::HscrArray_Change() {
     bBusy = false;
     h = HscrArray->value();
     iLastH = qint16(h);
-    const std::optional<int> slot = pictureSlotFor(h, v, UpperRing, LowerRing);
+    const RingRows rows = ringRowsOf(UpperRing, LowerRing, *imgArray);
+    const std::optional<int> slot = pictureSlotFor(h, v, UpperRing, LowerRing, &rows);
     if (!slot || !showSlot(*slot)) {
         // No picture there: back to the horizontal ring at the column reached.
         turnOnHorizontalRing();
@@ -133,7 +140,14 @@ void frmMain::HscrArray_Change() {
 void frmMain::VscrArray_Change() {
     const int v = VscrArray->value();
     if (!bBusy && iHCount > 0) {
-        const std::optional<int> slot = pictureSlotFor(HscrArray->value(), v, UpperRing, LowerRing);
+        const int h = HscrArray->value();
+        const RingRows rows = ringRowsOf(UpperRing, LowerRing, *imgArray);
+        const int within = verticalWithinRings(h, v, rows);
+        if (within != v) {
+            VscrArray->setValue(within); // runs this handler again, which shows that row
+            return;
+        }
+        const std::optional<int> slot = pictureSlotFor(h, v, UpperRing, LowerRing, &rows);
         if (slot && showSlot(*slot)) {
             txtImageNum->setText(decimal(*slot));
             prepareAhead();

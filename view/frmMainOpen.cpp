@@ -19,9 +19,9 @@
 #include "toolkit/CommonDialog.h"
 #include "toolkit/ImageArray.h"
 #include "toolkit/ImageControl.h"
-#include "toolkit/Program.h"
 #include "toolkit/ScrollBar.h"
 #include "toolkit/Twips.h"
+#include "view/WrongFileType.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -75,9 +75,10 @@ void frmMain::mnuOpen_Click() {
         return;
     // Only ".360" packages; anything else leaves the package shown as it is.
     if (packageTitle.right(4) != QLatin1String(".360")) {
-        m_prompter.message(QStringLiteral("Wrong file type!!"));
+        m_prompter.message(wrongFileTypeMessage(packageTitle));
         return;
     }
+    m_openFolder.packageOpened(fullPath);
 
     // The previous package's pixel memory goes to the new package's pictures; what they do not
     // reuse is returned when this opening ends, whichever way it ends.
@@ -107,7 +108,7 @@ bool frmMain::choosePackage(QString& fullPath, QString& packageTitle) {
         bCommandFile = false;
         return true;
     }
-    cd->setInitDir(Program::path());
+    cd->setInitDir(m_openFolder.folder());
     cd->setFileName(QStringLiteral("*.360"));
     cd->setFilter(QStringLiteral("All Files (*.*)|*.*|360 Images (*.360)|*.360"));
     cd->setFilterIndex(2);

@@ -28,6 +28,7 @@ struct Opened {
     Descriptor descriptor;
     int early = 0;          // pictures decoded while the extraction ran, and taken
     QString soundShortName; // the sound member's blank-free name in the folder
+    int skipped = 0;        // members the package does not use, left in the archive
 };
 
 // Opens the package file at `path` into a private folder made beside it.
@@ -48,6 +49,7 @@ inline Opened openPackageFile(const QString& path, qint64 freeMemory = kPlenty,
     result.descriptor = opening.descriptor();
     result.early = opening.earlyPictureCount();
     result.soundShortName = opening.soundShortName();
+    result.skipped = opening.skippedMembers();
     result.leftInFolder = QDir(folder.path()).entryList(QDir::Files | QDir::NoDotAndDotDot);
     return result;
 }

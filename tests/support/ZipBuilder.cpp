@@ -150,3 +150,38 @@ QByteArray buildZip(const QList<ZipMember>& members, const QByteArray& comment) 
     out.append(comment);
     return out;
 }
+
+QByteArray deflatedZeros(std::int64_t count, std::int64_t& inflated) {
+    // One block of fixed codes: a literal zero, then copies of 258 bytes at distance 1.
+    QByteArray out;
+    std::uint32_t bits = 0;
+    int used = 0;
+    auto put = [&](std::uint32_t value, int length) { // value's bits, least significant first
+        bits |= value << used;
+        used += length;
+        while (used >= 8) {
+            out.append(char(bits & 0xFF));
+            bits >>= 8;
+            used -= 8;
+        }
+    };
+    auto putCode = [&](std::uint32_t code, int length) { // Huffman codes go most significant first
+        std::uint32_t reversed = 0;
+        for (int i = 0; i < length; ++i)
+            reversed |= ((code >> i) & 1) << (length - 1 - i);
+        put(reversed, length);
+    };
+    const std::int64_t copies = std::max<std::int64_t>(0, (count - 1) / 258);
+    out.reserve(qsizetype(copies * 13 / 8 + 16));
+    put(1, 1);        // last block
+    put(1, 2);        // fixed codes
+    putCode(0x30, 8); // literal 0
+    for (std::int64_t i = 0; i < copies; ++i) {
+        putCode(0xC5, 8); // length 258
+        putCode(0, 5);    // distance 1
+    }
+    putCode(0, 7); // end of block
+    put(0, 7);
+    inflated = 1 + copies * 258;
+    return out;
+}

@@ -31,6 +31,10 @@ ZipMember deflatedMember(const QByteArray& name, const QByteArray& content);
 // The raw deflate stream of content in uncompressed blocks.
 QByteArray deflateStoredBlocks(const QByteArray& content);
 
+// A raw deflate stream of at least `count` zero bytes (rounded down to 1 + a multiple of 258),
+// about 1/160 of their size; `inflated` receives the exact count.
+QByteArray deflatedZeros(std::int64_t count, std::int64_t& inflated);
+
 // CRC-32 as ZIP uses it.
 std::uint32_t zipCrc32(const QByteArray& bytes);
 

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QFile>
 #include <QImage>
+#include <QImageWriter>
 #include <gtest/gtest.h>
 
 namespace {
@@ -68,6 +69,31 @@ QByteArray jpegOfManyScans() {
     return jpeg.insert(jpeg.size() - 2, QByteArray("\xFF\xDA\x00\x02", 4).repeated(101));
 }
 
+QByteArray teapotJpeg() {
+    QFile file(QStringLiteral(GYRO_SOURCE_DIR "/data/samples/teapot/teapot_H_0000.jpg"));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A progressive JPEG whose frame header declares width x height and that holds `scans` scans.
+QByteArray progressiveDeclaring(int width, int height, int scans) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(true);
+    writer.write(image);
+    const qsizetype frame = jpeg.indexOf("\xFF\xC2");
+    jpeg[frame + 5] = char(height >> 8);
+    jpeg[frame + 6] = char(height);
+    jpeg[frame + 7] = char(width >> 8);
+    jpeg[frame + 8] = char(width);
+    const int present = int(jpeg.count(QByteArrayView("\xFF\xDA", 2)));
+    return jpeg.insert(jpeg.size() - 2,
+                       QByteArray("\xFF\xDA\x00\x02", 4).repeated(std::max(0, scans - present)));
+}
+
 TEST(ThumbnailCommand, SamplePackageGivesTheTeapotScaledToFit) {
     TempDir dir;
     const struct {
@@ -101,6 +127,23 @@ TEST(ThumbnailCommand, SamplePackageGivesTheTeapotScaledToFit) {
         EXPECT_EQ(dir.entries(), QStringList{QStringLiteral("teapot.png")});
         QFile::remove(out);
     }
+}
+
+// A file manager that makes the target itself and holds it open reads the thumbnail back
+// through its handle: the picture must land in that file, not in a new one renamed over it.
+TEST(ThumbnailCommand, ExistingTargetIsWrittenInPlace) {
+    TempDir dir;
+    const QString out = dir.file(QStringLiteral("held.png"));
+    QFile held(out);
+    ASSERT_TRUE(held.open(QIODevice::ReadWrite));
+    const ToolRun run =
+        runPack({QStringLiteral("thumbnail"), QStringLiteral(GYRO_SAMPLE_PACKAGE), out, "32"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    held.seek(0);
+    const QByteArray seen = held.readAll();
+    EXPECT_TRUE(seen.startsWith("\x89PNG")) << seen.size();
+    EXPECT_EQ(QImage::fromData(seen, "PNG").size(), QSize(32, 24));
+    EXPECT_EQ(dir.entries(), QStringList{QStringLiteral("held.png")});
 }
 
 TEST(ThumbnailCommand, MemberNamesIgnoreCase) {
@@ -163,6 +206,13 @@ TEST(ThumbnailCommand, HostilePackagesAreRefusedWithoutWritingAnything) {
          withDescriptor({storedMember("obj_H_0000.png", smallPicture().left(60))}),
          "cannot be decoded"},
         {"encrypted picture", withDescriptor({encrypted}), "encrypted"},
+        {"JPEG cut in half",
+         withDescriptor(
+             {storedMember("obj_H_0000.png", teapotJpeg().left(teapotJpeg().size() / 2))}),
+         "Premature end of JPEG file"},
+        {"progressive 4000 x 4000 in 20 scans",
+         withDescriptor({storedMember("obj_H_0000.png", progressiveDeclaring(4000, 4000, 20))}),
+         "4000 x 4000 pixels in 20 scans, too large"},
         {"JPEG of 102 scans", withDescriptor({storedMember("obj_H_0000.png", jpegOfManyScans())}),
          "holds 102 scans"},
     };

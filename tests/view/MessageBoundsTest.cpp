@@ -15,11 +15,12 @@
 namespace {
 
 TEST(MessageBounds, ThousandsOfFailedMembersGiveABoxThatFitsOnTheScreen) {
-    // 4,000 members whose long names collide in pairs once their folders are stripped.
+    // 4,000 pictures whose long names collide in pairs once their folders are stripped.
     const QByteArray longName = QByteArray(300, 'n');
-    QList<ZipMember> members;
+    QList<ZipMember> members{storedMember("info.ini", "[FileName]\r\nFileName=" + longName +
+                                                          "\r\n[FileType]\r\nFileType=.jpg\r\n")};
     for (int i = 0; i < 2000; ++i) {
-        const QByteArray name = longName + QByteArray::number(i) + "_tail.jpg";
+        const QByteArray name = longName + "_H_" + QByteArray::number(i) + "_tail.jpg";
         members.append(storedMember("a/" + name, "x"));
         members.append(storedMember("b/" + name, "x"));
     }

@@ -103,4 +103,28 @@ TEST(ViewSelection, SlotForColumnAndLevel) {
         EXPECT_EQ(pictureSlotFor(c.h, c.v, upper, lower), c.slot) << c.h << "," << c.v;
 }
 
+TEST(ViewSelection, RowsStopAtTheNextRing) {
+    // 36 columns; upper rings of 3 rows at 0 and 9, lower rings of 2 rows at 0 and 18.
+    std::vector<std::uint8_t> upper(37, 255);
+    std::vector<std::uint8_t> lower(37, 255);
+    upper[0] = 37;
+    upper[9] = 40;
+    lower[0] = 43;
+    lower[18] = 45;
+    const RingRows rows = RingRows::from(upper, lower, 47);
+    const struct {
+        int h;
+        int v;
+        std::optional<int> slot;
+        int within;
+    } cases[] = {
+        {0, 4, 39, 4},   {0, 5, {}, 4},    {9, 4, 42, 4},  {9, 10, {}, 4}, {0, -1, 44, -1},
+        {0, -2, {}, -1}, {18, -1, 46, -1}, {18, 2, {}, 1}, {5, 3, {}, 1},  {5, 1, 5, 1},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(pictureSlotFor(c.h, c.v, upper, lower, &rows), c.slot) << c.h << "," << c.v;
+        EXPECT_EQ(verticalWithinRings(c.h, c.v, rows), c.within) << c.h << "," << c.v;
+    }
+}
+
 } // namespace

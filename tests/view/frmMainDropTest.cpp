@@ -64,11 +64,14 @@ TEST_F(Drop, OtherFilesAndDragsAreRefused) {
         bool taken;
         QStringList messages;
     } cases[] = {
-        {"a text file", {QUrl::fromLocalFile(text)}, true, {QStringLiteral("Wrong file type!!")}},
+        {"a text file",
+         {QUrl::fromLocalFile(text)},
+         true,
+         {QStringLiteral("Wrong file type!!\nnotes.txt")}},
         {"a zip file",
          {QUrl::fromLocalFile(wrongCase)},
          true,
-         {QStringLiteral("Wrong file type!!")}},
+         {QStringLiteral("Wrong file type!!\nupper.ZIP")}},
         {"two packages", {QUrl::fromLocalFile(other), QUrl::fromLocalFile(other)}, false, {}},
         {"a remote file", {QUrl(QStringLiteral("https://example.org/a.360"))}, false, {}},
         {"no file", {}, false, {}},

@@ -124,7 +124,7 @@ TEST_F(Lifecycle, StartUpWithoutAPackage) {
         QStringList messages;
     } cases[] = {
         {{}, {}},
-        {{QStringLiteral("/nowhere/car.zip")}, {QStringLiteral("Wrong file type!!")}},
+        {{QStringLiteral("/nowhere/car.zip")}, {QStringLiteral("Wrong file type!!\ncar.zip")}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());

@@ -156,14 +156,8 @@ TEST_F(Turning, VerticalBarPicksRowsOfTheColumnsRings) {
         int slot;
         QString member;
     } rows[] = {
-        {2, upperSlot, upper(3, 2)},
-        {4, upperSlot + 2, upper(3, 4)},
-        {5, upperSlot + 3, upper(6, 2)}, // past the ring's three rows: the next ring follows
-        {1, column, horizontal(3)},
-        {0, lowerSlot, lower(3, 2)},
-        {-1, lowerSlot + 1, lower(3, 3)},
-        {-2, lowerSlot + 2, lower(6, 2)}, // two rows per lower ring
-        {1, column, horizontal(3)},
+        {2, upperSlot, upper(3, 2)}, {4, upperSlot + 2, upper(3, 4)},  {1, column, horizontal(3)},
+        {0, lowerSlot, lower(3, 2)}, {-1, lowerSlot + 1, lower(3, 3)}, {1, column, horizontal(3)},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.v);
@@ -212,39 +206,52 @@ TEST_F(Turning, OpeningAnotherPackageKeepsTheVerticalValue) {
     expectView(3, window.UpperRing[3] + 2, upper(3, 4));
 }
 
-TEST_F(Turning, VerticalMovesWithoutAPictureLeaveTheViewAsItIs) {
+// Past a ring's top or bottom row the slot layout holds other columns' rings: the bar goes back
+// to the last row there is, and the view stays on it.
+TEST_F(Turning, VerticalBarStaysOnThePackagesRows) {
+    TestPackage oneRow;
+    oneRow.upper = TestPackage::evenRings(36, 3, 1);
     TestPackage upperOnly;
     upperOnly.upper = TestPackage::evenRings(36, 3, 3);
 
     const struct {
         const char* name;
-        std::function<void()> prepare; // reaches a view with a picture
-        std::function<void()> act;     // then moves to a position without one
+        TestPackage package;
+        std::function<void()> act;
+        int vertical; // where the bar ends
+        std::function<QString()> member;
     } cases[] = {
-        {"below 1 without lower rings", [] {}, [&] { down(); }},
-        {"past the last ring's last row",
+        {"up-clicks on rings of one row", oneRow,
          [&] {
-             left(); // column 35, then 34, 33: the last ring
-             left();
-             left();
-             setVertical(4);
+             for (int i = 0; i < 4; ++i)
+                 up();
          },
-         [&] { setVertical(10); }},
+         2, [&] { return upper(0, 2); }},
+        {"the thumb let go at the top of the bar", ringedPackage(),
+         [&] {
+             dragTo(window.VscrArray, 10);
+             release(window.VscrArray);
+         },
+         4, [&] { return upper(0, 4); }},
+        {"down-clicks past the lower rings' two rows", ringedPackage(),
+         [&] {
+             for (int i = 0; i < 5; ++i)
+                 down();
+         },
+         -1, [&] { return lower(0, 3); }},
+        {"below 1 without lower rings", upperOnly, [&] { down(); }, 1,
+         [&] { return horizontal(0); }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         window.VscrArray->setValue(1);
-        open(upperOnly);
-        c.prepare();
-        const int slot = shownSlot();
-        const int column = window.iCurrent;
-        const QString imageNum = text(window.txtImageNum);
-        ASSERT_GE(slot, 0);
+        open(c.package);
         c.act();
-        EXPECT_EQ(shownSlot(), slot);
-        EXPECT_EQ(window.iCurrent, column);
-        EXPECT_EQ(text(window.txtImageNum), imageNum);
-        EXPECT_EQ(text(window.txtVertical), QString::number(window.VscrArray->value()));
+        EXPECT_EQ(window.VscrArray->value(), c.vertical);
+        EXPECT_EQ(text(window.txtVertical), QString::number(c.vertical));
+        EXPECT_EQ(shownMember(), c.member());
+        EXPECT_EQ(window.HscrArray->value(), 0);
+        EXPECT_EQ(window.iCurrent, 0);
     }
 }
 
@@ -275,8 +282,11 @@ TEST_F(Turning, TurnsOntoAColumnWithoutTheRingReturnToTheHorizontalRing) {
          35},
         {"a vertical value kept from a package with rings", flat,
          [&] {
-             // The previous package left the vertical bar above the horizontal ring.
+             // The previous package left the vertical bar above the horizontal ring (the
+             // opening leaves its value as it is, without a change).
+             window.bBusy = true;
              window.VscrArray->setValue(3);
+             window.bBusy = false;
              right();
          },
          3},
