@@ -93,6 +93,13 @@ private:
     QString memberPath(const QString& memberName) const;
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
     PictureRead readFirstPicture(const QString& path, const QString& name) const;
+    // The loader's entries for the horizontal ring, slot by slot.
+    std::vector<PictureLoader::Job> horizontalJobs() const;
+    // Appends the loader's entries for the rings of one kind from `firstSlot` on; returns each
+    // ring's column and the slot of its first row.
+    std::vector<std::pair<int, int>> addRingJobs(RingKind kind, int firstSlot, int count, int rows,
+                                                 const RingGeometry& geometry, const QString& stem,
+                                                 std::vector<PictureLoader::Job>& jobs) const;
 
     ProgressSink& m_progress;
     Prompter& m_prompter;

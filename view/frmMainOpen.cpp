@@ -11,8 +11,8 @@
 #include "format/Prompter.h"
 #include "opening/PackageOpening.h"
 #include "opening/PrivateFolder.h"
+#include "pictures/PictureKeeper.h"
 #include "pictures/PixelPool.h"
-#include "pictures/TurnAhead.h"
 #include "sound/MediaControl.h"
 #include "sound/PackageSound.h"
 #include "toolkit/CommonDialog.h"
@@ -47,7 +47,7 @@ void frmMain::clearView() {
 }
 
 void frmMain::releasePackage() {
-    m_turnAhead->cancel();
+    m_keeper->clear();
     // Every slot of the previous package goes, the lower rings' too; element 0 stays and lets go
     // of its picture.
     for (int slot = imgArray->upperBound(); slot >= 1; --slot)
@@ -166,6 +166,8 @@ void frmMain::mnuOpen_Click() {
         failOpening(opening.problem());
         return;
     }
+    // The decodes kept of compressed pictures take what the check left them.
+    m_keeper->setByteCap(opening.memory().keptDecodeCap);
 
     // 15. Every picture into its slot.
     iCurrent = 0;
