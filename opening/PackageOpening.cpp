@@ -210,6 +210,8 @@ bool PackageOpening::probeFirstPicture() {
     // height) or can claim a size the data does not hold. Nothing is sized by the picture before
     // it has been decoded once: its real size is the decoded one.
     const PictureRead first = readFirstPicture(path, name);
+    if (first.declined)
+        return refuseClaim(name, info.Width(), info.Height());
     if (!first.picture)
         return fail(first.problem);
     const QSize real = first.picture->size();
@@ -236,13 +238,30 @@ PictureRead PackageOpening::readFirstPicture(const QString& path, const QString&
         }
     }
     // Decoded to check it, then held only as its file's bytes until the loader's turn. A header
-    // claiming more pixels than the free memory holds is refused before they are asked for.
+    // claiming more pixels than the memory check could ever give one picture is left undone
+    // before they are asked for: a share of the free memory when every picture is held decoded,
+    // or half of what the files leave when they are held compressed (the two latest decodes).
     const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
-    PictureRead read = PictureLoader::read(path, name, PictureLoader::Storage::Compressed,
-                                           [free](qint64 bytes) { return bytes < free; });
-    if (read.declined)
-        read.problem = QStringLiteral("The picture %1 does not fit in the free memory.").arg(name);
-    return read;
+    const qint64 pictures = std::max(1, m_horizontal + m_upper + m_lower);
+    const qint64 files = compressedEstimate(pictures, qint64(m_counters.sngMaxFileLen));
+    const qint64 most = std::max(free / pictures, (free - files) / 2);
+    return PictureLoader::read(path, name, PictureLoader::Storage::Compressed,
+                               [most](qint64 bytes) { return bytes <= most; });
+}
+
+bool PackageOpening::refuseClaim(const QString& name, qint64 width, qint64 height) {
+    // Checked by its header's size, which the memory check refuses (or the picture alone passes
+    // what the pictures could have).
+    dropEarlyPictures();
+    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    const MemoryBudget claimed =
+        checkMemoryBudget(m_horizontal + m_upper + m_lower, width, height,
+                          qint64(m_counters.sngMaxFileLen), free, m_options.bOptUseRam);
+    if (claimed.storage != PictureStorage::Refused)
+        return fail(QStringLiteral("The picture %1 does not fit in the free memory.").arg(name));
+    m_memory = claimed;
+    m_problem = claimed.message;
+    return false;
 }
 
 bool PackageOpening::checkMemory() {

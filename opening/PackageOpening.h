@@ -93,6 +93,9 @@ private:
     QString memberPath(const QString& memberName) const;
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
     PictureRead readFirstPicture(const QString& path, const QString& name) const;
+    // Refuses a first picture whose decode was left undone for want of memory: with the memory
+    // check's refusal by the size its header claims, else as not fitting.
+    bool refuseClaim(const QString& name, qint64 width, qint64 height);
     // The loader's entries for the horizontal ring, slot by slot.
     std::vector<PictureLoader::Job> horizontalJobs() const;
     // Appends the loader's entries for the rings of one kind from `firstSlot` on; returns each
