@@ -32,6 +32,8 @@
 #include "format/Prompter.h"
 #include "opening/SystemFreeMemory.h"
 #include "pictures/Picture.h"
+#include "pictures/PictureDecoder.h"
+#include "pictures/PictureKeeper.h"
 #include "pictures/ViewsAhead.h"
 #include "sound/MediaControl.h"
 #include "toolkit/ImageArray.h"
@@ -58,7 +60,9 @@ namespace {
 struct Counts {
     qint64 decodes = 0;
     qint64 views = 0;
-    static Counts now() { return {Picture::decodeCount(), ViewsAhead::shownCount()}; }
+    static Counts now(frmMain& window) {
+        return {window.pictureKeeper().shownDecodes(), ViewsAhead::shownCount()};
+    }
     QString since(const Counts& before) const {
         return QStringLiteral(" decodes %1 views %2")
             .arg(decodes - before.decodes)
@@ -169,7 +173,7 @@ double decodeMs(const QByteArray& bytes) {
     std::vector<double> times;
     for (int i = 0; i < 16; ++i) {
         const auto start = Clock::now();
-        const Picture::Pixels pixels = decodePicturePixels(bytes);
+        const Picture::Pixels pixels = decodePicture(bytes).pixels;
         times.push_back(msSince(start));
     }
     return median(times);
@@ -247,26 +251,26 @@ bool benchPackage(const QString& path, QTextStream& out) {
             window.hscrlZoom->setValue(zoom);
             QApplication::processEvents();
             reportWindow(window, out);
-            const Counts before = Counts::now();
+            const Counts before = Counts::now(window);
             const std::vector<double> times = turnThroughEveryPicture(window);
             out << "turn " << storage << " zoom " << zoom << ' ' << figures(times)
-                << Counts::now().since(before) << Qt::endl;
+                << Counts::now(window).since(before) << Qt::endl;
         }
         // Turning at a held arrow's pace, at 400 % and at 100 %, where it also reverses.
         for (const int zoom : {80, 20}) {
             window.hscrlZoom->setValue(zoom);
             QApplication::processEvents();
             reportWindow(window, out);
-            const Counts steadyBefore = Counts::now();
+            const Counts steadyBefore = Counts::now(window);
             const std::vector<double> steady =
                 turnAtPace(window, steadySteps(window.iHCount), 0).first;
             out << "steady " << storage << " zoom " << zoom << ' ' << figures(steady)
-                << Counts::now().since(steadyBefore) << Qt::endl;
+                << Counts::now(window).since(steadyBefore) << Qt::endl;
         }
-        const Counts reversalsBefore = Counts::now();
+        const Counts reversalsBefore = Counts::now(window);
         const std::vector<double> reversed = turnAtPace(window, window.iHCount, 5).second;
         out << "reversal " << storage << " zoom 20 " << figures(reversed)
-            << Counts::now().since(reversalsBefore) << Qt::endl;
+            << Counts::now(window).since(reversalsBefore) << Qt::endl;
         if (!useRam)
             encodedFirst = first->encodedBytes();
         window.removePackageFolder();

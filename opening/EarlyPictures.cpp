@@ -51,7 +51,10 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
     else if (!reserve(fileSize)) // a compressed picture holds its file's bytes
         return {nullptr, {}, true};
     else
-        read = PictureLoader::read(path, name, PictureLoader::Storage::Compressed);
+        // Decoded once to check it, within the bound all the same.
+        read =
+            PictureLoader::read(path, name, PictureLoader::Storage::Compressed,
+                                [&shared](qint64 pixelBytes) { return pixelBytes <= shared->cap; });
     if (!read.picture)
         shared->reserved.fetch_sub(reserved);
     return read;

@@ -2,7 +2,9 @@
 
 #include "format/PackageCounters.h"
 #include "pictures/DecodedBytes.h"
+#include "pictures/PictureKeeper.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -72,5 +74,23 @@ MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
     budget.storage = holdDecoded && (bPreferDecoded || !compressedFits)
                          ? PictureStorage::Decoded
                          : PictureStorage::Compressed;
+    if (budget.storage == PictureStorage::Decoded)
+        return budget;
+    // Compressed pictures are decoded when shown: the caches of those decodes are counted, and
+    // shrunk to what the memory leaves.
+    const qint64 latestTwo = multiply(decodedPictureBytes(width, height), 2);
+    // The pictures held open by either estimate (a decoded estimate that fits holds the files too).
+    const qint64 needed = add(std::min(budget.compressedBytes, budget.decodedBytes), latestTwo);
+    if (needed >= availableBytes && holdDecoded) {
+        budget.storage = PictureStorage::Decoded;
+        return budget;
+    }
+    if (needed >= availableBytes) {
+        budget.storage = PictureStorage::Refused;
+        budget.message = notEnoughMemoryMessage(availableBytes, needed);
+        return budget;
+    }
+    budget.keptDecodeCap = PictureKeeper::capFor(availableBytes - needed);
+    budget.keptDecodeBytes = budget.keptDecodeCap + latestTwo;
     return budget;
 }

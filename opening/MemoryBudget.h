@@ -28,6 +28,12 @@ struct MemoryBudget {
     qint64 compressedBytes = 0;  // pictureCount x largest member + margin
     qint64 heldDecodedBytes = 0; // pictureCount x what one picture holds decoded (no margin)
     qint64 availableBytes = 0;
+    // Compressed pictures: the bytes the decodes kept of them may take beyond the latest two
+    // (PictureKeeper's byte cap), sized from the memory left once the pictures are held; and all
+    // the memory those decodes may take (that cap plus the latest two), which the loader does not
+    // give to pictures. Both 0 for pictures held decoded.
+    qint64 keptDecodeCap = 0;
+    qint64 keptDecodeBytes = 0;
     QString message; // the refusal text; empty unless storage is Refused
 };
 
@@ -49,5 +55,9 @@ QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes);
 // (heldDecodedBytes, below the available bytes), and then with bPreferDecoded (the "hold pictures
 // decoded" option) or when the compressed estimate does not fit; in every other case they are
 // held compressed. So more free memory never turns an opening into a refusal.
+// Held compressed, the two latest decodes (the picture shown and the one decoded next) must fit
+// beside the compressed estimate, or the pictures are refused all the same, the figure required
+// counting them; the decodes kept beyond those two get half of what is left (at most
+// PictureKeeper::kMostKeptBytes).
 MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
                                qint64 largestMember, qint64 availableBytes, bool bPreferDecoded);

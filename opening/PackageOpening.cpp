@@ -251,6 +251,8 @@ bool PackageOpening::probeFirstPicture() {
     // height) or can claim a size the data does not hold. Nothing is sized by the picture before
     // it has been decoded once: its real size is the decoded one.
     const PictureRead first = readFirstPicture(path, name);
+    if (first.declined)
+        return refuseClaim(name, info.Width(), info.Height());
     if (!first.picture)
         return fail(first.problem);
     const QSize real = first.picture->size();
@@ -276,8 +278,31 @@ PictureRead PackageOpening::readFirstPicture(const QString& path, const QString&
                 return read;
         }
     }
-    // Decoded to check it, then held only as its file's bytes until the loader's turn.
-    return PictureLoader::read(path, name, PictureLoader::Storage::Compressed);
+    // Decoded to check it, then held only as its file's bytes until the loader's turn. A header
+    // claiming more pixels than the memory check could ever give one picture is left undone
+    // before they are asked for: a share of the free memory when every picture is held decoded,
+    // or half of what the files leave when they are held compressed (the two latest decodes).
+    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    const qint64 pictures = std::max(1, m_horizontal + m_upper + m_lower);
+    const qint64 files = compressedEstimate(pictures, qint64(m_counters.sngMaxFileLen));
+    const qint64 most = std::max(free / pictures, (free - files) / 2);
+    return PictureLoader::read(path, name, PictureLoader::Storage::Compressed,
+                               [most](qint64 bytes) { return bytes <= most; });
+}
+
+bool PackageOpening::refuseClaim(const QString& name, qint64 width, qint64 height) {
+    // Checked by its header's size, which the memory check refuses (or the picture alone passes
+    // what the pictures could have).
+    dropEarlyPictures();
+    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    const MemoryBudget claimed =
+        checkMemoryBudget(m_horizontal + m_upper + m_lower, width, height,
+                          qint64(m_counters.sngMaxFileLen), free, m_options.bOptUseRam);
+    if (claimed.storage != PictureStorage::Refused)
+        return fail(QStringLiteral("The picture %1 does not fit in the free memory.").arg(name));
+    m_memory = claimed;
+    m_problem = claimed.message;
+    return false;
 }
 
 bool PackageOpening::checkMemory() {
@@ -304,6 +329,41 @@ bool PackageOpening::checkMemory() {
     return true;
 }
 
+std::vector<PictureLoader::Job> PackageOpening::horizontalJobs() const {
+    const int n = m_horizontal;
+    std::vector<PictureLoader::Job> jobs;
+    for (int i = 0; i < n; ++i) {
+        const QString name = horizontalMemberName(m_descriptor.fileName, i, m_descriptor.fileType);
+        jobs.push_back(
+            {memberPath(name), name, i,
+             QStringLiteral("Gyrolook: Loading Horizontal Image #%1 of %2").arg(i + 1).arg(n),
+             QString()});
+    }
+    return jobs;
+}
+
+std::vector<std::pair<int, int>>
+PackageOpening::addRingJobs(RingKind kind, int firstSlot, int count, int rows,
+                            const RingGeometry& geometry, const QString& stem,
+                            std::vector<PictureLoader::Job>& jobs) const {
+    std::vector<std::pair<int, int>> starts;
+    if (count == 0)
+        return starts;
+    int slot = firstSlot;
+    int previousColumn = -1;
+    for (const RingMember& member : geometry.members(rows)) {
+        const QString name = verticalMemberName(m_descriptor.fileName, kind, member.column,
+                                                member.row, m_descriptor.fileType);
+        if (member.column != previousColumn)
+            starts.emplace_back(member.column, slot);
+        previousColumn = member.column;
+        jobs.push_back(
+            {memberPath(name), name, slot, QString(), stem.arg(slot - (firstSlot - 1)).arg(count)});
+        ++slot;
+    }
+    return starts;
+}
+
 bool PackageOpening::loadPictures(PictureSlots& slots) {
     const int n = m_horizontal;
     slots.clear();
@@ -314,58 +374,31 @@ bool PackageOpening::loadPictures(PictureSlots& slots) {
     m_progress.setMessage(QStringLiteral("Gyrolook: Loading Horizontal Image #1 of %1").arg(n));
     m_progress.refresh();
 
-    std::vector<PictureLoader::Job> jobs;
-    jobs.reserve(slots.pictures.size());
-    for (int i = 0; i < n; ++i) {
-        const QString name = horizontalMemberName(m_descriptor.fileName, i, m_descriptor.fileType);
-        jobs.push_back(
-            {memberPath(name), name, i,
-             QStringLiteral("Gyrolook: Loading Horizontal Image #%1 of %2").arg(i + 1).arg(n),
-             QString()});
-    }
+    std::vector<PictureLoader::Job> jobs = horizontalJobs();
     // The ring maps take the slot of each ring's first row.
-    struct RingStart {
-        std::vector<std::uint8_t>* map;
-        std::uint8_t column;
-        int slot;
-    };
-    std::vector<RingStart> starts;
-    auto addRing = [&](RingKind kind, int firstSlot, int count, int rows,
-                       const RingGeometry& geometry, std::vector<std::uint8_t>& map,
-                       const QString& stem) {
-        if (count == 0)
-            return;
-        int slot = firstSlot;
-        int previousColumn = -1;
-        for (const RingMember& member : geometry.members(rows)) {
-            const QString name = verticalMemberName(m_descriptor.fileName, kind, member.column,
-                                                    member.row, m_descriptor.fileType);
-            if (member.column != previousColumn)
-                starts.push_back({&map, member.column, slot});
-            previousColumn = member.column;
-            jobs.push_back({memberPath(name), name, slot, QString(),
-                            stem.arg(slot - (firstSlot - 1)).arg(count)});
-            ++slot;
-        }
-    };
-    addRing(RingKind::Upper, n + 1, m_upper, m_counters.bytVRows, m_upperGeometry, slots.UpperRing,
-            QStringLiteral("Gyrolook: Loading Vertical Image #%1 of %2"));
-    addRing(RingKind::Lower, n + m_upper + 1, m_lower, m_counters.bytMRows, m_lowerGeometry,
-            slots.LowerRing, QStringLiteral("Gyrolook: Loading Lower Vertical Image #%1 of %2"));
+    const auto upperStarts =
+        addRingJobs(RingKind::Upper, n + 1, m_upper, m_counters.bytVRows, m_upperGeometry,
+                    QStringLiteral("Gyrolook: Loading Vertical Image #%1 of %2"), jobs);
+    const auto lowerStarts =
+        addRingJobs(RingKind::Lower, n + m_upper + 1, m_lower, m_counters.bytMRows, m_lowerGeometry,
+                    QStringLiteral("Gyrolook: Loading Lower Vertical Image #%1 of %2"), jobs);
 
-    PictureLoader loader;
-    const PictureLoader::Outcome outcome = loader.load(
+    // The decodes of compressed pictures kept while turning are not the pictures' to take.
+    const qint64 budget = m_memory.availableBytes - m_memory.keptDecodeBytes;
+    const PictureLoader::Outcome outcome = PictureLoader().load(
         jobs,
         m_memory.storage == PictureStorage::Compressed ? PictureLoader::Storage::Compressed
                                                        : PictureLoader::Storage::Decoded,
-        m_memory.availableBytes, m_progress, slots.pictures, m_early.get());
+        budget, m_progress, slots.pictures, m_early.get());
     dropEarlyPictures();
     if (!outcome.ok) {
         slots.clear();
         return fail(outcome.problem);
     }
-    for (const RingStart& start : starts)
-        (*start.map)[start.column] = static_cast<std::uint8_t>(start.slot);
+    for (const auto& [column, slot] : upperStarts)
+        slots.UpperRing[std::size_t(column)] = static_cast<std::uint8_t>(slot);
+    for (const auto& [column, slot] : lowerStarts)
+        slots.LowerRing[std::size_t(column)] = static_cast<std::uint8_t>(slot);
     return true;
 }
 

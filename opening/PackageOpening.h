@@ -98,6 +98,16 @@ private:
     bool removeUnused();
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
     PictureRead readFirstPicture(const QString& path, const QString& name) const;
+    // Refuses a first picture whose decode was left undone for want of memory: with the memory
+    // check's refusal by the size its header claims, else as not fitting.
+    bool refuseClaim(const QString& name, qint64 width, qint64 height);
+    // The loader's entries for the horizontal ring, slot by slot.
+    std::vector<PictureLoader::Job> horizontalJobs() const;
+    // Appends the loader's entries for the rings of one kind from `firstSlot` on; returns each
+    // ring's column and the slot of its first row.
+    std::vector<std::pair<int, int>> addRingJobs(RingKind kind, int firstSlot, int count, int rows,
+                                                 const RingGeometry& geometry, const QString& stem,
+                                                 std::vector<PictureLoader::Job>& jobs) const;
 
     ProgressSink& m_progress;
     Prompter& m_prompter;

@@ -1,15 +1,13 @@
 #include "PictureLoader.h"
 
 #include "opening/EarlyPictures.h"
-#include "pictures/DecodedBytes.h"
 #include "pictures/JpegDecoder.h"
+#include "pictures/PictureDecoder.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageReader>
+#include <QThread>
 #include <QtConcurrent/QtConcurrentRun>
 #include <algorithm>
-#include <cstdlib>
 #include <deque>
 
 namespace {
@@ -54,7 +52,7 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
         return decode(bytes, memberName, reserve);
     // Held as the file's bytes, but decoded once here and let go at once: a picture that does not
     // decode is refused now, as with decoded storage, and the size it is held with is its real one.
-    const PictureRead check = decode(bytes, memberName, {});
+    const PictureRead check = decode(bytes, memberName, reserve);
     if (!check.picture)
         return check;
     return {Picture::fromEncoded(bytes, check.picture->size()), {}};
@@ -62,130 +60,153 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
 
 PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& memberName,
                                   const JpegDecoder::Reserve& reserve) {
-    if (JpegDecoder::looksLikeJpeg(bytes)) {
-        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve, JpegDecoder::Output::Planes);
-        if (jpeg.status == JpegDecoder::Status::Decoded)
-            return {jpeg.planes ? Picture::fromPlanes(std::move(jpeg.planes))
-                                : Picture::fromImage(jpeg.image),
-                    {}};
-        if (jpeg.status == JpegDecoder::Status::Failed)
-            return {nullptr, undecodable(memberName, jpeg.error)};
-        if (jpeg.status == JpegDecoder::Status::Declined)
-            return {nullptr, {}, true};
+    DecodedPicture decoded = decodePicture(bytes, reserve);
+    switch (decoded.status) {
+    case DecodedPicture::Status::Decoded:
+        return {decoded.pixels.planes ? Picture::fromPlanes(std::move(decoded.pixels.planes))
+                                      : Picture::fromImage(decoded.pixels.image),
+                {}};
+    case DecodedPicture::Status::Declined:
+        return {nullptr, {}, true};
+    case DecodedPicture::Status::Failed:
+        break;
+    }
+    return {nullptr, undecodable(memberName, decoded.error)};
+}
+
+namespace {
+
+// One load of a list of pictures: the reads started ahead of the list's turn (launch), the
+// picture of each entry taken in list order (collect) and held in its slot, and on failure every
+// picture of this load let go again (rollBack).
+class LoadRun {
+public:
+    using Job = PictureLoader::Job;
+    using Storage = PictureLoader::Storage;
+
+    LoadRun(const std::vector<Job>& jobs, Storage storage, qint64 byteBudget,
+            std::vector<PicturePtr>& slotPictures, EarlyPictures* early)
+        : m_jobs(jobs), m_storage(storage), m_budget(byteBudget), m_slots(slotPictures),
+          m_early(early && early->storage() == storage ? early : nullptr) {}
+
+    // Starts reads until a bounded number are under way, so that a refusal half-way does not leave
+    // a whole package decoded in memory (early reads keep to a bound of their own).
+    void launch() {
+        const std::size_t inFlight =
+            static_cast<std::size_t>(std::max(2, QThread::idealThreadCount())) * 3;
+        while (m_next < m_jobs.size() && m_running.size() < inFlight) {
+            const Job& job = m_jobs[m_next++];
+            QFuture<PictureRead> started =
+                m_early ? m_early->take(job.path) : QFuture<PictureRead>();
+            if (!started.isValid() || (started.isFinished() && started.result().declined))
+                started = QtConcurrent::run(
+                    [path = job.path, name = job.memberName, storage = m_storage,
+                     budget = m_budget] { return readWithin(path, name, storage, budget); });
+            m_running.push_back(std::move(started));
+        }
     }
 
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    reader.setAutoTransform(false);
-    // The reader gives a BMP stored top-down a negative height; its rows are read all the same.
-    const QSize header = reader.size();
-    const qint64 width = std::abs(qint64(header.width()));
-    const qint64 height = std::abs(qint64(header.height()));
-    if (!reader.canRead() || width == 0 || height == 0)
-        return {nullptr, undecodable(memberName, reader.errorString())};
-    // The bound the reader itself would refuse with (0: none), said plainly before any pixel
-    // memory is asked for; the JPEG decoder keeps the same bound.
-    const qint64 mostBytes = qint64(QImageReader::allocationLimit()) << 20;
-    if (mostBytes > 0 && decodedPictureBytes(width, height) > mostBytes)
-        return {
-            nullptr,
-            undecodable(
-                memberName,
-                QStringLiteral("a picture of %1 x %2 pixels is too large").arg(width).arg(height))};
-    if (reserve && !reserve(decodedPictureBytes(width, height)))
-        return {nullptr, {}, true};
-    const QImage image = reader.read();
-    if (image.isNull())
-        return {nullptr, undecodable(memberName, reader.errorString())};
-    return {Picture::fromImage(image), {}};
+    // The picture of the next entry, as it will be held, or why there is none.
+    PictureRead collect(const Job& job) {
+        PictureRead read = m_running.front().result();
+        m_running.pop_front();
+        if (read.declined)
+            // Left undone early (no memory for it then): read now, on this thread.
+            read = readWithin(job.path, job.memberName, m_storage, m_budget);
+        if (read.declined)
+            return {nullptr, doesNotFit(job.memberName)};
+        if (read.picture && read.picture->isDecoded() &&
+            m_outcome.heldBytes + read.picture->heldBytes() > m_budget)
+            // Larger than the first picture that the memory check went by: held as its file's
+            // bytes instead, as a package that fits only that way is (it decoded already).
+            read = heldCompressed(job, read.picture->size());
+        if (read.picture && m_outcome.heldBytes + read.picture->heldBytes() > m_budget)
+            read = {nullptr, doesNotFit(job.memberName)};
+        return read;
+    }
+
+    void hold(const Job& job, const PicturePtr& picture) {
+        m_outcome.heldBytes += picture->heldBytes();
+        if (job.slot < 0)
+            return;
+        const auto slot = static_cast<std::size_t>(job.slot);
+        if (slot >= m_slots.size())
+            m_slots.resize(slot + 1);
+        m_slots[slot] = picture;
+        m_filled.push_back(slot);
+    }
+
+    void rollBack(const QString& problem) {
+        m_outcome.ok = false;
+        m_outcome.problem = problem;
+        for (QFuture<PictureRead>& future : m_running)
+            future.waitForFinished();
+        for (const Job& job : m_jobs)
+            QFile::remove(job.path);
+        for (const std::size_t slot : m_filled)
+            m_slots[slot].reset();
+        m_outcome.heldBytes = 0;
+    }
+
+    const PictureLoader::Outcome& outcome() const { return m_outcome; }
+
+private:
+    // Reads a picture whose pixels, decoded, take at most `budget` bytes; a larger one is left
+    // undone (declined) before any of its pixel memory is taken.
+    static PictureRead readWithin(const QString& path, const QString& name, Storage storage,
+                                  qint64 budget) {
+        return PictureLoader::read(path, name, storage,
+                                   [budget](qint64 bytes) { return bytes <= budget; });
+    }
+
+    static QString doesNotFit(const QString& memberName) {
+        return QStringLiteral("The picture %1 does not fit in the free memory.").arg(memberName);
+    }
+
+    static PictureRead heldCompressed(const Job& job, QSize size) {
+        QByteArray bytes;
+        QString problem;
+        if (!readPictureBytes(job.path, job.memberName, bytes, problem))
+            return {nullptr, problem};
+        return {Picture::fromEncoded(bytes, size), {}};
+    }
+
+    const std::vector<Job>& m_jobs;
+    const Storage m_storage;
+    const qint64 m_budget;
+    std::vector<PicturePtr>& m_slots;
+    EarlyPictures* const m_early;
+    std::deque<QFuture<PictureRead>> m_running;
+    std::size_t m_next = 0;
+    std::vector<std::size_t> m_filled;
+    PictureLoader::Outcome m_outcome;
+};
+
+void showLine(ProgressSink& progress, const QString& line) {
+    if (line.isEmpty())
+        return;
+    progress.setMessage(line);
+    progress.refresh();
 }
 
-PictureRead PictureLoader::heldCompressed(const Job& job, QSize size) {
-    QByteArray bytes;
-    QString problem;
-    if (!readPictureBytes(job.path, job.memberName, bytes, problem))
-        return {nullptr, problem};
-    return {Picture::fromEncoded(bytes, size), {}};
-}
+} // namespace
 
 PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage storage,
                                            qint64 byteBudget, ProgressSink& progress,
                                            std::vector<PicturePtr>& slotPictures,
                                            EarlyPictures* early) const {
-    Outcome outcome;
-    // Keep a bounded number of decodes in flight so that a refusal half-way does not leave a
-    // whole package decoded in memory (early reads keep to a bound of their own).
-    const std::size_t inFlight =
-        static_cast<std::size_t>(std::max(2, QThread::idealThreadCount())) * 3;
-    std::deque<QFuture<PictureRead>> running;
-    std::size_t next = 0;
-    auto launch = [&] {
-        while (next < jobs.size() && running.size() < inFlight) {
-            const Job& job = jobs[next++];
-            QFuture<PictureRead> started = early && early->storage() == storage
-                                               ? early->take(job.path)
-                                               : QFuture<PictureRead>();
-            if (started.isValid() && !(started.isFinished() && started.result().declined))
-                // A picture left undone early (no memory for it then) is read now, on the thread
-                // that gave it up.
-                running.push_back(
-                    started.then(QtFuture::Launch::Sync, [path = job.path, name = job.memberName,
-                                                          storage](const PictureRead& read) {
-                        return read.declined ? PictureLoader::read(path, name, storage) : read;
-                    }));
-            else
-                running.push_back(
-                    QtConcurrent::run([path = job.path, name = job.memberName, storage] {
-                        return PictureLoader::read(path, name, storage);
-                    }));
-        }
-    };
-
-    std::vector<int> filled;
+    LoadRun run(jobs, storage, byteBudget, slotPictures, early);
     for (const Job& job : jobs) {
-        launch();
-        if (!job.messageBefore.isEmpty()) {
-            progress.setMessage(job.messageBefore);
-            progress.refresh();
-        }
-        PictureRead decoded = running.front().result();
-        running.pop_front();
-        if (decoded.picture && decoded.picture->isDecoded() &&
-            outcome.heldBytes + decoded.picture->heldBytes() > byteBudget)
-            // Larger than the first picture that the memory check went by: held as its file's
-            // bytes instead, as a package that fits only that way is (it decoded already).
-            decoded = heldCompressed(job, decoded.picture->size());
-        if (decoded.picture && outcome.heldBytes + decoded.picture->heldBytes() > byteBudget)
-            decoded = {nullptr, QStringLiteral("The picture %1 does not fit in the free memory.")
-                                    .arg(job.memberName)};
-        if (!decoded.picture) {
-            outcome.ok = false;
-            outcome.problem = decoded.problem;
+        run.launch();
+        showLine(progress, job.messageBefore);
+        const PictureRead read = run.collect(job);
+        if (!read.picture) {
+            run.rollBack(read.problem);
             break;
         }
-        outcome.heldBytes += decoded.picture->heldBytes();
-        if (job.slot >= 0) {
-            if (static_cast<std::size_t>(job.slot) >= slotPictures.size())
-                slotPictures.resize(static_cast<std::size_t>(job.slot) + 1);
-            slotPictures[static_cast<std::size_t>(job.slot)] = decoded.picture;
-            filled.push_back(job.slot);
-        }
+        run.hold(job, read.picture);
         QFile::remove(job.path);
-        if (!job.messageAfter.isEmpty()) {
-            progress.setMessage(job.messageAfter);
-            progress.refresh();
-        }
+        showLine(progress, job.messageAfter);
     }
-    if (!outcome.ok) {
-        for (QFuture<PictureRead>& future : running)
-            future.waitForFinished();
-        for (const Job& job : jobs)
-            QFile::remove(job.path);
-        for (int slot : filled)
-            slotPictures[static_cast<std::size_t>(slot)].reset();
-        outcome.heldBytes = 0;
-    }
-    return outcome;
+    return run.outcome();
 }

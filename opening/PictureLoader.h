@@ -61,8 +61,4 @@ public:
     // Decodes the bytes of a picture file; safe on any thread. `reserve` as for read().
     static PictureRead decode(const QByteArray& bytes, const QString& memberName,
                               const JpegDecoder::Reserve& reserve = {});
-
-private:
-    // The picture file of `job`, already decoded to `size`, held as its bytes.
-    static PictureRead heldCompressed(const Job& job, QSize size);
 };

@@ -35,6 +35,7 @@ private:
     void helperLoop();
     void keepHelperOffCallersCore();
 
+    // Lock order: taken alone; the bands' work runs outside it.
     std::mutex m_mutex;
     std::condition_variable m_wake;     // a job is posted, or stop
     std::condition_variable m_finished; // the helper left its job

@@ -214,9 +214,11 @@ JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
     if (!info.raw_data_out && info.out_color_space != kOutputSpace)
         return {Status::Unsupported, QImage(), QString()};
 
-    // The same bound the generic reader puts on one picture's pixels (0: none), on the pixels the
-    // picture has when shown, however it is held.
-    const qint64 mostBytes = qint64(QImageReader::allocationLimit()) << 20;
+    // The library refuses sides past what the format holds (65,500 pixels) while reading the
+    // header. The memory is the caller's to bound (`reserve`); without one, the same bound the
+    // generic reader puts on one picture's pixels (0: none), on the pixels the picture has when
+    // shown, however it is held.
+    const qint64 mostBytes = reserve ? 0 : qint64(QImageReader::allocationLimit()) << 20;
     const qint64 bytesNeeded =
         qint64(info.output_width) * qint64(info.output_height) * kBytesPerPixel;
     if (bytesNeeded <= 0 || (mostBytes > 0 && bytesNeeded > mostBytes))

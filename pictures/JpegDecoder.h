@@ -14,8 +14,9 @@ class JpegPlanes;
 // Colour (YCbCr, RGB) and grey JPEGs, baseline or progressive, are decoded here at full quality
 // (the library's default DCT and upsampling). Anything this path does not handle (CMYK and YCCK
 // pictures) is reported as Unsupported so the caller can hand the bytes to QImageReader. Damaged or
-// truncated data and pictures whose pixels would pass QImageReader's allocation limit give Failed
-// with a message; bad input never ends the process and nothing is written to the terminal.
+// truncated data give Failed with a message, and so do pictures whose pixels would pass
+// QImageReader's allocation limit when the caller bounds the memory by no Reserve of its own; bad
+// input never ends the process and nothing is written to the terminal.
 //
 // Asked for planes, YCbCr pictures subsampled 4:2:0, 4:2:2 or not at all, and grey ones, are held
 // as the decoder's planes (JpegPlanes) instead, converted when shown; other JPEGs still give

@@ -46,6 +46,8 @@ private:
     void beginRecycling();
     void endRecycling();
 
+    // Lock order: taken alone; no other lock is taken under it, and decoders hold none when they
+    // allocate.
     mutable std::mutex m_mutex;
     std::vector<void*> m_free; // blocks held for reuse
     qint64 m_pooled = 0;

@@ -2,6 +2,7 @@
 
 #include "pictures/JpegPlanes.h"
 #include "pictures/PictureFrame.h"
+#include "pictures/PictureKeeper.h"
 
 #include <QPainter>
 #include <atomic>
@@ -16,7 +17,7 @@ qint64 bytesOf(const ViewSpec& placement) {
 
 } // namespace
 
-ViewsAhead::ViewsAhead() {
+ViewsAhead::ViewsAhead(const PictureKeeper* keeper) : m_keeper(keeper) {
     m_pool.setMaxThreadCount(1);
     // Only on a core nothing else wants: never beside the paint or the decodes of a turn.
     m_pool.setThreadPriority(QThread::IdlePriority);
@@ -81,11 +82,14 @@ void ViewsAhead::paint(const PicturePtr& picture, const ViewSpec& placement) {
         if (!entry || !entry->view.isNull())
             return; // no longer asked for
     }
-    // The decodes of compressed pictures are the turn-ahead's: a view waits for them (and is
-    // asked for again after the next turn) rather than decoding beside them.
-    if (!picture->isReady())
+    // The decodes of compressed pictures are the keeper's: a view waits for them (and is asked for
+    // again after the next turn) rather than decoding beside them.
+    const Picture::Pixels pixels = picture->isDecoded()
+                                       ? picture->pixels()
+                                       : (m_keeper ? m_keeper->kept(picture) : Picture::Pixels{});
+    if (pixels.isNull())
         return;
-    QImage view = render(picture->pixelsAhead(), placement);
+    QImage view = render(pixels, placement);
     if (view.isNull())
         return;
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -2,6 +2,8 @@
 
 #include "pictures/Picture.h"
 
+class PictureKeeper;
+
 #include <QImage>
 #include <QRect>
 #include <QThreadPool>
@@ -31,14 +33,16 @@ struct ViewSpec {
 // At most kViews views are kept, and at most kByteCap bytes of them (a view holds the exposed
 // part of one window: 8 MB for a 1920 x 1080 screen); views of another placement or of pictures no
 // longer asked for are dropped first. A compressed picture gets its view once it is decoded ahead
-// (see TurnAhead); views never decode. Pictures are held weakly: a view never keeps a package
+// (see PictureKeeper); views never decode. Pictures are held weakly: a view never keeps a package
 // alive.
 class ViewsAhead {
 public:
     static constexpr std::size_t kViews = 6;
     static constexpr qint64 kByteCap = qint64(64) << 20;
 
-    ViewsAhead();
+    // The decodes of compressed pictures come from `keeper` (none: compressed pictures get no
+    // view).
+    explicit ViewsAhead(const PictureKeeper* keeper);
     ~ViewsAhead(); // clear()
     ViewsAhead(const ViewsAhead&) = delete;
     ViewsAhead& operator=(const ViewsAhead&) = delete;
@@ -76,7 +80,9 @@ private:
     Entry* find(const PicturePtr& picture, const ViewSpec& placement);
     void paint(const PicturePtr& picture, const ViewSpec& placement);
 
+    const PictureKeeper* m_keeper;
     QThreadPool m_pool;
+    // Lock order: taken alone (the keeper is asked for a decode outside it).
     std::mutex m_mutex; // guards m_entries
     std::deque<Entry> m_entries;
 };

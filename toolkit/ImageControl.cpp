@@ -51,6 +51,11 @@ void ImageControl::setPicture(PicturePtr picture) {
     update();
 }
 
+void ImageControl::setKeeper(PictureKeeper* keeper) {
+    m_ahead.reset(); // its views took decodes from the keeper before
+    m_keeper = keeper;
+}
+
 void ImageControl::setStretch(bool stretch) {
     if (m_stretch == stretch)
         return;
@@ -118,7 +123,7 @@ void ImageControl::paintAhead(const std::vector<PicturePtr>& next) {
     if (!m_spec)
         return;
     if (!m_ahead)
-        m_ahead = std::make_unique<ViewsAhead>();
+        m_ahead = std::make_unique<ViewsAhead>(m_keeper);
     m_ahead->prepare(next, *m_spec);
 }
 
@@ -133,7 +138,9 @@ void ImageControl::paintEvent(QPaintEvent* event) {
     // Only the exposed part is converted and painted: within a window on its screen, that bounds
     // the work by the screen whatever the zoom.
     const QRect exposed = event->rect();
-    const Picture::Pixels pixels = m_picture ? m_picture->pixels() : Picture::Pixels{};
+    const Picture::Pixels pixels = !m_picture ? Picture::Pixels{}
+                                   : m_keeper ? m_keeper->shown(m_picture)
+                                              : m_picture->pixels();
     const QSize natural = pixels.planes ? pixels.planes->size() : pixels.image.size();
     const bool opaque =
         pixels.planes || (!pixels.image.isNull() && !pixels.image.hasAlphaChannel());

@@ -2,6 +2,7 @@
 
 #include "pictures/Picture.h"
 #include "pictures/PictureFrame.h"
+#include "pictures/PictureKeeper.h"
 #include "pictures/ViewsAhead.h"
 
 #include <QRect>
@@ -35,6 +36,9 @@ public:
     explicit ImageControl(QWidget* parent = nullptr);
 
     const PicturePtr& picture() const { return m_picture; }
+    // The decodes of compressed pictures come from `keeper` (kept there, decoded ahead there);
+    // without one a compressed picture is decoded at each paint.
+    void setKeeper(PictureKeeper* keeper);
     void setPicture(PicturePtr picture);
 
     bool stretch() const { return m_stretch; }
@@ -70,6 +74,7 @@ private:
     std::optional<ViewSpec> viewSpec(QPainter& painter, const QRect& exposed, bool scaled);
 
     PicturePtr m_picture;
+    PictureKeeper* m_keeper = nullptr;
     PictureFrame m_frame;
     std::unique_ptr<ViewsAhead> m_ahead; // made on the first paintAhead()
     std::optional<ViewSpec> m_spec;      // of the last paint

@@ -2,7 +2,7 @@
 
 #include "format/Navigation.h"
 #include "opening/PrivateFolder.h"
-#include "pictures/TurnAhead.h"
+#include "pictures/PictureKeeper.h"
 #include "toolkit/CommonDialog.h"
 #include "toolkit/ImageArray.h"
 #include "toolkit/ImageControl.h"
@@ -60,7 +60,7 @@ ScrollBar* makeScrollBar(QWidget* parent, Qt::Orientation orientation, const QRe
 frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
                  MediaControl& media, const FreeMemorySource& freeMemory, QWidget* parent)
     : QMainWindow(parent), m_prompter(prompter), m_program(program), m_settings(settings),
-      m_media(media), m_freeMemory(freeMemory), m_turnAhead(std::make_unique<TurnAhead>()) {
+      m_media(media), m_freeMemory(freeMemory), m_keeper(std::make_unique<PictureKeeper>()) {
     setWindowTitle(QStringLiteral("Gyrolook"));
     setFont(windowFont());
     auto* client = new QWidget(this);
@@ -77,7 +77,12 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     resize(area.width(), area.height() + menuBar()->sizeHint().height());
 }
 
-frmMain::~frmMain() = default;
+frmMain::~frmMain() {
+    // The picture control and its views ahead go with the window's children, after the keeper
+    // they take decodes from: they let go of it first.
+    imgMain->setKeeper(nullptr);
+    imgMain->setPicture(nullptr);
+}
 
 void frmMain::createControls(QWidget* client) {
     // Created bottom-up in the stacking order: later controls lie above earlier ones.
@@ -88,6 +93,7 @@ void frmMain::createControls(QWidget* client) {
     imgMain = new ImageControl(client);
     imgMain->setGeometry(twipsRect(120, 840, 1935, 1815));
     imgMain->setStretch(false);
+    imgMain->setKeeper(m_keeper.get());
     imgMain->hide();
 
     HscrArray = makeScrollBar(client, Qt::Horizontal, twipsRect(480, 240, 735, 255), -1, 36, 0);

@@ -28,8 +28,8 @@ class QLineEdit;
 class QMenu;
 class QPushButton;
 class ScrollBar;
+class PictureKeeper;
 class SoundAfterPicture;
-class TurnAhead;
 struct OptionSettings;
 
 // The viewer's main window. It owns every control the viewing code touches, laid out at fixed
@@ -48,6 +48,9 @@ public:
     frmMain(Prompter& prompter, Program& program, OptionSettings& settings, MediaControl& media,
             const FreeMemorySource& freeMemory, QWidget* parent = nullptr);
     ~frmMain() override;
+
+    // The decodes of compressed pictures, kept and made ahead of turning (for tests and benches).
+    PictureKeeper& pictureKeeper() { return *m_keeper; }
 
     Prompter& prompter() const { return m_prompter; }
     Program& program() const { return m_program; }
@@ -203,7 +206,7 @@ private:
     // screen's available area.
     void fitOuterSize(QSize requested);
     // After a turn: paints imgMain's views of the pictures likely next on the idle cores (see
-    // ViewsAhead), decoding them first when they are held compressed (see TurnAhead).
+    // ViewsAhead), decoding them first when they are held compressed (see PictureKeeper).
     void prepareAhead();
 
     Prompter& m_prompter;
@@ -215,8 +218,8 @@ private:
     // cleared, once the window system has framed the window.
     std::optional<QSize> m_unframedRequest;
     std::unique_ptr<PrivateFolder> m_packageFolder; // holds sPackageDir while a package is shown
-    std::unique_ptr<TurnAhead> m_turnAhead;         // decodes ahead of compressed turning
     PictureArea* m_pictureArea = nullptr;           // places imgMain; owned by the client area
     QPointer<SoundAfterPicture> m_pendingSound;     // a sound start waiting for the first picture
     OpenDialogFolder m_openFolder = OpenDialogFolder::ofThisProcess(); // where Open starts
+    std::unique_ptr<PictureKeeper> m_keeper; // decodes of compressed pictures, kept and ahead
 };

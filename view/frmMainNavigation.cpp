@@ -10,11 +10,10 @@
 #include "frmMain.h"
 
 #include "format/Navigation.h"
+#include "pictures/PictureKeeper.h"
 #include "pictures/PictureSlots.h"
-#include "pictures/TurnAhead.h"
 #include "view/PictureArea.h"
 #include "view/PointerReadout.h"
-#include "view/TurnAheadSlots.h"
 #include "view/ViewSelection.h"
 #include "view/ZoomRules.h"
 
@@ -160,9 +159,11 @@ void frmMain::prepareAhead() {
     const PicturePtr& shown = imgMain->picture();
     if (!shown)
         return;
+    const TurnPosition at{iCurrent, VscrArray->value(), bForward, iHCount, [this](int h, int v) {
+                              return pictureSlotFor(h, v, UpperRing, LowerRing);
+                          }};
     std::vector<PicturePtr> next;
-    for (const int slot : slotsAhead(iCurrent, VscrArray->value(), bForward, iHCount,
-                                     TurnAhead::kAhead, UpperRing, LowerRing))
+    for (const int slot : PictureKeeper::slotsAhead(at))
         if (const ImageControl* element = imgArray->at(slot))
             next.push_back(element->picture());
     // Started once the turn is painted, so the work ahead does not compete with the paint; a list
@@ -173,7 +174,7 @@ void frmMain::prepareAhead() {
     if (!shown->isDecoded()) {
         QTimer::singleShot(0, this, [this, next, shown] {
             if (imgMain->picture() == shown)
-                m_turnAhead->prepare(next, shown->heldBytes() - shown->encodedBytes().size());
+                m_keeper->ahead(next);
         });
     }
     QTimer::singleShot(kViewsLeadMs, this, [this, next, shown] {

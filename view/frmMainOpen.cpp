@@ -12,8 +12,8 @@
 #include "format/Prompter.h"
 #include "opening/PackageOpening.h"
 #include "opening/PrivateFolder.h"
+#include "pictures/PictureKeeper.h"
 #include "pictures/PixelPool.h"
-#include "pictures/TurnAhead.h"
 #include "sound/MediaControl.h"
 #include "sound/PackageSound.h"
 #include "toolkit/CommonDialog.h"
@@ -48,7 +48,7 @@ void frmMain::clearView() {
 }
 
 void frmMain::releasePackage() {
-    m_turnAhead->cancel();
+    m_keeper->clear();
     // Every slot of the previous package goes, the lower rings' too; element 0 stays and lets go
     // of its picture.
     for (int slot = imgArray->upperBound(); slot >= 1; --slot)
@@ -183,6 +183,8 @@ bool frmMain::sizeToFirstPicture(PackageOpening& opening) {
 }
 
 bool frmMain::loadSlots(PackageOpening& opening) {
+    // The decodes kept of compressed pictures take what the memory check left them.
+    m_keeper->setByteCap(opening.memory().keptDecodeCap);
     iCurrent = 0;
     bBusy = true;
     HscrArray->setValue(iCurrent);

@@ -8,6 +8,9 @@
 
 namespace {
 
+// Room for every package here, not for the 60000 x 60000 claim (5.4 GB as planes).
+constexpr qint64 kRoomy = qint64(4) << 30;
+
 // The first bytes of the picture up to the end of its PNG header chunk: the header gives a size,
 // the picture data is missing.
 QByteArray headerOnlyPng(QSize size) {
@@ -61,8 +64,12 @@ TEST(PackageOpeningClaims, PicturesThatDoNotDecodeAreRefusedHoweverTheyAreHeld) 
          [&](const TestPackage& p) {
              return withClaimedJpegSize(p.pictureBytes(fifth), 60000, 60000);
          },
-         // Refused from its header, before the package is extracted.
-         "obj_H_0005.jpg is 60000 x 60000 pixels, more than the"},
+         "The picture obj_H_0005.jpg does not fit in the free memory."},
+        {"a side past what the format holds", fifth,
+         [&](const TestPackage& p) {
+             return withClaimedJpegSize(p.pictureBytes(fifth), 65535, 10);
+         },
+         "obj_H_0005.jpg cannot be decoded (Maximum supported image dimension is 65500 pixels)"},
         {"a PNG wider than the header probe reads", QStringLiteral("obj_H_0000.jpg"),
          [](const TestPackage&) {
              QImage wide(70000, 1, QImage::Format_RGB32);
@@ -79,8 +86,8 @@ TEST(PackageOpeningClaims, PicturesThatDoNotDecodeAreRefusedHoweverTheyAreHeld) 
         qint64 free;
         PictureStorage storage;
     } ways[] = {
-        {"decoded", holding(true), kPlenty, PictureStorage::Decoded},
-        {"compressed", holding(false), kPlenty, PictureStorage::Compressed},
+        {"decoded", holding(true), kRoomy, PictureStorage::Decoded},
+        {"compressed", holding(false), kRoomy, PictureStorage::Compressed},
         {"compressed for want of memory", holding(true), 10'060'000, PictureStorage::Compressed},
     };
     for (const auto& c : cases) {
@@ -101,6 +108,21 @@ TEST(PackageOpeningClaims, PicturesThatDoNotDecodeAreRefusedHoweverTheyAreHeld) 
             }
         }
     }
+}
+
+// Photos of any camera size open: no bound of the image reader's (128 MB at 4 bytes a pixel).
+TEST(PackageOpeningClaims, ACameraSizedPhotoOpens) {
+    TestPackage package;
+    package.extension = QStringLiteral(".jpg");
+    QImage photo(7360, 4912, QImage::Format_RGB32);
+    photo.fill(Qt::darkYellow);
+    const QString first = QStringLiteral("obj_H_0000.jpg");
+    package.omitMembers << first;
+    package.extraMembers[first] = encodeImage(photo, "JPEG");
+    photo = QImage();
+    const Opened opened = openPackage(package, kRoomy, holding(false));
+    ASSERT_TRUE(opened.ok) << opened.problem.toStdString();
+    EXPECT_EQ(opened.slots.at(0)->size(), QSize(7360, 4912));
 }
 
 } // namespace

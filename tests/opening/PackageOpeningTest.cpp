@@ -3,6 +3,7 @@
 #include "format/OptionSettings.h"
 #include "opening/FixedFreeMemory.h"
 #include "opening/PrivateFolder.h"
+#include "pictures/PictureKeeper.h"
 #include "support/HeadlessOpening.h"
 #include "support/QtPrinters.h"
 #include "support/RecordingProgressSink.h"
@@ -126,23 +127,60 @@ TEST(PackageOpening, MemoryGate) {
     EXPECT_EQ(none.slots.heldCount(), 0);
 }
 
+TEST(PackageOpening, LittleFreeMemoryShrinksTheDecodesKeptOrRefuses) {
+    // 36 pictures of 32 x 24 held compressed: beside their bytes, the two latest decodes must fit;
+    // the decodes kept beyond them get half of what is left.
+    TestPackage package;
+    OptionSettings compressed;
+    compressed.bOptUseRam = false;
+    const Opened plenty = openPackage(package, kPlenty, compressed);
+    ASSERT_TRUE(plenty.ok) << plenty.problem.toStdString();
+    EXPECT_EQ(plenty.keptDecodeCap, PictureKeeper::kMostKeptBytes);
+    const qint64 needed =
+        std::min<qint64>(36 * qint64(plenty.counters.sngMaxFileLen), 36 * 32 * 24 * 3) +
+        10'000'000 + 2 * 32 * 24 * 4;
+    const struct {
+        qint64 free;
+        bool ok;
+        qint64 cap;
+    } cases[] = {{needed + 2'000'000, true, 1'000'000}, {needed + 1, true, 0}, {needed, false, 0}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.free);
+        const Opened opened = openPackage(package, c.free, compressed);
+        EXPECT_EQ(opened.ok, c.ok) << opened.problem.toStdString();
+        EXPECT_EQ(opened.keptDecodeCap, c.cap);
+        if (!c.ok)
+            EXPECT_TRUE(opened.problem.endsWith(QStringLiteral("Space required = %1").arg(needed)))
+                << opened.problem.toStdString();
+    }
+}
+
 TEST(PackageOpening, APictureLargerThanTheFreeMemoryIsHeldCompressed) {
     // The estimate goes by picture 0; a later picture far larger than it must not be held decoded
-    // in memory the check did not find, nor refuse a package that fits held compressed.
+    // in memory the check did not find, nor refuse a package that fits held compressed. One whose
+    // decode alone passes the free memory is refused before its pixels are asked for.
     TestPackage package;
+    package.pictureSize = QSize(640, 480);
     QImage huge(2000, 2000, QImage::Format_RGB32);
     huge.fill(Qt::blue);
-    package.omitMembers << QStringLiteral("obj_H_0005.png");
-    package.extraMembers[QStringLiteral("obj_H_0005.png")] = encodeImage(huge, "PNG");
-    const qint64 decoded = 36 * 32 * 24 * 3 + 10'000'000;
-    const Opened opened = openPackage(package, decoded + 1);
+    const QString last = QStringLiteral("obj_H_0035.png");
+    package.omitMembers << last;
+    package.extraMembers[last] = encodeImage(huge, "PNG");
+    const qint64 held = 36 * 640 * 480 * 4; // 44,236,800: the 2000 x 2000 one adds 16,000,000
+    const Opened opened = openPackage(package, held + 5'000'000);
     ASSERT_TRUE(opened.ok) << opened.problem.toStdString();
     EXPECT_EQ(opened.storage, PictureStorage::Decoded);
-    EXPECT_TRUE(opened.slots.at(4)->isDecoded());
-    EXPECT_FALSE(opened.slots.at(5)->isDecoded());
-    EXPECT_EQ(opened.slots.at(5)->size(), QSize(2000, 2000));
-    EXPECT_EQ(opened.slots.at(5)->image().pixelColor(1999, 1999), QColor(Qt::blue));
+    EXPECT_TRUE(opened.slots.at(34)->isDecoded());
+    EXPECT_FALSE(opened.slots.at(35)->isDecoded());
+    EXPECT_EQ(opened.slots.at(35)->size(), QSize(2000, 2000));
+    EXPECT_EQ(opened.slots.at(35)->image().pixelColor(1999, 1999), QColor(Qt::blue));
     EXPECT_TRUE(opened.leftInFolder.isEmpty());
+
+    const Opened refused = openPackage(package, 15'000'000, {});
+    EXPECT_FALSE(refused.ok);
+    EXPECT_TRUE(refused.problem.endsWith(
+        QStringLiteral("The picture obj_H_0035.png does not fit in the free memory.")))
+        << refused.problem.toStdString();
 }
 
 TEST(PackageOpening, RefusalsNameThePackageAndTheProblem) {

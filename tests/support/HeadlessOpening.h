@@ -25,6 +25,7 @@ struct Opened {
     QStringList leftInFolder;
     PackageCounters counters;
     PictureStorage storage = PictureStorage::Refused;
+    qint64 keptDecodeCap = 0; // the byte cap of the decodes kept of compressed pictures
     Descriptor descriptor;
     int early = 0;          // pictures decoded while the extraction ran, and taken
     QString soundShortName; // the sound member's blank-free name in the folder
@@ -46,6 +47,7 @@ inline Opened openPackageFile(const QString& path, qint64 freeMemory = kPlenty,
     result.progress = progress.messages;
     result.counters = opening.counters();
     result.storage = opening.memory().storage;
+    result.keptDecodeCap = opening.memory().keptDecodeCap;
     result.descriptor = opening.descriptor();
     result.early = opening.earlyPictureCount();
     result.soundShortName = opening.soundShortName();

@@ -311,16 +311,16 @@ TEST_F(Turning, CompressedPicturesDecodeWhenShownAndStayDecodedForATurnBack) {
     open(ringedPackage());
     auto paint = [&] { window.imgMain->repaint(); };
     paint();
-    const qint64 start = Picture::decodeCount();
+    const qint64 start = window.pictureKeeper().shownDecodes();
     right();
     paint();
-    EXPECT_EQ(Picture::decodeCount(), start + 1);
+    EXPECT_EQ(window.pictureKeeper().shownDecodes(), start + 1);
     EXPECT_EQ(shownMember(), horizontal(1));
     left();
     paint();
     right();
     paint();
-    EXPECT_EQ(Picture::decodeCount(), start + 1);
+    EXPECT_EQ(window.pictureKeeper().shownDecodes(), start + 1);
 }
 
 } // namespace
@@ -329,12 +329,12 @@ namespace {
 
 // Runs the event loop (at most five seconds) until the pictures of these slots need no decode to be
 // shown.
-bool readyInTime(const frmMain& window, std::initializer_list<int> slots) {
+bool readyInTime(frmMain& window, std::initializer_list<int> slots) {
     QElapsedTimer waited;
     waited.start();
     auto ready = [&] {
         for (const int slot : slots)
-            if (!window.imgArray->at(slot)->picture()->isReady())
+            if (window.pictureKeeper().kept(window.imgArray->at(slot)->picture()).isNull())
                 return false;
         return true;
     };
@@ -350,7 +350,7 @@ TEST_F(Turning, CompressedTurningFindsThePicturesAheadDecodedAndAJumpCostsOneDec
     open(ringedPackage());
     right(); // column 1, decoded as it is shown; the columns after it are decoded ahead
     ASSERT_TRUE(readyInTime(window, {2, 3, 4, 5}));
-    const qint64 start = Picture::decodeCount();
+    const qint64 start = window.pictureKeeper().shownDecodes();
     for (int column = 2; column <= 5; ++column) {
         right();
         window.imgMain->repaint();
@@ -363,13 +363,34 @@ TEST_F(Turning, CompressedTurningFindsThePicturesAheadDecodedAndAJumpCostsOneDec
     ASSERT_TRUE(readyInTime(window, {window.UpperRing[3]}));
     up();
     EXPECT_EQ(shownSlot(), window.UpperRing[3]);
-    EXPECT_EQ(Picture::decodeCount(), start);
+    EXPECT_EQ(window.pictureKeeper().shownDecodes(), start);
 
     window.VscrArray->setValue(1);
     window.HscrArray->setValue(20); // a jump: one decode
     window.imgMain->repaint();
     EXPECT_EQ(shownMember(), horizontal(20));
-    EXPECT_EQ(Picture::decodeCount(), start + 1);
+    EXPECT_EQ(window.pictureKeeper().shownDecodes(), start + 1);
+}
+
+// Turning faster than pictures decode (a held arrow key whose presses queue up behind a paint):
+// the window shows the latest position, and the positions passed are neither painted nor decoded.
+TEST_F(Turning, CompressedTurningAtPaceShowsTheLatestPosition) {
+    settings.bOptUseRam = false;
+    open(ringedPackage());
+    window.imgMain->repaint();
+    window.pictureKeeper().waitForDone();
+    const qint64 start = window.pictureKeeper().shownDecodes();
+    for (int i = 0; i < 9; ++i)
+        QCoreApplication::postEvent(window.HscrArray->bar(),
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, {}));
+    QApplication::processEvents();
+    window.pictureKeeper().waitForDone();
+    QApplication::processEvents();
+    EXPECT_EQ(window.HscrArray->value(), 9);
+    EXPECT_EQ(shownMember(), horizontal(9));
+    EXPECT_EQ(window.imgMain->grab().toImage().pixelColor(0, 0),
+              TestPackage::colourFor(horizontal(9)));
+    EXPECT_LE(window.pictureKeeper().shownDecodes() - start, 1);
 }
 
 } // namespace

@@ -1,0 +1,156 @@
+// What is decoded ahead of compressed turning, in which order, and what is kept.
+#include "pictures/PictureKeeper.h"
+
+#include "pictures/DecodedBytes.h"
+
+#include "support/TestFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <vector>
+
+namespace {
+
+std::vector<PicturePtr> compressedPictures(int count) {
+    QImage image(16, 8, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    const QByteArray jpeg = encodeImage(image, "JPEG");
+    std::vector<PicturePtr> pictures;
+    for (int i = 0; i < count; ++i)
+        pictures.push_back(Picture::fromEncoded(jpeg, image.size()));
+    return pictures;
+}
+
+// A ring of 12 columns; rings branch off at columns 0, 3, 6 and 9: one upper row (slots 13 ..
+// 16) and one lower row (17 .. 20).
+std::optional<int> ringSlot(int h, int v) {
+    if (v == 1)
+        return h;
+    if (h % 3 != 0 || h >= 12 || v < 0 || v > 2)
+        return std::nullopt;
+    return (v == 2 ? 13 : 17) + h / 3;
+}
+
+TEST(PictureKeeper, SlotsAheadFollowTheTurnThenTheOtherRings) {
+    const struct {
+        const char* what;
+        int h, v;
+        bool forward;
+        int hCount;
+        std::vector<int> slots;
+    } cases[] = {
+        {"forward on the ring", 4, 1, true, 12, {5, 6, 7, 8}},
+        {"after a reversal", 4, 1, false, 12, {3, 2, 1, 0}},
+        {"wrapping round forward", 10, 1, true, 12, {11, 0, 1, 2}},
+        {"wrapping round back", 1, 1, false, 12, {0, 11, 10, 9}},
+        {"with the rings above and below", 3, 1, true, 12, {4, 5, 6, 7, 14, 18}},
+        {"up a ring, a step is three columns", 3, 2, true, 12, {15, 16, 13, 14, 3}},
+        {"up a ring, turned back", 3, 2, false, 12, {13, 16, 15, 14, 3}},
+        {"down a ring", 9, 0, true, 12, {17, 18, 19, 20, 9}},
+        {"a column without the ring: its horizontal one", 9, 2, true, 14, {12, 1, 4, 7, 9}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TurnPosition at{c.h, c.v, c.forward, c.hCount, ringSlot};
+        EXPECT_EQ(PictureKeeper::slotsAhead(at), c.slots);
+    }
+    const TurnPosition outside{12, 1, true, 12, ringSlot};
+    EXPECT_TRUE(PictureKeeper::slotsAhead(outside).empty());
+}
+
+// The rule of what is kept, played as a sequence: each step keeps a decode (shown or ahead) or
+// asks for one again; then the pictures whose decodes are still kept.
+TEST(PictureKeeper, KeepsThePinnedPictureAndThoseAskedForAgain) {
+    const std::vector<PicturePtr> p = compressedPictures(6);
+    enum Op { Ahead, Shown, Again };
+    const struct {
+        const char* what;
+        std::size_t most;
+        qint64 cap;
+        std::vector<std::pair<Op, int>> steps;
+        std::vector<bool> kept;
+    } cases[] = {
+        {"the least recently used goes",
+         3,
+         1000,
+         {{Ahead, 0}, {Ahead, 1}, {Ahead, 2}, {Ahead, 3}},
+         {false, true, true, true, false, false}},
+        {"the shown picture is pinned",
+         3,
+         1000,
+         {{Shown, 0}, {Ahead, 1}, {Ahead, 2}, {Ahead, 3}, {Ahead, 4}},
+         {true, false, false, true, true, false}},
+        {"asked for again outlasts one left behind",
+         3,
+         1000,
+         {{Ahead, 0}, {Ahead, 1}, {Ahead, 2}, {Again, 0}, {Ahead, 3}},
+         {true, false, true, true, false, false}},
+        {"bytes past the cap go, beyond the latest two",
+         6,
+         250,
+         {{Ahead, 0}, {Ahead, 1}, {Ahead, 2}, {Ahead, 3}},
+         {false, false, true, true, false, false}},
+        {"the latest two stay whatever the cap",
+         6,
+         0,
+         {{Ahead, 0}, {Ahead, 1}, {Ahead, 2}},
+         {false, true, true, false, false, false}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        KeptDecodes kept(c.most, c.cap);
+        for (const auto& [op, i] : c.steps) {
+            if (op == Again)
+                kept.askAgain(p[std::size_t(i)]);
+            else
+                kept.keep(p[std::size_t(i)], p[std::size_t(i)]->pixels(), 100, op == Shown);
+        }
+        for (std::size_t i = 0; i < p.size(); ++i)
+            EXPECT_EQ(!kept.find(p[i]).isNull(), c.kept[i]) << i;
+    }
+}
+
+// Only as many pictures ahead as half the byte cap holds are decoded (the nearest, one at least),
+// so that big pictures ahead do not push one another out before they are shown.
+TEST(PictureKeeper, DecodesAsManyAheadAsHalfTheCapHolds) {
+    const qint64 oneDecode = decodedPictureBytes(16, 8);
+    const struct {
+        qint64 cap;
+        int kept;
+    } cases[] = {{PictureKeeper::kMostKeptBytes, 6}, {oneDecode * 4, 2}, {0, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.cap);
+        const std::vector<PicturePtr> next = compressedPictures(6);
+        PictureKeeper keeper(c.cap);
+        keeper.ahead(next);
+        keeper.waitForDone();
+        for (int i = 0; i < 6; ++i)
+            EXPECT_EQ(!keeper.kept(next[std::size_t(i)]).isNull(), i < c.kept) << i;
+        EXPECT_EQ(keeper.shownDecodes(), 0);
+    }
+}
+
+// A picture shown that was decoded ahead is not decoded again; one not decoded ahead is decoded
+// once, and stays for a repaint.
+TEST(PictureKeeper, ShowsFromTheDecodesAheadAndDecodesTheRestOnce) {
+    const std::vector<PicturePtr> p = compressedPictures(3);
+    PictureKeeper keeper;
+    keeper.ahead({p[0], p[1]});
+    keeper.waitForDone();
+    EXPECT_FALSE(keeper.shown(p[1]).isNull());
+    EXPECT_EQ(keeper.shownDecodes(), 0);
+    EXPECT_FALSE(keeper.shown(p[2]).isNull());
+    EXPECT_FALSE(keeper.shown(p[2]).isNull());
+    EXPECT_EQ(keeper.shownDecodes(), 1);
+    keeper.clear();
+    EXPECT_EQ(keeper.keptCount(), 0u);
+}
+
+TEST(PictureKeeper, CapFollowsTheMemoryLeft) {
+    EXPECT_EQ(PictureKeeper::capFor(-5), 0);
+    EXPECT_EQ(PictureKeeper::capFor(100'000'000), 50'000'000);
+    EXPECT_EQ(PictureKeeper::capFor(qint64(8) << 30), PictureKeeper::kMostKeptBytes);
+}
+
+} // namespace
