@@ -117,18 +117,24 @@ bool AnimatedExport::quantise(Quantised& out, ProgressReporter& progress) {
     liq_set_max_colors(attributes.get(), 256);
     liq_set_speed(attributes.get(), 4);
 
-    std::vector<QImage> frames;
-    std::vector<LiqImage> images;
+    // Two passes over the frames, each decoding them anew, so that neither the frames nor the
+    // quantiser's copies of them are ever held all at once: the histogram of every frame first,
+    // then each frame mapped to the one palette.
+    const auto frameImage = [&](int i, QImage& frame) {
+        frame = m_frames.frame(m_source, i, m_options.longestSide)
+                    .convertToFormat(QImage::Format_RGBA8888);
+        return frame.isNull() ? LiqImage()
+                              : LiqImage(liq_image_create_rgba(attributes.get(), frame.constBits(),
+                                                               size.width(), size.height(), 0));
+    };
     const LiqHistogram histogram(liq_histogram_create(attributes.get()));
     for (int i = 0; i < count; ++i) {
-        frames.push_back(m_frames.frame(m_source, i, m_options.longestSide)
-                             .convertToFormat(QImage::Format_RGBA8888));
-        if (frames.back().isNull())
+        QImage frame;
+        const LiqImage image = frameImage(i, frame);
+        if (frame.isNull())
             return fail(QStringLiteral("a picture of the ring does not decode"));
-        images.emplace_back(liq_image_create_rgba(attributes.get(), frames.back().constBits(),
-                                                  size.width(), size.height(), 0));
-        if (!images.back() || liq_histogram_add_image(histogram.get(), attributes.get(),
-                                                      images.back().get()) != LIQ_OK)
+        if (!image ||
+            liq_histogram_add_image(histogram.get(), attributes.get(), image.get()) != LIQ_OK)
             return fail(QStringLiteral("the quantiser refused frame %1").arg(i));
         progress.step(QStringLiteral("frames"), i + 1, 2 * count);
     }
@@ -141,9 +147,14 @@ bool AnimatedExport::quantise(Quantised& out, ProgressReporter& progress) {
     out.indices.resize(std::size_t(count));
     const auto frameBytes = std::size_t(size.width()) * std::size_t(size.height());
     for (int i = 0; i < count; ++i) {
+        QImage frame;
+        const LiqImage image = frameImage(i, frame);
+        if (frame.isNull())
+            return fail(QStringLiteral("a picture of the ring does not decode"));
         out.indices[std::size_t(i)].resize(frameBytes);
-        if (liq_write_remapped_image(result.get(), images[std::size_t(i)].get(),
-                                     out.indices[std::size_t(i)].data(), frameBytes) != LIQ_OK)
+        if (!image ||
+            liq_write_remapped_image(result.get(), image.get(), out.indices[std::size_t(i)].data(),
+                                     frameBytes) != LIQ_OK)
             return fail(QStringLiteral("the quantiser could not map frame %1").arg(i));
     }
     const liq_palette* palette = liq_get_palette(result.get());
