@@ -1,11 +1,13 @@
 #include "ContactSheet.h"
 
+#include "format/Navigation.h"
+#include "format/ScreenUnits.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
 const QColor kBackground(255, 255, 255);
 const QColor kEmpty(232, 232, 232);
 const QColor kText(48, 48, 48);
@@ -24,7 +26,8 @@ QImage paintContactSheet(const SheetLayout& layout, const std::vector<QImage>& c
     const QFontMetrics metrics(font);
 
     const auto& rows = layout.rows();
-    const int horizontalLine = layout.lineOf(SheetRow::Ring::Horizontal, 1);
+    const int horizontalLine =
+        layout.lineOf(SheetRow::Ring::Horizontal, navigation::kHorizontalRingValue);
     for (int line = 0; line < static_cast<int>(rows.size()); ++line) {
         painter.setPen(kText);
         for (int block = 0; block < layout.blocks(); ++block)

@@ -24,12 +24,16 @@ Registry& registry() {
     return r;
 }
 
+// The stop signals not ignored when the process started: a shell starts a background job with
+// SIGINT ignored, and nohup a command with SIGHUP ignored; those stay ignored.
 sigset_t stopSignals() {
     sigset_t set;
     sigemptyset(&set);
-    sigaddset(&set, SIGINT);
-    sigaddset(&set, SIGTERM);
-    sigaddset(&set, SIGHUP);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction current {};
+        if (sigaction(signal, nullptr, &current) == 0 && current.sa_handler != SIG_IGN)
+            sigaddset(&set, signal);
+    }
     return set;
 }
 
@@ -54,8 +58,7 @@ void removeLocked(Registry& r) {
         QDir(folder).removeRecursively(); // removes links inside, never what they point to
 }
 
-void watch() {
-    const sigset_t set = stopSignals();
+void watch(sigset_t set) {
     int signal = 0;
     while (sigwait(&set, &signal) != 0) {
     }
@@ -72,8 +75,10 @@ void InterruptGuard::install() {
     static std::once_flag once;
     std::call_once(once, [] {
         const sigset_t set = stopSignals();
+        if (sigisemptyset(&set))
+            return;
         pthread_sigmask(SIG_BLOCK, &set, nullptr);
-        std::thread(watch).detach();
+        std::thread(watch, set).detach();
     });
 }
 

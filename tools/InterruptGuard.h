@@ -4,7 +4,8 @@
 
 // Cleans up after a command that is stopped: when SIGINT, SIGTERM or SIGHUP arrives, every file
 // and folder registered here is removed and the process ends at once with 128 + the signal's
-// number (130, 143, 129), as a shell reports a program ended by that signal.
+// number (130, 143, 129), as a shell reports a program ended by that signal. A signal that was
+// ignored when the process started (a background job's SIGINT, nohup's SIGHUP) stays ignored.
 //
 // install() must run first thing in main(), before any thread starts: it blocks the three signals
 // in the calling thread (every thread started later inherits that) and waits for them on a thread

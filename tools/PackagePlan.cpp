@@ -3,6 +3,8 @@
 
 #include "format/Descriptor.h"
 #include "format/HotSpotTables.h"
+#include "format/Navigation.h"
+#include "format/ScreenUnits.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>
@@ -11,8 +13,7 @@
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-constexpr int kLastRingSlot = 254; // ring slots are counted in a byte; 255 means "no ring"
+using navigation::kLastRingSlot;
 constexpr int kMaxHotSpots = 255;
 // The longest file name the extraction can write (NAME_MAX of the usual file systems).
 constexpr int kLongestMemberName = 255;
@@ -25,21 +26,21 @@ int modulo(int value, int n) {
 // Why a row of c pictures cannot go with a ring of n: the viewer reaches a row only when its
 // rings branch off at every third position of the ring.
 QString wrongRowCount(const QString& row, int c, int n) {
-    if (n % RingReach::kStride != 0)
+    if (n % navigation::kRingStride != 0)
         return QStringLiteral("%1 holds %2 pictures, but the ring holds %3, not a multiple of %4: "
                               "the viewer turns the rings above and below %4 positions a click, "
                               "so a ring with rows needs a multiple of %4 pictures")
             .arg(row)
             .arg(c)
             .arg(n)
-            .arg(RingReach::kStride);
+            .arg(navigation::kRingStride);
     return QStringLiteral("%1 holds %2 pictures, but the viewer needs %3 there, one every %4 "
                           "positions of the ring of %5: it turns the rings above and below %4 "
                           "positions a click")
         .arg(row)
         .arg(c)
-        .arg(n / RingReach::kStride)
-        .arg(RingReach::kStride)
+        .arg(n / navigation::kRingStride)
+        .arg(navigation::kRingStride)
         .arg(n);
 }
 
@@ -196,7 +197,7 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
                             .arg(c)
                             .arg(rows.front().folder)
                             .arg(count));
-        if (c * RingReach::kStride != n)
+        if (c * navigation::kRingStride != n)
             return fail(wrongRowCount(
                 row.folder + QStringLiteral(" (") + optionName(kind) + QStringLiteral(")"), c, n));
     }
@@ -219,7 +220,8 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
             const int column = m_reverse ? modulo(m_start - angle, n) : modulo(angle - m_start, n);
             const QString& photo = rows[r].files.at(j);
             m_members.push_back({verticalMemberName(m_descriptor.fileName, kind, column,
-                                                    static_cast<int>(r) + 2, m_descriptor.fileType),
+                                                    static_cast<int>(r) + navigation::kFirstRingRow,
+                                                    m_descriptor.fileType),
                                  photo, photo});
         }
     }

@@ -87,7 +87,8 @@ void PackageWalk::listPictures() {
         m_pictures.push_back({name, o.folder() + members.resolve(name), ring, column, row});
     };
     for (int i = 0; i < o.horizontalCount(); ++i)
-        add(horizontalMemberName(d.fileName, i, d.fileType), 0, i, 1);
+        add(horizontalMemberName(d.fileName, i, d.fileType), 0, i,
+            navigation::kHorizontalRingValue);
     const PackageCounters& c = o.counters();
     for (const auto& [kind, count, rows, geometry] :
          {std::tuple{RingKind::Upper, o.upperCount(), int(c.bytVRows), &o.upperGeometry()},

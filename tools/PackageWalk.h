@@ -1,6 +1,7 @@
 #pragma once
 
 #include "format/MemberNames.h"
+#include "format/Navigation.h"
 #include "format/OptionSettings.h"
 #include "opening/FixedFreeMemory.h"
 #include "opening/PackageOpening.h"
@@ -22,7 +23,7 @@ struct WalkPicture {
     QString path;
     int ring = 0; // 0 horizontal, 1 upper, 2 lower
     int column = 0;
-    int row = 1; // 1 on the horizontal ring, 2 ... on the vertical rings
+    int row = navigation::kHorizontalRingValue; // 1 the horizontal ring, 2 ... the vertical rings
 };
 
 // Opens a package the way the viewer does (extraction, descriptor, ring checks, the first picture

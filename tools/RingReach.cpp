@@ -2,12 +2,10 @@
 
 namespace {
 
-constexpr std::uint8_t kNoRing = 255;
-
 std::vector<int> ringColumns(int horizontal, const std::vector<std::uint8_t>& map) {
     std::vector<int> columns;
     for (int c = 0; c < horizontal && c < static_cast<int>(map.size()); ++c)
-        if (map[static_cast<std::size_t>(c)] != kNoRing)
+        if (map[static_cast<std::size_t>(c)] != navigation::kNoRing)
             columns.push_back(c);
     return columns;
 }
@@ -31,7 +29,7 @@ void sideProblems(const char* side, int horizontal, const std::vector<int>& colu
     for (int c = 0; c < horizontal; ++c) {
         const bool has = next < columns.size() && columns[next] == c;
         next += has ? 1 : 0;
-        const bool stepped = c % RingReach::kStride == 0;
+        const bool stepped = c % navigation::kRingStride == 0;
         if (has && !stepped)
             off.push_back(c);
         else if (!has && stepped)
@@ -41,7 +39,7 @@ void sideProblems(const char* side, int horizontal, const std::vector<int>& colu
         problems << QStringLiteral("the %1 rings at positions %2 are never reached: the viewer "
                                    "turns a vertical ring %3 positions a click, from position 0")
                         .arg(QLatin1String(side), listed(off))
-                        .arg(RingReach::kStride);
+                        .arg(navigation::kRingStride);
     if (!missing.empty())
         problems << QStringLiteral("turning the %1 rings, the viewer lands on positions %2, where "
                                    "no %1 ring branches off")
@@ -58,12 +56,12 @@ QStringList RingReach::problems(int horizontal, const std::vector<std::uint8_t>&
     QStringList problems;
     if (upper.empty() && lower.empty())
         return problems;
-    if (horizontal % kStride != 0)
+    if (horizontal % navigation::kRingStride != 0)
         problems << QStringLiteral("the ring holds %1 pictures, not a multiple of %2: the viewer "
                                    "turns a vertical ring %2 positions a click, so it cannot go "
                                    "all the way round")
                         .arg(horizontal)
-                        .arg(kStride);
+                        .arg(navigation::kRingStride);
     if (upper.empty()) {
         problems << QStringLiteral("the lower rings are never reached: the viewer enables its "
                                    "vertical bar only where an upper ring branches off, and "

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "format/Navigation.h"
+
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -13,14 +15,11 @@
 // of them, lower rings (if any) too, and each side has at most nine rows.
 class RingReach {
 public:
-    // Positions a click moves along a vertical ring. Written here once for the package tool; the
-    // viewer's own navigation holds the same number.
-    static constexpr int kStride = 3;
     // Rows a side can have: the vertical bar reaches rows 2 ... 10.
-    static constexpr int kMaxRows = 9;
+    static constexpr int kMaxRows = navigation::kTopValue - navigation::kFirstRingRow + 1;
 
     // Sentences naming each ring the viewer cannot reach in full; empty when it reaches every
-    // picture. upper/lowerMap: per horizontal position the ring's first slot, 255 for none (as
+    // picture. upper/lowerMap: per horizontal position the ring's first slot, kNoRing for none (as
     // the opening fills them); rows: the rows of each side.
     static QStringList problems(int horizontal, const std::vector<std::uint8_t>& upperMap,
                                 int upperRows, const std::vector<std::uint8_t>& lowerMap,

@@ -25,10 +25,12 @@ int automaticColumns(int width, int positions) {
 SheetLayout::SheetLayout(int width, int positions, int upperRows, int lowerRows, QSize pictureSize,
                          int columns)
     : m_positions(positions) {
-    for (int row = upperRows + 1; row >= 2; --row)
+    for (int row = navigation::kFirstRingRow + upperRows - 1; row >= navigation::kFirstRingRow;
+         --row)
         m_rows.push_back({SheetRow::Ring::Upper, row, QStringLiteral("V%1").arg(row)});
-    m_rows.push_back({SheetRow::Ring::Horizontal, 1, QStringLiteral("H")});
-    for (int row = 2; row <= lowerRows + 1; ++row)
+    m_rows.push_back(
+        {SheetRow::Ring::Horizontal, navigation::kHorizontalRingValue, QStringLiteral("H")});
+    for (int row = navigation::kFirstRingRow; row < navigation::kFirstRingRow + lowerRows; ++row)
         m_rows.push_back({SheetRow::Ring::Lower, row, QStringLiteral("M%1").arg(row)});
 
     m_columns = columns > 0 ? std::min(columns, positions) : automaticColumns(width, positions);

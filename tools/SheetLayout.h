@@ -1,7 +1,9 @@
 #pragma once
 
+#include "format/Navigation.h"
 #include <QRect>
 #include <QSize>
+
 #include <QString>
 #include <vector>
 
@@ -9,7 +11,7 @@
 struct SheetRow {
     enum class Ring { Horizontal, Upper, Lower };
     Ring ring = Ring::Horizontal;
-    int row = 1; // 1 for the horizontal ring, 2 ... for the vertical rings
+    int row = navigation::kHorizontalRingValue; // 1 the horizontal ring, 2 ... the vertical rings
     QString label;
 };
 

@@ -10,8 +10,8 @@ namespace {
 SpinLayout layoutOf(int n, int step, int upperRows, int lowerRows) {
     SpinLayout layout;
     layout.horizontalCount = n;
-    layout.UpperRing.assign(std::size_t(n + 1), SpinLayout::kNoRing);
-    layout.LowerRing.assign(std::size_t(n + 1), SpinLayout::kNoRing);
+    layout.UpperRing.assign(std::size_t(n + 1), navigation::kNoRing);
+    layout.LowerRing.assign(std::size_t(n + 1), navigation::kNoRing);
     layout.upperRows = upperRows;
     layout.lowerRows = lowerRows;
     layout.memberNames.assign(std::size_t(n), QStringLiteral("h"));
@@ -29,6 +29,8 @@ SpinLayout layoutOf(int n, int step, int upperRows, int lowerRows) {
 
 // The sample's shape: 36 positions, rings every third position, 4 rows above and 2 below.
 const SpinLayout kSample = layoutOf(36, 3, 4, 2);
+// Lower rings only: the viewer's vertical bar stays disabled, so they are never reached.
+const SpinLayout kLowerOnly = layoutOf(12, 3, 0, 2);
 
 TEST(SpinMoves, TurnsAsTheViewersBarsDo) {
     struct Case {
@@ -60,10 +62,11 @@ TEST(SpinMoves, UpAndDownStayOnThePackagesRows) {
         bool up;
         SpinView to;
     } const cases[] = {
-        {kSample, {0, 1}, true, {0, 2}},    {kSample, {0, 4}, true, {0, 5}},
-        {kSample, {0, 5}, true, {0, 5}},    {kSample, {0, 1}, false, {0, 0}},
-        {kSample, {0, -1}, false, {0, -1}}, {kSample, {1, 1}, true, {1, 1}},
-        {kSample, {1, 1}, false, {1, 1}},
+        {kSample, {0, 1}, true, {0, 2}},     {kSample, {0, 4}, true, {0, 5}},
+        {kSample, {0, 5}, true, {0, 5}},     {kSample, {0, 1}, false, {0, 0}},
+        {kSample, {0, -1}, false, {0, -1}},  {kSample, {1, 1}, true, {1, 1}},
+        {kSample, {1, 1}, false, {1, 1}},    {kLowerOnly, {0, 1}, false, {0, 1}},
+        {kLowerOnly, {3, 1}, false, {3, 1}},
     };
     for (const Case& c : cases)
         EXPECT_EQ(raised(c.layout, c.from, c.up), c.to) << c.from.h << "," << c.from.v;
@@ -85,6 +88,7 @@ TEST(SpinMoves, TheGraphHoldsEveryReachableViewOnce) {
         EXPECT_EQ(graph[std::size_t(node.up)].view, raised(kSample, node.view, true));
         EXPECT_EQ(graph[std::size_t(node.down)].view, raised(kSample, node.view, false));
     }
+    EXPECT_EQ(spinGraph(kLowerOnly).size(), 12u); // the horizontal ring alone
 }
 
 TEST(SpinMoves, RingSlotsFollowOneRowAroundTheObject) {

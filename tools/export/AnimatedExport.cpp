@@ -1,10 +1,9 @@
 #include "AnimatedExport.h"
 
-#include "ExportInterrupt.h"
-#include "ExportProgress.h"
 #include "LibraryFree.h"
 #include "RingFrames.h"
 #include "SpinSource.h"
+#include "tools/ProgressReporter.h"
 
 #include <QFile>
 
@@ -40,15 +39,15 @@ AnimatedExport::AnimatedExport(const SpinSource& source, const RingFrames& frame
     : m_source(source), m_frames(frames), m_options(options) {}
 
 bool AnimatedExport::fail(const QString& error) {
-    m_error = ExportInterrupt::requested() ? QStringLiteral("interrupted") : error;
+    m_error = error;
     return false;
 }
 
-bool AnimatedExport::write(const QString& path, ExportProgress& progress) {
+bool AnimatedExport::write(const QString& path, ProgressReporter& progress) {
     return m_options.format == Format::WebP ? writeWebP(path, progress) : writeGif(path, progress);
 }
 
-bool AnimatedExport::writeWebP(const QString& path, ExportProgress& progress) {
+bool AnimatedExport::writeWebP(const QString& path, ProgressReporter& progress) {
     const QSize size = m_frames.size;
     WebPAnimEncoderOptions animation;
     if (!WebPAnimEncoderOptionsInit(&animation))
@@ -63,10 +62,7 @@ bool AnimatedExport::writeWebP(const QString& path, ExportProgress& progress) {
     config.method = 4;
 
     const int count = int(m_frames.slots.size());
-    progress.begin(QStringLiteral("frames"), count);
     for (int i = 0; i < count; ++i) {
-        if (ExportInterrupt::requested())
-            return fail(QString());
         const QImage frame = m_frames.frame(m_source, i, m_options.longestSide)
                                  .convertToFormat(QImage::Format_RGB888);
         if (frame.isNull())
@@ -86,7 +82,7 @@ bool AnimatedExport::writeWebP(const QString& path, ExportProgress& progress) {
             return fail(QStringLiteral("the WebP encoder refused frame %1: %2")
                             .arg(i)
                             .arg(QString::fromUtf8(WebPAnimEncoderGetError(encoder.get()))));
-        progress.step();
+        progress.step(QStringLiteral("frames"), i + 1, count);
     }
     if (!WebPAnimEncoderAdd(encoder.get(), nullptr, int(m_frames.startOf(count, 1000)), nullptr))
         return fail(QStringLiteral("the WebP encoder failed"));
@@ -102,7 +98,7 @@ bool AnimatedExport::writeWebP(const QString& path, ExportProgress& progress) {
     WebPDataClear(&data);
     if (!written)
         return fail(QStringLiteral("cannot write %1").arg(path));
-    progress.end();
+    progress.finish();
     return true;
 }
 
@@ -112,7 +108,7 @@ struct AnimatedExport::Quantised {
     std::vector<std::vector<unsigned char>> indices;
 };
 
-bool AnimatedExport::quantise(Quantised& out, ExportProgress& progress) {
+bool AnimatedExport::quantise(Quantised& out, ProgressReporter& progress) {
     const QSize size = m_frames.size;
     const int count = int(m_frames.slots.size());
     const LiqAttr attributes(liq_attr_create());
@@ -121,23 +117,26 @@ bool AnimatedExport::quantise(Quantised& out, ExportProgress& progress) {
     liq_set_max_colors(attributes.get(), 256);
     liq_set_speed(attributes.get(), 4);
 
-    progress.begin(QStringLiteral("frames"), 2 * count);
-    std::vector<QImage> frames;
-    std::vector<LiqImage> images;
+    // Two passes over the frames, each decoding them anew, so that neither the frames nor the
+    // quantiser's copies of them are ever held all at once: the histogram of every frame first,
+    // then each frame mapped to the one palette.
+    const auto frameImage = [&](int i, QImage& frame) {
+        frame = m_frames.frame(m_source, i, m_options.longestSide)
+                    .convertToFormat(QImage::Format_RGBA8888);
+        return frame.isNull() ? LiqImage()
+                              : LiqImage(liq_image_create_rgba(attributes.get(), frame.constBits(),
+                                                               size.width(), size.height(), 0));
+    };
     const LiqHistogram histogram(liq_histogram_create(attributes.get()));
     for (int i = 0; i < count; ++i) {
-        if (ExportInterrupt::requested())
-            return fail(QString());
-        frames.push_back(m_frames.frame(m_source, i, m_options.longestSide)
-                             .convertToFormat(QImage::Format_RGBA8888));
-        if (frames.back().isNull())
+        QImage frame;
+        const LiqImage image = frameImage(i, frame);
+        if (frame.isNull())
             return fail(QStringLiteral("a picture of the ring does not decode"));
-        images.emplace_back(liq_image_create_rgba(attributes.get(), frames.back().constBits(),
-                                                  size.width(), size.height(), 0));
-        if (!images.back() || liq_histogram_add_image(histogram.get(), attributes.get(),
-                                                      images.back().get()) != LIQ_OK)
+        if (!image ||
+            liq_histogram_add_image(histogram.get(), attributes.get(), image.get()) != LIQ_OK)
             return fail(QStringLiteral("the quantiser refused frame %1").arg(i));
-        progress.step();
+        progress.step(QStringLiteral("frames"), i + 1, 2 * count);
     }
     liq_result* quantised = nullptr;
     if (liq_histogram_quantize(histogram.get(), attributes.get(), &quantised) != LIQ_OK)
@@ -148,9 +147,14 @@ bool AnimatedExport::quantise(Quantised& out, ExportProgress& progress) {
     out.indices.resize(std::size_t(count));
     const auto frameBytes = std::size_t(size.width()) * std::size_t(size.height());
     for (int i = 0; i < count; ++i) {
+        QImage frame;
+        const LiqImage image = frameImage(i, frame);
+        if (frame.isNull())
+            return fail(QStringLiteral("a picture of the ring does not decode"));
         out.indices[std::size_t(i)].resize(frameBytes);
-        if (liq_write_remapped_image(result.get(), images[std::size_t(i)].get(),
-                                     out.indices[std::size_t(i)].data(), frameBytes) != LIQ_OK)
+        if (!image ||
+            liq_write_remapped_image(result.get(), image.get(), out.indices[std::size_t(i)].data(),
+                                     frameBytes) != LIQ_OK)
             return fail(QStringLiteral("the quantiser could not map frame %1").arg(i));
     }
     const liq_palette* palette = liq_get_palette(result.get());
@@ -160,7 +164,7 @@ bool AnimatedExport::quantise(Quantised& out, ExportProgress& progress) {
     return true;
 }
 
-bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
+bool AnimatedExport::writeGif(const QString& path, ProgressReporter& progress) {
     const QSize size = m_frames.size;
     const int count = int(m_frames.slots.size());
     Quantised quantised;
@@ -192,8 +196,6 @@ bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
             return fail(QStringLiteral("cannot write %1").arg(path));
     }
     for (int i = 0; i < count; ++i) {
-        if (ExportInterrupt::requested())
-            return fail(QString());
         GraphicsControlBlock control{};
         control.DisposalMode = DISPOSE_DO_NOT;
         control.UserInputFlag = false;
@@ -210,11 +212,11 @@ bool AnimatedExport::writeGif(const QString& path, ExportProgress& progress) {
                              size.width()) == GIF_OK;
         if (!ok)
             return fail(QStringLiteral("cannot write %1").arg(path));
-        progress.step();
+        progress.step(QStringLiteral("frames"), count + i + 1, 2 * count);
     }
     GifFileType* open = gif.release();
     if (EGifCloseFile(open, &gifError) != GIF_OK || !file.flush())
         return fail(QStringLiteral("cannot write %1").arg(path));
-    progress.end();
+    progress.finish();
     return true;
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class ExportProgress;
+class ProgressReporter;
 class SpinSource;
 struct RingFrames;
 
@@ -22,15 +22,15 @@ public:
     AnimatedExport(const SpinSource& source, const RingFrames& frames, Options options);
 
     // False when a frame could not be made or the file written, or the export was interrupted.
-    bool write(const QString& path, ExportProgress& progress);
+    bool write(const QString& path, ProgressReporter& progress);
     const QString& error() const { return m_error; }
 
 private:
-    bool writeWebP(const QString& path, ExportProgress& progress);
-    bool writeGif(const QString& path, ExportProgress& progress);
+    bool writeWebP(const QString& path, ProgressReporter& progress);
+    bool writeGif(const QString& path, ProgressReporter& progress);
     // One palette for the whole turn, so that the colours do not flicker from frame to frame.
     struct Quantised;
-    bool quantise(Quantised& out, ExportProgress& progress);
+    bool quantise(Quantised& out, ProgressReporter& progress);
     bool fail(const QString& error);
 
     const SpinSource& m_source;

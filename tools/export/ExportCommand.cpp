@@ -1,4 +1,5 @@
 // gyrolook-pack export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] [--turns N]
+//                        [--quiet]
 // Shares a package outside the viewer. What is written follows OUT's name:
 //   OUT (no extension)  a folder with a turnable web page
 //   OUT.webp, OUT.gif   an animated picture of one turn of a ring
@@ -6,11 +7,10 @@
 // The package is opened the way the viewer opens it (and refused with its message) before
 // anything is written. The export is written under a hidden name beside OUT and moved to OUT when
 // whole; OUT is never overwritten, and an interrupt leaves nothing behind. Progress goes to
-// standard error.
+// standard error unless --quiet.
 #include "tools/Commands.h"
+#include "tools/ProgressReporter.h"
 #include "tools/export/AnimatedExport.h"
-#include "tools/export/ExportInterrupt.h"
-#include "tools/export/ExportProgress.h"
 #include "tools/export/ExportTarget.h"
 #include "tools/export/OpenedSpinSource.h"
 #include "tools/export/RingFrames.h"
@@ -35,11 +35,12 @@ struct Request {
     double seconds = 6.0;
     int loop = 0;
     int turns = 1;
+    bool quiet = false;
 };
 
 const char* const kUsage =
     "usage: gyrolook-pack export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] "
-    "[--turns N]\n"
+    "[--turns N] [--quiet]\n"
     "  OUT a new folder: a web page; OUT.webp or OUT.gif: an animated picture; OUT.mp4 or "
     "OUT.webm: a video\n";
 
@@ -113,7 +114,9 @@ std::optional<Request> parse(const QStringList& args, QString& problem) {
             files << args.mid(i + 1);
             break;
         }
-        if (!arg.startsWith(QLatin1String("--"))) {
+        if (arg == QLatin1String("--quiet")) {
+            request.quiet = true;
+        } else if (!arg.startsWith(QLatin1String("--"))) {
             files << arg;
         } else if (i + 1 >= args.size()) {
             problem = QStringLiteral("%1 needs a value").arg(arg);
@@ -153,7 +156,7 @@ struct Written {
 };
 
 Written writePage(const Request& request, const SpinSource& source, const QString& path,
-                  ExportProgress& progress) {
+                  ProgressReporter& progress) {
     WebPageExport::Options options;
     options.longestSide = request.size.value_or(options.longestSide);
     options.turnSeconds = request.seconds;
@@ -168,7 +171,7 @@ Written writePage(const Request& request, const SpinSource& source, const QStrin
 }
 
 Written writeRing(const Request& request, const SpinSource& source, const QString& path,
-                  ExportProgress& progress) {
+                  ProgressReporter& progress) {
     Written written;
     const bool video = request.kind == Kind::Mp4 || request.kind == Kind::WebM;
     const int longestSide = request.size.value_or(video ? 1280 : 640);
@@ -214,13 +217,10 @@ int runExport(const QStringList& args) {
     if (QFileInfo::exists(request->out) || QFileInfo(request->out).isSymLink())
         return fail(QStringLiteral("%1 exists already; not overwritten").arg(request->out));
 
-    const ExportInterrupt interrupt;
-    ExportProgress progress;
-    OpenedSpinSource source;
+    ProgressReporter progress(QStringLiteral("export"), request->quiet);
+    OpenedSpinSource source(progress);
     if (!source.open(request->package))
         return fail(source.message());
-    if (ExportInterrupt::requested())
-        return 128 + ExportInterrupt::signalNumber();
 
     ExportTarget target;
     const bool page = request->kind == Kind::Page;
@@ -228,10 +228,6 @@ int runExport(const QStringList& args) {
         return fail(target.error());
     const Written written = page ? writePage(*request, source, target.path(), progress)
                                  : writeRing(*request, source, target.path(), progress);
-    if (ExportInterrupt::requested()) {
-        target.discard();
-        return 128 + ExportInterrupt::signalNumber();
-    }
     if (!written.ok)
         return fail(written.error);
     if (!target.commit())

@@ -1,5 +1,7 @@
 #include "ExportTarget.h"
 
+#include "tools/InterruptGuard.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -53,6 +55,10 @@ bool ExportTarget::begin(const QString& out, Kind kind) {
         file.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
                             QFile::ReadOther);
     }
+    if (kind == Kind::Folder)
+        InterruptGuard::addFolder(m_hidden);
+    else
+        InterruptGuard::addFile(m_hidden);
     return true;
 }
 
@@ -67,6 +73,7 @@ bool ExportTarget::commit() {
         return false;
     }
     m_committed = true;
+    InterruptGuard::release(m_hidden);
     return true;
 }
 
@@ -77,5 +84,6 @@ void ExportTarget::discard() {
         QDir(m_hidden).removeRecursively();
     else
         QFile::remove(m_hidden);
+    InterruptGuard::release(m_hidden);
     m_hidden.clear();
 }

@@ -4,7 +4,7 @@
 
 // Where an export writes: a hidden name beside OUT (".OUT-XXXXXX", a folder or a file), moved to
 // OUT only when the export is whole and only when OUT does not exist then. The hidden output is
-// removed again when the target is dropped before commit() (a failure, an interrupt).
+// registered with the InterruptGuard and removed again when the target is dropped before commit().
 class ExportTarget {
 public:
     enum class Kind { Folder, File };

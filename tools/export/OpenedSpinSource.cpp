@@ -1,69 +1,113 @@
 #include "OpenedSpinSource.h"
 
-#include "format/MemberNames.h"
+#include "format/Navigation.h"
+#include "format/ScreenUnits.h"
+#include "tools/PackageWalk.h"
+#include "tools/PhotoResizer.h"
+#include "tools/ScaledJpegDecoder.h"
 
 #include <QFileInfo>
+#include <QImageReader>
 
-QSize fittedSize(QSize size, int longestSide) {
-    if (size.isEmpty() || longestSide < 1)
-        return QSize(1, 1);
-    if (size.width() <= longestSide && size.height() <= longestSide)
-        return size;
-    const QSize fitted = size.scaled(longestSide, longestSide, Qt::KeepAspectRatio);
-    return fitted.expandedTo(QSize(1, 1));
+namespace {
+
+// Why the viewer would refuse the picture at `path` before decoding it; empty when its header
+// reads.
+QString headerProblem(const WalkPicture& picture) {
+    if (!QFileInfo(picture.path).isFile())
+        return QStringLiteral("The picture %1 is missing from the package.").arg(picture.member);
+    QImageReader reader(picture.path);
+    if (!reader.size().isValid())
+        return QStringLiteral("The picture %1 cannot be decoded (%2).")
+            .arg(picture.member, reader.errorString());
+    return QString();
 }
+
+bool isJpeg(const QString& path) {
+    const QString suffix = QFileInfo(path).suffix().toLower();
+    return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg");
+}
+
+} // namespace
+
+OpenedSpinSource::OpenedSpinSource(ProgressReporter& progress)
+    : m_walk(std::make_unique<PackageWalk>(progress)) {}
+
+OpenedSpinSource::~OpenedSpinSource() = default;
 
 bool OpenedSpinSource::open(const QString& packagePath) {
     m_layout = SpinLayout{};
-    if (!m_check.run(packagePath))
+    if (!m_walk->open(packagePath)) {
+        m_message = m_walk->message();
         return false;
-    const PackageOpening& opening = m_check.opening();
-    const PictureSlots& slots = m_check.slots();
-    const QString base = opening.descriptor().fileName;
-    const QString extension = opening.sImageExt();
+    }
+    const PackageOpening& opening = m_walk->opening();
     const int n = opening.horizontalCount();
 
     m_layout.title = QFileInfo(packagePath).completeBaseName();
     m_layout.pictureSize = QSize(opening.pictureWidth(), opening.pictureHeight());
     m_layout.horizontalCount = n;
-    m_layout.UpperRing = slots.UpperRing;
-    m_layout.LowerRing = slots.LowerRing;
+    m_layout.UpperRing.assign(std::size_t(n + 1), navigation::kNoRing);
+    m_layout.LowerRing.assign(std::size_t(n + 1), navigation::kNoRing);
     m_layout.upperRows = opening.upperCount() ? opening.counters().bytVRows : 0;
     m_layout.lowerRows = opening.lowerCount() ? opening.counters().bytMRows : 0;
 
-    m_layout.memberNames.assign(slots.pictures.size(), QString());
-    const auto name = [&](int slot, const QString& member) {
-        if (slots.at(slot))
-            m_layout.memberNames[std::size_t(slot)] = member;
-    };
-    for (int h = 0; h < n; ++h)
-        name(h, horizontalMemberName(base, h, extension));
-    int slot = n + 1;
-    for (const RingMember& member : opening.upperGeometry().members(m_layout.upperRows))
-        name(slot++, upperMemberName(base, member.column, member.row, extension));
-    for (const RingMember& member : opening.lowerGeometry().members(m_layout.lowerRows))
-        name(slot++, lowerMemberName(base, member.column, member.row, extension));
+    // Slots as the viewer holds them: the horizontal ring, one empty slot, the upper rings, the
+    // lower rings; a ring map names the slot of its ring's first row.
+    const std::vector<WalkPicture>& pictures = m_walk->pictures();
+    const std::size_t slotCount = pictures.size() + 1;
+    m_layout.memberNames.assign(slotCount, QString());
+    m_paths.assign(slotCount, QString());
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        const WalkPicture& picture = pictures[i];
+        if (const QString problem = headerProblem(picture); !problem.isEmpty()) {
+            m_message =
+                QStringLiteral("Cannot open %1.\n\n%2").arg(opening.packageTitle(), problem);
+            return false;
+        }
+        const std::size_t slot = picture.ring == 0 ? i : i + 1;
+        m_layout.memberNames[slot] = picture.member;
+        m_paths[slot] = picture.path;
+        if (picture.ring != 0 && picture.row == navigation::kFirstRingRow && picture.column >= 0 &&
+            picture.column <= n)
+            (picture.ring == 1 ? m_layout.UpperRing
+                               : m_layout.LowerRing)[std::size_t(picture.column)] =
+                std::uint8_t(slot);
+    }
 
-    // Hot-spot corners are twips of the picture at natural size, 15 to a pixel.
     const HotSpotTables& spots = opening.descriptor().hotSpots;
     for (int h = 0; h < n && h <= HotSpotTables::MaxImageNumber; ++h) {
         const auto rect = spots.rectangle(1, h);
+        constexpr double twips = kTwipsPerPixel;
         if (rect && rect->x1 < rect->x2 && rect->y1 < rect->y2)
-            m_layout.hotSpot.push_back({h, QRectF(QPointF(rect->x1 / 15.0, rect->y1 / 15.0),
-                                                  QPointF(rect->x2 / 15.0, rect->y2 / 15.0))});
+            m_layout.hotSpot.push_back({h, QRectF(QPointF(rect->x1 / twips, rect->y1 / twips),
+                                                  QPointF(rect->x2 / twips, rect->y2 / twips))});
     }
     return true;
 }
 
 QImage OpenedSpinSource::picture(int slot, int longestSide) const {
-    const PicturePtr held = m_check.slots().at(slot);
-    if (!held)
+    if (!m_layout.holds(slot))
         return QImage();
-    const QImage whole = held->image();
-    if (whole.isNull())
-        return QImage();
-    const QSize size = fittedSize(whole.size(), longestSide);
-    if (size == whole.size())
-        return whole;
-    return whole.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QString& path = m_paths[std::size_t(slot)];
+    QImage image;
+    QSize full;
+    if (isJpeg(path)) {
+        const QSize wanted = PhotoResizer::fitted(m_layout.pictureSize, longestSide);
+        ScaledJpegDecoder::Result read = ScaledJpegDecoder::decodeFile(path, wanted);
+        if (!read.problem.isEmpty() || read.image.isNull())
+            return QImage();
+        image = std::move(read.image);
+        full = read.fullSize;
+    } else {
+        // Other kinds of picture the viewer reads through Qt, whole.
+        QImageReader reader(path);
+        reader.setAutoTransform(false);
+        image = reader.read().convertToFormat(QImage::Format_RGB888);
+        if (image.isNull())
+            return QImage();
+        full = image.size();
+    }
+    const QSize size = PhotoResizer::fitted(full, longestSide).boundedTo(image.size());
+    return PhotoResizer::scaled(image, size).convertToFormat(QImage::Format_RGB32);
 }

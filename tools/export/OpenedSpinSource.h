@@ -2,21 +2,33 @@
 
 #include "SpinSource.h"
 
-#include "tools/PackageCheck.h"
+#include <QString>
+#include <memory>
+
+class PackageWalk;
+class ProgressReporter;
 
 // A spin source over a package opened the way the viewer opens it (and refused where the viewer
-// refuses it, with its message), its pictures held as the viewer holds them and scaled smoothly
-// when asked for.
+// refuses it, with its message). No picture is held: each one asked for is decoded from its
+// extracted file at the smallest DCT scale that covers the size asked for and brought down to it
+// with the area filter, so an export of large photos at a small size never holds a full-size one.
 class OpenedSpinSource : public SpinSource {
 public:
-    // True when the package opens; message() tells otherwise what the viewer would show.
+    explicit OpenedSpinSource(ProgressReporter& progress);
+    ~OpenedSpinSource() override;
+
+    // True when the package opens and every picture is there with a header that reads;
+    // message() tells otherwise what the viewer would show. A picture whose data turns out
+    // damaged later comes back null from picture().
     bool open(const QString& packagePath);
-    const QString& message() const { return m_check.message(); }
+    const QString& message() const { return m_message; }
 
     const SpinLayout& layout() const override { return m_layout; }
     QImage picture(int slot, int longestSide) const override;
 
 private:
-    PackageCheck m_check;
+    std::unique_ptr<PackageWalk> m_walk;
     SpinLayout m_layout;
+    std::vector<QString> m_paths; // the extracted file of each slot; empty where none
+    QString m_message;
 };

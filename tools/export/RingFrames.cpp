@@ -1,5 +1,7 @@
 #include "RingFrames.h"
 
+#include "tools/PhotoResizer.h"
+
 #include "SpinMoves.h"
 #include "SpinSource.h"
 
@@ -23,7 +25,7 @@ RingFrames RingFrames::plan(const SpinSource& source, int ring, int longestSide,
                 : QStringLiteral("the package has no row %1 below the horizontal ring").arg(-ring);
         return frames;
     }
-    frames.size = fittedSize(source.layout().pictureSize, longestSide);
+    frames.size = PhotoResizer::fitted(source.layout().pictureSize, longestSide);
     if (evenSize)
         frames.size =
             QSize(std::max(2, frames.size.width() & ~1), std::max(2, frames.size.height() & ~1));

@@ -11,12 +11,10 @@
 // member name of every picture slot and the first hot spot. The slots are numbered as the viewer
 // holds them (0 .. N-1 the horizontal ring, then the upper rings, then the lower rings).
 struct SpinLayout {
-    static constexpr std::uint8_t kNoRing = 255;
-
     QString title;     // the package's name: its file name without ".360"
     QSize pictureSize; // every picture's natural size in pixels
     int horizontalCount = 0;
-    std::vector<std::uint8_t> UpperRing; // indices 0 .. N, as the viewer holds them
+    std::vector<std::uint8_t> UpperRing; // indices 0 .. N, as the viewer holds them (or kNoRing)
     std::vector<std::uint8_t> LowerRing;
     int upperRows = 0; // rows per upper ring loaded (0 when there are none)
     int lowerRows = 0;

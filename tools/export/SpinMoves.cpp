@@ -1,21 +1,27 @@
 #include "SpinMoves.h"
 
+#include "format/Navigation.h"
+
 #include <cstdlib>
 #include <deque>
 #include <map>
 
 namespace {
 
-// The vertical values the viewer's bar reaches.
-constexpr int kTopValue = 10;
-constexpr int kBottomValue = -8;
+using navigation::kHorizontalRingValue;
 
+// The vertical values the viewer's bar reaches in this package.
 int topValue(const SpinLayout& layout) {
-    return std::min(kTopValue, 1 + layout.upperRows);
+    return std::min(navigation::kTopValue, kHorizontalRingValue + layout.upperRows);
 }
 
 int bottomValue(const SpinLayout& layout) {
-    return std::max(kBottomValue, 1 - layout.lowerRows);
+    return std::max(navigation::kBottomValue, kHorizontalRingValue - layout.lowerRows);
+}
+
+bool hasUpperRing(const SpinLayout& layout, int h) {
+    const auto column = std::size_t(h);
+    return column < layout.UpperRing.size() && layout.UpperRing[column] != navigation::kNoRing;
 }
 
 SpinView horizontalAt(const SpinLayout& layout, int h) {
@@ -24,7 +30,7 @@ SpinView horizontalAt(const SpinLayout& layout, int h) {
         h = 0;
     if (h < 0)
         h = n - 1;
-    return {h, 1};
+    return {h, kHorizontalRingValue};
 }
 
 } // namespace
@@ -33,13 +39,15 @@ std::optional<int> spinSlot(const SpinLayout& layout, SpinView view) {
     const int n = layout.horizontalCount;
     if (view.h < 0 || view.h >= n || view.v > topValue(layout) || view.v < bottomValue(layout))
         return std::nullopt;
-    if (view.v == 1)
+    if (view.v == kHorizontalRingValue)
         return layout.holds(view.h) ? std::optional<int>(view.h) : std::nullopt;
-    const auto& ring = view.v > 1 ? layout.UpperRing : layout.LowerRing;
+    const bool upper = view.v > kHorizontalRingValue;
+    const auto& ring = upper ? layout.UpperRing : layout.LowerRing;
     const auto column = std::size_t(view.h);
-    if (column >= ring.size() || ring[column] == SpinLayout::kNoRing)
+    if (column >= ring.size() || ring[column] == navigation::kNoRing)
         return std::nullopt;
-    const int slot = view.v > 1 ? ring[column] + view.v - 2 : ring[column] + std::abs(view.v);
+    const int slot =
+        upper ? ring[column] + view.v - navigation::kFirstRingRow : ring[column] + std::abs(view.v);
     return layout.holds(slot) ? std::optional<int>(slot) : std::nullopt;
 }
 
@@ -47,20 +55,21 @@ SpinView turned(const SpinLayout& layout, SpinView from, bool forward) {
     const int n = layout.horizontalCount;
     if (n <= 0)
         return from;
-    if (from.v == 1)
+    if (from.v == kHorizontalRingValue)
         return horizontalAt(layout, from.h + (forward ? 1 : -1));
-    // The bar's own step, wrapped, then two more columns; the bar holds -1 .. N.
+    // The bar's own step, wrapped, then the rest of the stride; the bar holds -1 .. N.
+    constexpr int kRestOfStride = navigation::kRingStride - 1;
     int h = from.h + (forward ? 1 : -1);
     if (h == n)
         h = 0;
     if (h == -1)
         h = n - 1;
     if (forward) {
-        h = std::min(h + 2, n);
+        h = std::min(h + kRestOfStride, n);
         if (h == n)
             h = 0;
     } else {
-        h = std::max(h - 2, -1);
+        h = std::max(h - kRestOfStride, -1);
     }
     const SpinView reached{h, from.v};
     if (spinSlot(layout, reached))
@@ -69,6 +78,10 @@ SpinView turned(const SpinLayout& layout, SpinView from, bool forward) {
 }
 
 SpinView raised(const SpinLayout& layout, SpinView from, bool up) {
+    // On the horizontal ring the viewer enables its vertical bar only where an upper ring
+    // branches off; a column with only a lower ring is not left that way.
+    if (from.v == kHorizontalRingValue && !hasUpperRing(layout, from.h))
+        return from;
     const SpinView next{from.h, from.v + (up ? 1 : -1)};
     return spinSlot(layout, next) ? next : from;
 }
@@ -92,7 +105,7 @@ std::vector<SpinGraphNode> spinGraph(const SpinLayout& layout) {
         return at;
     };
     for (int h = 0; h < layout.horizontalCount; ++h)
-        add({h, 1});
+        add({h, kHorizontalRingValue});
     while (!pending.empty()) {
         const SpinView view = pending.front();
         pending.pop_front();
@@ -113,7 +126,7 @@ std::vector<SpinGraphNode> spinGraph(const SpinLayout& layout) {
 std::vector<int> ringSlots(const SpinLayout& layout, int ring) {
     std::vector<int> slots;
     for (int h = 0; h < layout.horizontalCount; ++h) {
-        const SpinView view{h, ring >= 0 ? 1 + ring : ring + 1};
+        const SpinView view{h, kHorizontalRingValue + ring};
         if (const std::optional<int> slot = spinSlot(layout, view))
             slots.push_back(*slot);
     }

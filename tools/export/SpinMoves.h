@@ -2,6 +2,8 @@
 
 #include "SpinLayout.h"
 
+#include "format/Navigation.h"
+
 #include <optional>
 #include <vector>
 
@@ -10,14 +12,16 @@
 // of the upper rings, 0 .. -8 those of the lower rings).
 //
 // - On the horizontal ring a turn moves one column, wrapping at both ends.
-// - On a vertical ring a turn moves three columns (the rings branch off every third position),
+// - On a vertical ring a turn moves a ring stride of columns (the rings branch off every third
+//   position),
 //   wrapping at both ends the way the viewer's bar does; a turn that lands on a column without
 //   that ring goes back to the horizontal ring at the column reached.
 // - Up and down move one row, but never past the package's top or bottom row and never onto a
-//   column without the ring: the view then stays where it is.
+//   column without the ring: the view then stays where it is. From the horizontal ring they move
+//   only where an upper ring branches off, as the viewer enables its vertical bar only there.
 struct SpinView {
     int h = 0;
-    int v = 1;
+    int v = navigation::kHorizontalRingValue;
     bool operator==(const SpinView&) const = default;
 };
 

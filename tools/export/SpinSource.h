@@ -17,7 +17,3 @@ public:
     // from several threads at once.
     virtual QImage picture(int slot, int longestSide) const = 0;
 };
-
-// The size that fits `size` into longestSide x longestSide, keeping its proportions, never
-// larger than `size` and at least 1 x 1.
-QSize fittedSize(QSize size, int longestSide);

@@ -1,10 +1,9 @@
 #include "VideoExport.h"
 
-#include "ExportInterrupt.h"
-#include "ExportProgress.h"
 #include "LibraryFree.h"
 #include "RingFrames.h"
 #include "SpinSource.h"
+#include "tools/ProgressReporter.h"
 
 #include <QFile>
 
@@ -152,9 +151,9 @@ QString openVideo(const QString& path, bool mp4, const RingFrames& frames, Video
 VideoExport::VideoExport(const SpinSource& source, const RingFrames& frames, Options options)
     : m_source(source), m_frames(frames), m_options(options) {}
 
-bool VideoExport::write(const QString& path, ExportProgress& progress) {
+bool VideoExport::write(const QString& path, ProgressReporter& progress) {
     const auto fail = [this](const QString& error) {
-        m_error = ExportInterrupt::requested() ? QStringLiteral("interrupted") : error;
+        m_error = error;
         return false;
     };
     av_log_set_level(AV_LOG_ERROR);
@@ -183,10 +182,7 @@ bool VideoExport::write(const QString& path, ExportProgress& progress) {
         return fail(QStringLiteral("out of memory"));
 
     const int total = count * m_options.turns;
-    progress.begin(QStringLiteral("frames"), total);
     for (int i = 0; i < total; ++i) {
-        if (ExportInterrupt::requested())
-            return fail(QString());
         const QImage picture = m_frames.frame(m_source, i % count, m_options.longestSide);
         if (picture.isNull())
             return fail(QStringLiteral("a picture of the ring does not decode"));
@@ -199,11 +195,11 @@ bool VideoExport::write(const QString& path, ExportProgress& progress) {
         result = encode(format, codec, stream, frame.get(), packet.get());
         if (result < 0)
             return fail(QStringLiteral("the video encoder failed: %1").arg(avError(result)));
-        progress.step();
+        progress.step(QStringLiteral("frames"), i + 1, total);
     }
     result = encode(format, codec, stream, nullptr, packet.get());
     if (result < 0 || (result = av_write_trailer(format)) < 0)
         return fail(QStringLiteral("cannot write %1: %2").arg(path, avError(result)));
-    progress.end();
+    progress.finish();
     return true;
 }

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class ExportProgress;
+class ProgressReporter;
 class SpinSource;
 struct RingFrames;
 
@@ -22,7 +22,7 @@ public:
 
     // False when a frame could not be made, the encoder refused, the file could not be written,
     // or the export was interrupted.
-    bool write(const QString& path, ExportProgress& progress);
+    bool write(const QString& path, ProgressReporter& progress);
     const QString& error() const { return m_error; }
 
 private:

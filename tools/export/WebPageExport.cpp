@@ -1,9 +1,10 @@
 #include "WebPageExport.h"
 
-#include "ExportInterrupt.h"
-#include "ExportProgress.h"
+#include "tools/PhotoResizer.h"
+
 #include "SpinMoves.h"
 #include "SpinSource.h"
+#include "tools/ProgressReporter.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,7 +48,7 @@ QString WebPageExport::pictureFileName(const QString& memberName, int slot) {
     return QStringLiteral("slot-%1.jpg").arg(slot);
 }
 
-bool WebPageExport::write(const QString& folder, ExportProgress& progress) {
+bool WebPageExport::write(const QString& folder, ProgressReporter& progress) {
     const SpinLayout& layout = m_source.layout();
     const std::vector<SpinGraphNode> graph = spinGraph(layout);
     if (graph.empty()) {
@@ -61,7 +62,7 @@ bool WebPageExport::write(const QString& folder, ExportProgress& progress) {
         if (seen.emplace(node.slot, int(slots.size())).second)
             slots.push_back(node.slot);
 
-    const QSize size = fittedSize(layout.pictureSize, m_options.longestSide);
+    const QSize size = PhotoResizer::fitted(layout.pictureSize, m_options.longestSide);
     m_width = size.width();
     m_height = size.height();
     if (!QDir(folder).mkdir(QStringLiteral("pictures"))) {
@@ -93,20 +94,16 @@ bool WebPageExport::write(const QString& folder, ExportProgress& progress) {
 }
 
 bool WebPageExport::writePictures(const QString& folder, const std::vector<int>& slots,
-                                  ExportProgress& progress) {
+                                  ProgressReporter& progress) {
     const SpinLayout& layout = m_source.layout();
     const QDir pictures(QDir(folder).filePath(QStringLiteral("pictures")));
     std::atomic<std::size_t> next{0};
     std::atomic<bool> failed{false};
     std::mutex reporting;
     QString problem;
-    progress.begin(QStringLiteral("pictures"), int(slots.size()));
+    qint64 done = 0;
     const auto work = [&] {
         for (std::size_t i = next++; i < slots.size() && !failed; i = next++) {
-            if (ExportInterrupt::requested()) {
-                failed = true;
-                break;
-            }
             const int slot = slots[i];
             const QString name = pictureFileName(layout.memberNames[std::size_t(slot)], slot);
             const QImage image = m_source.picture(slot, m_options.longestSide);
@@ -129,7 +126,7 @@ bool WebPageExport::writePictures(const QString& folder, const std::vector<int>&
                 failed = true;
                 break;
             }
-            progress.step();
+            progress.step(QStringLiteral("pictures"), ++done, qint64(slots.size()));
         }
     };
     const int threads = std::max(1, std::min(QThread::idealThreadCount(), 4));
@@ -139,15 +136,11 @@ bool WebPageExport::writePictures(const QString& folder, const std::vector<int>&
     work();
     for (std::thread& worker : workers)
         worker.join();
-    if (ExportInterrupt::requested()) {
-        m_error = QStringLiteral("interrupted");
-        return false;
-    }
     if (failed) {
         m_error = problem;
         return false;
     }
-    progress.end();
+    progress.finish();
     return true;
 }
 

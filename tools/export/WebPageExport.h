@@ -2,7 +2,7 @@
 
 #include <QString>
 
-class ExportProgress;
+class ProgressReporter;
 class SpinSource;
 
 // Writes the turnable web page of a package into `folder` (which exists and is empty):
@@ -21,7 +21,7 @@ public:
 
     // False when a picture could not be made or written, or the export was interrupted; error()
     // says which.
-    bool write(const QString& folder, ExportProgress& progress);
+    bool write(const QString& folder, ProgressReporter& progress);
     const QString& error() const { return m_error; }
 
     // The page's size in CSS pixels (the pictures' size) once written.
@@ -38,7 +38,7 @@ public:
 
 private:
     bool writePictures(const QString& folder, const std::vector<int>& slots,
-                       ExportProgress& progress);
+                       ProgressReporter& progress);
     QByteArray dataScript(const std::vector<int>& slots) const;
     QByteArray indexPage(const QString& firstPicture, int pictureCount) const;
 
