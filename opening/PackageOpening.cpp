@@ -87,10 +87,11 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     // The pictures are read (and checked) as they are written, held as the options ask; should the
     // memory check choose the other storage, the loader reads them again.
     m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
-    m_early =
-        std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
-                                        m_options.bOptUseRam ? PictureLoader::Storage::Decoded
-                                                             : PictureLoader::Storage::Compressed);
+    if (m_earlyDecoding)
+        m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
+                                                  m_options.bOptUseRam
+                                                      ? PictureLoader::Storage::Decoded
+                                                      : PictureLoader::Storage::Compressed);
     const bool vertical = m_options.bOptLoadVertical;
     EarlyPictures* early = m_early.get();
     const MemberWatch watch([early, vertical](const QString& path) {

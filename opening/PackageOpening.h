@@ -47,6 +47,10 @@ public:
     // chooses the other storage releases them. Members are then found without regard to case.
     bool extract(const QString& packagePath, const QString& folder);
 
+    // Callers that walk the pictures one at a time themselves (the package tool's make check and
+    // sheet) turn the early decodes off before extracting, so nothing is held meanwhile.
+    void setEarlyDecoding(bool on) { m_earlyDecoding = on; }
+
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
     // that the package holds a horizontal ring and vertical rings the viewer can index. Then every
     // file the loading will not read is deleted, so that once the pictures are held only the
@@ -137,4 +141,5 @@ private:
     std::optional<qint64> m_freeBeforeExtraction;
     std::unique_ptr<EarlyPictures> m_early;
     int m_earlyTaken = 0;
+    bool m_earlyDecoding = true;
 };

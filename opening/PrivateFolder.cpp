@@ -156,6 +156,17 @@ bool PrivateFolder::remove() {
 }
 
 int PrivateFolder::sweepAbandoned(const QString& baseDir) {
+    return sweepWhere(baseDir, [](qint64 pid) {
+        return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
+    });
+}
+
+int PrivateFolder::sweepOwn(const QString& baseDir) {
+    const qint64 own = ::getpid();
+    return sweepWhere(baseDir, [own](qint64 pid) { return pid == own; });
+}
+
+int PrivateFolder::sweepWhere(const QString& baseDir, const std::function<bool(qint64)>& gone) {
     static const QRegularExpression pattern(
         QRegularExpression::anchoredPattern(QRegularExpression::escape(namePrefix()) +
                                             QStringLiteral("([1-9][0-9]{0,9})-[A-Za-z0-9]{6}")));
@@ -184,7 +195,7 @@ int PrivateFolder::sweepAbandoned(const QString& baseDir) {
             if (::fstatat(parent.get(), entry->d_name, &info, AT_SYMLINK_NOFOLLOW) != 0 ||
                 !S_ISDIR(info.st_mode) || info.st_uid != ::geteuid())
                 continue;
-            if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH)
+            if (!gone(pid))
                 continue;
             abandoned.append(QByteArray(entry->d_name));
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <sys/types.h>
 
 // The private folder one package opening extracts into: a fresh folder of mode 0700 named
@@ -47,7 +48,14 @@ public:
     // Returns how many folders it removed.
     static int sweepAbandoned(const QString& baseDir = QString());
 
+    // The same for this process's own folders: for a process ending on a signal, which may have
+    // created a folder that its owner has not taken yet.
+    static int sweepOwn(const QString& baseDir = QString());
+
 private:
+    // Removes the private folders under `baseDir` whose owner process `gone` says of.
+    static int sweepWhere(const QString& baseDir, const std::function<bool(qint64 pid)>& gone);
+
     QString m_path;
     QString m_error;
     dev_t m_device = 0;

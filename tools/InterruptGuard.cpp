@@ -1,5 +1,7 @@
 #include "InterruptGuard.h"
 
+#include "opening/PrivateFolder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -65,7 +67,8 @@ void watch(sigset_t set) {
     Registry& r = registry();
     r.mutex.lock(); // held until the end: nothing is registered or released any more
     removeLocked(r);
-    removeLocked(r); // what a working thread wrote meanwhile into a folder it had open
+    removeLocked(r);           // what a working thread wrote meanwhile into a folder it had open
+    PrivateFolder::sweepOwn(); // one made just now, before its owner could register it
     _exit(128 + signal);
 }
 

@@ -42,7 +42,7 @@ QImage decodePicture(const WalkPicture& picture, QSize atLeast, QString& problem
 
 PackageWalk::PackageWalk(ProgressReporter& progress)
     : m_progress(progress), m_prompter(std::make_unique<TerminalPrompter>(QString(), false)),
-      m_memory(0) {}
+      m_memory() {}
 
 PackageWalk::~PackageWalk() {
     m_opening.reset();
@@ -68,6 +68,7 @@ bool PackageWalk::open(const QString& packagePath) {
     }
     InterruptGuard::addFolder(m_folder->path());
     m_opening = std::make_unique<PackageOpening>(m_progress, *m_prompter, m_memory, m_options);
+    m_opening->setEarlyDecoding(false);
     const bool ok = m_opening->extract(file.absoluteFilePath(), m_folder->path()) &&
                     m_opening->readDescriptor() && m_opening->probeFirstPicture();
     m_progress.finish();

@@ -3,9 +3,9 @@
 #include "format/MemberNames.h"
 #include "format/Navigation.h"
 #include "format/OptionSettings.h"
-#include "opening/FixedFreeMemory.h"
 #include "opening/PackageOpening.h"
 #include "opening/PrivateFolder.h"
+#include "opening/SystemFreeMemory.h"
 
 #include <QImage>
 #include <QSize>
@@ -58,7 +58,7 @@ private:
 
     ProgressReporter& m_progress;
     std::unique_ptr<TerminalPrompter> m_prompter;
-    FixedFreeMemory m_memory; // none for early decoding: nothing is held
+    SystemFreeMemory m_memory; // sizes the first picture's check; no early decodes are made
     OptionSettings m_options;
     std::unique_ptr<PackageOpening> m_opening;
     std::unique_ptr<PrivateFolder> m_folder;
