@@ -106,41 +106,47 @@ bool UsedMembers::survey(const QString& packagePath, bool vertical) {
         }
         if (entry.encrypted)
             continue;
-        const QString name = bareName(QString::fromUtf8(entry.name));
-        QByteArray head;
-        if (!archive.readHead(i, CImageInfo::BufferSize, head))
-            continue;
-        const PictureHeader header = PictureHeader::read(head);
-        if (header.kind == PictureHeader::None) {
-            if (entry.size > std::uint64_t(CImageInfo::BufferSize))
-                return refuse(
-                    QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.")
-                        .arg(name));
-            continue;
-        }
-        if (header.width == 0)
-            continue;
-        const QString size = QStringLiteral("%1 x %2").arg(header.width).arg(header.height);
-        if (header.width > kLargestSide || header.height > kLargestSide)
-            return refuse(QStringLiteral("The picture %1 is %2 pixels; the viewer shows pictures "
-                                         "of at most %3 pixels a side.")
-                              .arg(name, size)
-                              .arg(kLargestSide));
-        // JPEG pictures go to our own decoder and are bounded by the memory check alone; the
-        // other kinds are read by the image reader, which refuses past its allocation limit.
-        if (header.kind != PictureHeader::Jpeg && mostPixelBytes > 0 &&
-            header.width * header.height * 4 > mostPixelBytes)
-            return refuse(QStringLiteral("The picture %1 is %2 pixels, more than the %3 MB of "
-                                         "pixels one picture may take.")
-                              .arg(name, size)
-                              .arg(mostPixelBytes >> 20));
-        if (entry.size > std::uint64_t(header.mostFileBytes()))
-            return refuse(QStringLiteral("The picture %1 holds %2 bytes, more than a picture of "
-                                         "%3 pixels can.")
-                              .arg(name)
-                              .arg(entry.size)
-                              .arg(size));
+        if (!checkPicture(archive, i, entry, mostPixelBytes))
+            return false;
     }
     m_patterns << pictures;
+    return true;
+}
+
+bool UsedMembers::checkPicture(MemberReader& archive, std::int64_t index,
+                               const MemberReader::Entry& entry, qint64 mostPixelBytes) {
+    const QString name = bareName(QString::fromUtf8(entry.name));
+    QByteArray head;
+    if (!archive.readHead(index, CImageInfo::BufferSize, head))
+        return true;
+    const PictureHeader header = PictureHeader::read(head);
+    if (header.kind == PictureHeader::None) {
+        if (entry.size > std::uint64_t(CImageInfo::BufferSize))
+            return refuse(
+                QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
+        return true;
+    }
+    if (header.width == 0)
+        return true;
+    const QString size = QStringLiteral("%1 x %2").arg(header.width).arg(header.height);
+    if (header.width > kLargestSide || header.height > kLargestSide)
+        return refuse(QStringLiteral("The picture %1 is %2 pixels; the viewer shows pictures "
+                                     "of at most %3 pixels a side.")
+                          .arg(name, size)
+                          .arg(kLargestSide));
+    // JPEG pictures go to our own decoder and are bounded by the memory check alone; the
+    // other kinds are read by the image reader, which refuses past its allocation limit.
+    if (header.kind != PictureHeader::Jpeg && mostPixelBytes > 0 &&
+        header.width * header.height * 4 > mostPixelBytes)
+        return refuse(QStringLiteral("The picture %1 is %2 pixels, more than the %3 MB of "
+                                     "pixels one picture may take.")
+                          .arg(name, size)
+                          .arg(mostPixelBytes >> 20));
+    if (entry.size > std::uint64_t(header.mostFileBytes()))
+        return refuse(QStringLiteral("The picture %1 holds %2 bytes, more than a picture of "
+                                     "%3 pixels can.")
+                          .arg(name)
+                          .arg(entry.size)
+                          .arg(size));
     return true;
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "archive/MemberReader.h"
+
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 
 // What a package uses, found from its directory and descriptor before anything is extracted, so
 // that the extraction writes only that: the descriptor, the sound member it names and the
@@ -33,6 +36,10 @@ public:
 
 private:
     bool refuse(const QString& problem);
+    // Refuses a picture member from its header: a side past what the viewer shows, pixels past
+    // what the image reader may take (other kinds than JPEG), more bytes than such a picture holds.
+    bool checkPicture(MemberReader& archive, std::int64_t index, const MemberReader::Entry& entry,
+                      qint64 mostPixelBytes);
 
     QStringList m_patterns;
     int m_skipped = 0;
