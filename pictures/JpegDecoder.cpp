@@ -69,41 +69,57 @@ bool create(Session& session) {
     return true;
 }
 
-// How the chroma of a picture whose header is read may be held as planes; nullopt when only the
-// decode to pixels handles it (other colour spaces, other subsampling ratios).
+// How the chroma of a picture whose output is set up for raw data may be held as planes; nullopt
+// when only the decode to pixels handles it (other colour spaces, other ratios). Scaled decodes
+// may give the chroma more samples than the file has (the library scales it up in the IDCT), so
+// the ratio is taken from the samples the decode writes.
 std::optional<planes::Chroma> planeChroma(const jpeg_decompress_struct& info) {
     if (info.jpeg_color_space == JCS_GRAYSCALE && info.num_components == 1)
         return planes::Chroma::None;
     if (info.jpeg_color_space != JCS_YCbCr || info.num_components != 3)
         return std::nullopt;
     const jpeg_component_info* c = info.comp_info;
-    if (c[1].h_samp_factor != c[2].h_samp_factor || c[1].v_samp_factor != c[2].v_samp_factor ||
-        c[0].h_samp_factor % c[1].h_samp_factor || c[0].v_samp_factor % c[1].v_samp_factor)
+    const auto across = [&](int i) { return c[i].h_samp_factor * c[i].DCT_scaled_size; };
+    const auto down = [&](int i) { return c[i].v_samp_factor * c[i].DCT_scaled_size; };
+    if (across(1) != across(2) || down(1) != down(2) || across(0) % across(1) || down(0) % down(1))
         return std::nullopt;
-    const int across = c[0].h_samp_factor / c[1].h_samp_factor;
-    const int down = c[0].v_samp_factor / c[1].v_samp_factor;
-    if (across == 1 && down == 1)
+    const int h = across(0) / across(1);
+    const int v = down(0) / down(1);
+    if (h == 1 && v == 1)
         return planes::Chroma::Full;
-    if (across == 2 && down == 1)
+    if (h == 2 && v == 1)
         return planes::Chroma::HalfH;
-    if (across == 2 && down == 2)
+    if (h == 2 && v == 2)
         return planes::Chroma::HalfHV;
     return std::nullopt;
 }
 
-// Reads the header and sets up the output: the planes when `planes` asks for them and the picture
-// allows, 32-bit pixels otherwise; false when libjpeg gave up.
-bool readHeader(Session& session, const unsigned char* data, unsigned long size, bool planes) {
+// Reads the header; false when libjpeg gave up.
+bool readHeader(Session& session, const unsigned char* data, unsigned long size) {
     if (setjmp(session.back))
         return false;
     jpeg_mem_src(&session.info, data, size);
     jpeg_read_header(&session.info, TRUE);
-    const J_COLOR_SPACE space = session.info.jpeg_color_space;
-    if (planes && planeChroma(session.info))
-        session.info.raw_data_out = TRUE;
-    else if (space == JCS_GRAYSCALE || space == JCS_YCbCr || space == JCS_RGB)
-        session.info.out_color_space = kOutputSpace;
-    jpeg_calc_output_dimensions(&session.info);
+    return true;
+}
+
+// Sets up the output at 1/`scale` of the picture's size: the planes when `planes` asks for them
+// and the picture allows, 32-bit pixels otherwise; false when libjpeg gave up.
+bool setOutput(Session& session, bool planes, int scale) {
+    if (setjmp(session.back))
+        return false;
+    jpeg_decompress_struct& info = session.info;
+    info.scale_num = 1;
+    info.scale_denom = static_cast<unsigned>(scale);
+    info.raw_data_out = planes ? TRUE : FALSE;
+    jpeg_calc_output_dimensions(&info);
+    if (info.raw_data_out && planeChroma(info))
+        return true;
+    info.raw_data_out = FALSE;
+    const J_COLOR_SPACE space = info.jpeg_color_space;
+    if (space == JCS_GRAYSCALE || space == JCS_YCbCr || space == JCS_RGB)
+        info.out_color_space = kOutputSpace;
+    jpeg_calc_output_dimensions(&info);
     return true;
 }
 
@@ -135,11 +151,11 @@ bool readPlanes(Session& session, JpegPlanes& planes, JSAMPLE* spare) {
     jpeg_start_decompress(&info);
     JSAMPROW rows[3][kMostRawRows];
     JSAMPARRAY components[3] = {rows[0], rows[1], rows[2]};
-    const int step = info.max_v_samp_factor * DCTSIZE;
+    const int step = info.max_v_samp_factor * info.min_DCT_scaled_size;
     while (info.output_scanline < info.output_height) {
         const int band = int(info.output_scanline) / step;
         for (int c = 0; c < info.num_components; ++c) {
-            const int count = info.comp_info[c].v_samp_factor * DCTSIZE;
+            const int count = info.comp_info[c].v_samp_factor * info.comp_info[c].DCT_scaled_size;
             for (int r = 0; r < count; ++r) {
                 JSAMPROW row = planes.row(c, band * count + r);
                 rows[c][r] = row ? row : spare;
@@ -174,12 +190,15 @@ JpegDecoder::Result decodePlanesIn(Session& session, const JpegDecoder::Reserve&
     jpeg_decompress_struct& info = session.info;
     const planes::Chroma chroma = *planeChroma(info);
     const QSize size(int(info.output_width), int(info.output_height));
-    // Rows are padded to whole MCUs, as libjpeg writes them.
-    const int mcus = int((info.output_width + DCTSIZE * info.max_h_samp_factor - 1) /
-                         (DCTSIZE * info.max_h_samp_factor));
-    const int lumaStride = mcus * DCTSIZE * info.comp_info[0].h_samp_factor;
-    const int chromaStride =
-        chroma == planes::Chroma::None ? 0 : mcus * DCTSIZE * info.comp_info[1].h_samp_factor;
+    // Rows are padded to whole MCUs, as libjpeg writes them (at the decode's scale).
+    const int mcuWidth = info.max_h_samp_factor * info.min_DCT_scaled_size;
+    const int mcus = int((info.output_width + JDIMENSION(mcuWidth) - 1) / JDIMENSION(mcuWidth));
+    const auto strideOf = [&](const jpeg_component_info& c) {
+        return std::max(mcus * c.h_samp_factor * c.DCT_scaled_size,
+                        int(c.width_in_blocks) * c.DCT_scaled_size);
+    };
+    const int lumaStride = strideOf(info.comp_info[0]);
+    const int chromaStride = chroma == planes::Chroma::None ? 0 : strideOf(info.comp_info[1]);
     const QSize chromaSize = chroma == planes::Chroma::None
                                  ? QSize()
                                  : QSize(int(info.comp_info[1].downsampled_width),
@@ -204,15 +223,10 @@ JpegDecoder::Result decodePlanesIn(Session& session, const JpegDecoder::Reserve&
     return result;
 }
 
-JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
-                             const JpegDecoder::Reserve& reserve, bool planes) {
+// Decodes the output set up for the session.
+JpegDecoder::Result decodeOutput(Session& session, const JpegDecoder::Reserve& reserve) {
     using Status = JpegDecoder::Status;
     jpeg_decompress_struct& info = session.info;
-    if (!readHeader(session, reinterpret_cast<const unsigned char*>(bytes.constData()),
-                    static_cast<unsigned long>(bytes.size()), planes))
-        return {Status::Failed, QImage(), messageOf(session)};
-    if (!info.raw_data_out && info.out_color_space != kOutputSpace)
-        return {Status::Unsupported, QImage(), QString()};
 
     // The library refuses sides past what the format holds (65,500 pixels) while reading the
     // header. The memory is the caller's to bound (`reserve`); without one, the same bound the
@@ -240,6 +254,100 @@ JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
     return {Status::Decoded, std::move(image), QString()};
 }
 
+bool readHeaderOf(Session& session, const QByteArray& bytes) {
+    return readHeader(session, reinterpret_cast<const unsigned char*>(bytes.constData()),
+                      static_cast<unsigned long>(bytes.size()));
+}
+
+int scaleOf(const jpeg_decompress_struct& info, const JpegDecoder::ScaleFor& scaleFor) {
+    const int scale = scaleFor ? scaleFor(QSize(int(info.image_width), int(info.image_height))) : 1;
+    return scale == 2 || scale == 4 || scale == 8 ? scale : 1;
+}
+
+JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
+                             const JpegDecoder::Reserve& reserve, bool planes,
+                             const JpegDecoder::ScaleFor& scaleFor) {
+    using Status = JpegDecoder::Status;
+    jpeg_decompress_struct& info = session.info;
+    if (!readHeaderOf(session, bytes))
+        return {Status::Failed, QImage(), messageOf(session)};
+    const int scale = scaleOf(info, scaleFor);
+    if (!setOutput(session, planes, scale))
+        return {Status::Failed, QImage(), messageOf(session)};
+    if (!info.raw_data_out && info.out_color_space != kOutputSpace)
+        return {Status::Unsupported, QImage(), QString()};
+    JpegDecoder::Result result = decodeOutput(session, reserve);
+    result.natural = QSize(int(info.image_width), int(info.image_height));
+    result.scale = scale;
+    return result;
+}
+
+// Decodes rows [first, first + rows.height()) of the columns from `left` into `rows`, starting the
+// decode from the crop the library rounds `left` and `width` to (whole iMCUs); `left` and `width`
+// come back as the columns the library decoded. False when libjpeg gave up.
+bool readRows(Session& session, JDIMENSION& left, JDIMENSION& width, JDIMENSION first, uchar* rows,
+              int count, std::size_t stride) {
+    if (setjmp(session.back))
+        return false;
+    jpeg_decompress_struct& info = session.info;
+    jpeg_start_decompress(&info);
+    jpeg_crop_scanline(&info, &left, &width);
+    if (first > 0 && jpeg_skip_scanlines(&info, first) != first)
+        return false;
+    for (int row = 0; row < count; ++row) {
+        JSAMPROW target = rows + stride * std::size_t(row);
+        if (jpeg_read_scanlines(&info, &target, 1) != 1)
+            return false;
+    }
+    jpeg_abort_decompress(&info);
+    return true;
+}
+
+JpegDecoder::Result decodeRegionIn(Session& session, const QByteArray& bytes, QRect part) {
+    using Status = JpegDecoder::Status;
+    jpeg_decompress_struct& info = session.info;
+    if (!readHeaderOf(session, bytes) || !setOutput(session, false, 1))
+        return {Status::Failed, QImage(), messageOf(session)};
+    if (info.out_color_space != kOutputSpace)
+        return {Status::Unsupported, QImage(), QString()};
+    const QRect whole(0, 0, int(info.output_width), int(info.output_height));
+    part &= whole;
+    if (part.isEmpty())
+        return {Status::Failed, QImage(), QStringLiteral("no such part of the picture")};
+    // The library crops at whole iMCUs (a crop starts at most one iMCU left of where it is asked
+    // to) and skips rows with the context its upsampling needs, so the part's pixels come out as
+    // in the whole decode.
+    QImage rows(part.width() + info.max_h_samp_factor * DCTSIZE, part.height(),
+                QImage::Format_RGB32);
+    if (rows.isNull())
+        return {Status::Failed, QImage(), QStringLiteral("out of memory")};
+    JDIMENSION left = JDIMENSION(part.left());
+    JDIMENSION width = JDIMENSION(part.width());
+    if (!readRows(session, left, width, JDIMENSION(part.top()), rows.bits(), rows.height(),
+                  std::size_t(rows.bytesPerLine())))
+        return {Status::Failed, QImage(), messageOf(session)};
+    const QImage region = rows.copy(part.left() - int(left), 0, part.width(), part.height());
+    JpegDecoder::Result result{Status::Decoded, region, QString()};
+    result.natural = whole.size();
+    return result;
+}
+
+// Runs one decode in a session of its own.
+template <typename Run> JpegDecoder::Result inSession(const QByteArray& bytes, const Run& run) {
+    using Status = JpegDecoder::Status;
+    if (bytes.isEmpty())
+        return {Status::Failed, QImage(), QStringLiteral("no data")};
+    Session session{};
+    session.info.err = jpeg_std_error(&session.manager);
+    session.manager.error_exit = jumpBack;
+    session.manager.emit_message = onMessage;
+    JpegDecoder::Result result =
+        create(session) ? run(session)
+                        : JpegDecoder::Result{Status::Failed, QImage(), messageOf(session)};
+    jpeg_destroy_decompress(&session.info);
+    return result;
+}
+
 } // namespace
 
 bool JpegDecoder::looksLikeJpeg(const QByteArray& bytes) {
@@ -248,15 +356,12 @@ bool JpegDecoder::looksLikeJpeg(const QByteArray& bytes) {
 }
 
 JpegDecoder::Result JpegDecoder::decode(const QByteArray& bytes, const Reserve& reserve,
-                                        Output output) {
-    if (bytes.isEmpty())
-        return {Status::Failed, QImage(), QStringLiteral("no data")};
-    Session session{};
-    session.info.err = jpeg_std_error(&session.manager);
-    session.manager.error_exit = jumpBack;
-    session.manager.emit_message = onMessage;
-    Result result = create(session) ? decodeIn(session, bytes, reserve, output == Output::Planes)
-                                    : Result{Status::Failed, QImage(), messageOf(session)};
-    jpeg_destroy_decompress(&session.info);
-    return result;
+                                        Output output, const ScaleFor& scaleFor) {
+    return inSession(bytes, [&](Session& session) {
+        return decodeIn(session, bytes, reserve, output == Output::Planes, scaleFor);
+    });
+}
+
+JpegDecoder::Result JpegDecoder::decodeRegion(const QByteArray& bytes, const QRect& part) {
+    return inSession(bytes, [&](Session& session) { return decodeRegionIn(session, bytes, part); });
 }

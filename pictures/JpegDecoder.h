@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -33,6 +34,8 @@ public:
         QImage image;  // Format_RGB32 when Decoded as pixels, null otherwise
         QString error; // what went wrong when Failed
         std::shared_ptr<const JpegPlanes> planes; // when Decoded as planes
+        QSize natural;                            // the picture's own size, once its header is read
+        int scale = 1; // what the decode reduced the picture by (1, 2, 4 or 8)
     };
 
     // True when the bytes start like a JPEG file (FF D8 FF), whatever the file's name.
@@ -44,6 +47,15 @@ public:
 
     enum class Output { Pixels, Planes };
 
+    // Asked with the picture's own size once its header is read: the reduction to decode it at,
+    // 1, 2, 4 or 8 (libjpeg-turbo's DCT scaling; anything else counts as 1).
+    using ScaleFor = std::function<int(QSize natural)>;
+
     static Result decode(const QByteArray& bytes, const Reserve& reserve = {},
-                         Output output = Output::Pixels);
+                         Output output = Output::Pixels, const ScaleFor& scaleFor = {});
+
+    // Decodes only `part` of the picture (clipped to it) into 32-bit pixels, the same pixels the
+    // decode of the whole picture has there: the library skips the rows above the part and does
+    // the IDCT and colour conversion only for the columns around it.
+    static Result decodeRegion(const QByteArray& bytes, const QRect& part);
 };
