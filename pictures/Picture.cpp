@@ -2,6 +2,9 @@
 
 #include "pictures/JpegPlanes.h"
 #include "pictures/PictureDecoder.h"
+#include "pictures/ScreenLevel.h"
+
+#include <algorithm>
 
 namespace {
 
@@ -29,25 +32,46 @@ PicturePtr Picture::fromPlanes(std::shared_ptr<const JpegPlanes> planes) {
     return picture;
 }
 
-PicturePtr Picture::fromEncoded(const QByteArray& bytes, QSize size) {
+PicturePtr Picture::fromEncoded(const QByteArray& bytes, QSize size, int level) {
     std::shared_ptr<Picture> picture = make();
     picture->m_encoded = bytes;
     picture->m_size = size;
+    picture->m_level = std::max(1, level);
     return picture;
 }
 
-Picture::Pixels Picture::pixels() const {
-    if (isDecoded())
+PicturePtr Picture::fromLevel(Pixels pixels, const QByteArray& bytes, QSize size, int level) {
+    std::shared_ptr<Picture> picture = make();
+    picture->m_pixels = std::move(pixels);
+    picture->m_encoded = bytes;
+    picture->m_size = size;
+    picture->m_level = std::max(1, level);
+    return picture;
+}
+
+QSize Picture::levelSize() const {
+    return reducedSize(m_size, m_level);
+}
+
+int Picture::scaleShownAt(QSize shown) const {
+    return paintScale(m_size, m_level, shown);
+}
+
+Picture::Pixels Picture::decodeAt(int scale) const {
+    // A picture held whole without its bytes paints from its pixels at any scale.
+    if (holds(scale) || m_encoded.isEmpty())
         return m_pixels;
     // Decoded once already when it was loaded, within the memory check's bounds.
-    return decodePicture(m_encoded, [](qint64) { return true; }).pixels;
+    return decodePicture(
+               m_encoded, [](qint64) { return true; }, [scale](QSize) { return scale; })
+        .pixels;
 }
 
 QImage Picture::image() const {
-    const Pixels shown = pixels();
-    return shown.planes ? shown.planes->toImage() : shown.image;
+    const Pixels whole = decodeAt(1);
+    return whole.planes ? whole.planes->toImage() : whole.image;
 }
 
 qint64 Picture::heldBytes() const {
-    return isDecoded() ? bytesOf(m_pixels) : m_encoded.size();
+    return bytesOf(m_pixels) + m_encoded.size();
 }

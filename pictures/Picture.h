@@ -12,9 +12,13 @@ class JpegPlanes;
 //
 // A picture is held either decoded or compressed (the bytes of its file, decoded when it is
 // shown). Decoded, a JPEG picture keeps the decoder's planes (converted to the painting format
-// only where it is shown, see PictureFrame) and any other picture its 32-bit pixels. A picture
-// never changes once made, so any thread may read it. The decodes of compressed pictures are kept
-// by the window's PictureKeeper, so turning back and forth does not decode again.
+// only where it is shown, see PictureFrame) and any other picture its 32-bit pixels. A photo
+// larger than the screen may have a screen level (see ScreenLevel.h): its pixels are then held
+// (or decoded when shown) reduced by 1/2, 1/4 or 1/8, and its file's bytes are kept beside them
+// for the decodes of the whole picture that larger zooms paint from. A picture never changes
+// once made, so any thread may read it. The decodes of compressed pictures, and those of whole
+// pictures that have a screen level, are kept by the window's PictureKeeper, so turning back and
+// forth does not decode again.
 class Picture {
 public:
     // What a picture is painted from: 32-bit pixels or planes (one of the two; neither when the
@@ -31,28 +35,49 @@ public:
     // Takes a JPEG picture's planes.
     static std::shared_ptr<const Picture> fromPlanes(std::shared_ptr<const JpegPlanes> planes);
 
-    // Takes the compressed bytes of a picture file whose pixel size is already known.
-    static std::shared_ptr<const Picture> fromEncoded(const QByteArray& bytes, QSize size);
+    // Takes the compressed bytes of a picture file whose pixel size is already known; its decodes
+    // are reduced by `level` (1: none) unless asked for otherwise.
+    static std::shared_ptr<const Picture> fromEncoded(const QByteArray& bytes, QSize size,
+                                                      int level = 1);
+
+    // Takes a picture's screen level, `pixels` decoded at 1/`level` of its `size`, and its file's
+    // bytes.
+    static std::shared_ptr<const Picture> fromLevel(Pixels pixels, const QByteArray& bytes,
+                                                    QSize size, int level);
 
     // The natural size in pixels.
     QSize size() const { return m_size; }
 
-    // True when the pixels are held decoded for good.
-    bool isDecoded() const { return m_encoded.isEmpty(); }
+    // The reduction of the screen level (1: the picture has none) and the level's size.
+    int levelScale() const { return m_level; }
+    QSize levelSize() const;
+    // The scale a paint that shows this picture at `shown` device pixels paints from: the screen
+    // level when it is at least that large, else 1 (the whole picture).
+    int scaleShownAt(QSize shown) const;
 
-    // The compressed bytes (empty for a decoded picture).
+    // True when the pixels are held decoded for good (at the screen level when there is one).
+    bool isDecoded() const { return !m_pixels.isNull(); }
+    // True when the pixels held for good are those of a decode at 1/`scale`.
+    bool holds(int scale) const { return isDecoded() && scale == m_level; }
+
+    // The file's bytes (empty for a picture held decoded without a screen level).
     const QByteArray& encodedBytes() const { return m_encoded; }
 
-    // What to paint from: a decoded picture's pixels, a compressed one's decode made now (see
+    // What to paint from at the screen level: the pixels held, else a decode made now (see
     // PictureKeeper for decodes kept). Any thread.
-    Pixels pixels() const;
+    Pixels pixels() const { return decodeAt(m_level); }
 
-    // The whole picture in the painting format (planes are converted in full: for tests and
-    // tools; the window converts only what it shows). A null image when the bytes do not decode.
+    // The pixels at 1/`scale` (1: the whole picture): those held when they are the ones, else a
+    // decode of the file's bytes made now; null when they do not decode. Any thread.
+    Pixels decodeAt(int scale) const;
+
+    // The whole picture at its natural size in the painting format (planes are converted in full:
+    // for tests and tools; the window converts only what it shows). A null image when the bytes do
+    // not decode.
     QImage image() const;
 
-    // How many bytes this picture holds in memory (planes, pixels or compressed bytes). The loader
-    // counts a loaded picture by it.
+    // How many bytes this picture holds in memory (planes or pixels, and the file's bytes). The
+    // loader counts a loaded picture by it.
     qint64 heldBytes() const;
 
 private:
@@ -60,8 +85,9 @@ private:
     static std::shared_ptr<Picture> make();
 
     QSize m_size;
-    Pixels m_pixels;      // decoded pictures
-    QByteArray m_encoded; // compressed pictures
+    int m_level = 1;
+    Pixels m_pixels;      // decoded pictures, at 1/m_level
+    QByteArray m_encoded; // compressed pictures and those with a screen level
 };
 
 using PicturePtr = std::shared_ptr<const Picture>;

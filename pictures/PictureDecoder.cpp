@@ -35,7 +35,7 @@ DecodedPicture readerDecode(const QByteArray& bytes, const JpegDecoder::Reserve&
     const QImage image = toPaintFormat(reader.read());
     if (image.isNull())
         return failed(reader.errorString());
-    return {DecodedPicture::Status::Decoded, {image, nullptr}, {}};
+    return {DecodedPicture::Status::Decoded, {image, nullptr}, {}, image.size()};
 }
 
 } // namespace
@@ -50,14 +50,18 @@ QImage toPaintFormat(QImage image) {
     return image;
 }
 
-DecodedPicture decodePicture(const QByteArray& bytes, const JpegDecoder::Reserve& reserve) {
+DecodedPicture decodePicture(const QByteArray& bytes, const JpegDecoder::Reserve& reserve,
+                             const JpegDecoder::ScaleFor& scaleFor) {
     if (JpegDecoder::looksLikeJpeg(bytes)) {
-        JpegDecoder::Result jpeg = JpegDecoder::decode(bytes, reserve, JpegDecoder::Output::Planes);
+        JpegDecoder::Result jpeg =
+            JpegDecoder::decode(bytes, reserve, JpegDecoder::Output::Planes, scaleFor);
         switch (jpeg.status) {
         case JpegDecoder::Status::Decoded:
             return {DecodedPicture::Status::Decoded,
                     {std::move(jpeg.image), std::move(jpeg.planes)},
-                    {}};
+                    {},
+                    jpeg.natural,
+                    jpeg.scale};
         case JpegDecoder::Status::Failed:
             return failed(jpeg.error);
         case JpegDecoder::Status::Declined:

@@ -12,6 +12,8 @@ struct DecodedPicture {
     Status status = Status::Failed;
     Picture::Pixels pixels; // when Decoded
     QString error;          // why not, when Failed
+    QSize natural;          // the picture's own size, when Decoded
+    int scale = 1;          // what the pixels are reduced by (JPEG pictures only; see ScaleFor)
 };
 
 // The one way from a picture file's bytes to what a picture holds: JPEG pictures as planes where
@@ -19,8 +21,10 @@ struct DecodedPicture {
 // reader, within its allocation limit). A JPEG picture is bounded by what its format holds
 // (65,500 pixels a side) and by `reserve`, which is asked for the pixel bytes once the header is
 // read and before any pixel memory is taken (a refusal gives Declined); without `reserve`, by the
-// image reader's allocation limit. Any thread.
-DecodedPicture decodePicture(const QByteArray& bytes, const JpegDecoder::Reserve& reserve = {});
+// image reader's allocation limit. `scaleFor`, asked with the picture's size, reduces a JPEG
+// picture by libjpeg-turbo's DCT scaling (other pictures are decoded whole). Any thread.
+DecodedPicture decodePicture(const QByteArray& bytes, const JpegDecoder::Reserve& reserve = {},
+                             const JpegDecoder::ScaleFor& scaleFor = {});
 
 // The image converted to the painting format: 32-bit, premultiplied where it has alpha.
 QImage toPaintFormat(QImage image);

@@ -4,6 +4,7 @@
 
 #include "pictures/DecodedBytes.h"
 #include "pictures/JpegPlanes.h"
+#include "pictures/ScreenLevel.h"
 
 #include <QThread>
 #include <algorithm>
@@ -16,6 +17,17 @@ namespace {
 bool same(const std::weak_ptr<const Picture>& a, const PicturePtr& b) {
     // Owner equality: a picture freed and another made at its address never match.
     return b && !a.expired() && !a.owner_before(b) && !b.owner_before(a);
+}
+
+// The scale asked for: 0 stands for the picture's screen level.
+int scaleOf(const PicturePtr& picture, int scale) {
+    return scale > 0 ? scale : picture->levelScale();
+}
+
+// A picture at `scale` is painted from what it holds (no decode to keep) when it holds that scale
+// or has no bytes to decode.
+bool paintsFromItself(const PicturePtr& picture, int scale) {
+    return picture->holds(scale) || picture->encodedBytes().isEmpty();
 }
 
 qint64 bytesOf(const Picture::Pixels& pixels) {
@@ -38,9 +50,10 @@ void lowerThisThread() {
 
 // --- What is kept -------------------------------------------------------------------------------
 
-std::deque<KeptDecodes::Entry>::iterator KeptDecodes::locate(const PicturePtr& picture) {
-    return std::find_if(m_entries.begin(), m_entries.end(),
-                        [&](const Entry& entry) { return same(entry.picture, picture); });
+std::deque<KeptDecodes::Entry>::iterator KeptDecodes::locate(const PicturePtr& picture, int scale) {
+    return std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
+        return entry.scale == scale && same(entry.picture, picture);
+    });
 }
 
 qint64 KeptDecodes::bytes() const {
@@ -51,23 +64,25 @@ qint64 KeptDecodes::bytes() const {
 }
 
 std::vector<Picture::Pixels> KeptDecodes::keep(const PicturePtr& picture, Picture::Pixels pixels,
-                                               qint64 bytes, bool shown) {
+                                               qint64 bytes, bool shown, int scale) {
     std::vector<Picture::Pixels> dropped;
-    const auto old = locate(picture);
+    const auto old = locate(picture, scale);
     if (old != m_entries.end()) {
         dropped.push_back(std::move(old->pixels));
         m_entries.erase(old);
     }
-    m_entries.push_front({picture, std::move(pixels), bytes});
-    if (shown)
+    m_entries.push_front({picture, scale, std::move(pixels), bytes});
+    if (shown) {
         m_shown = picture;
+        m_shownScale = scale;
+    }
     std::vector<Picture::Pixels> trimmed = trim();
     dropped.insert(dropped.end(), trimmed.begin(), trimmed.end());
     return dropped;
 }
 
-bool KeptDecodes::askAgain(const PicturePtr& picture) {
-    const auto it = locate(picture);
+bool KeptDecodes::askAgain(const PicturePtr& picture, int scale) {
+    const auto it = locate(picture, scale);
     if (it == m_entries.end())
         return false;
     Entry entry = std::move(*it);
@@ -76,9 +91,9 @@ bool KeptDecodes::askAgain(const PicturePtr& picture) {
     return true;
 }
 
-Picture::Pixels KeptDecodes::find(const PicturePtr& picture) const {
+Picture::Pixels KeptDecodes::find(const PicturePtr& picture, int scale) const {
     for (const Entry& entry : m_entries)
-        if (same(entry.picture, picture))
+        if (entry.scale == scale && same(entry.picture, picture))
             return entry.pixels;
     return {};
 }
@@ -103,8 +118,8 @@ std::vector<Picture::Pixels> KeptDecodes::trim() {
     qint64 total = bytes();
     while (m_entries.size() > 2 && (m_entries.size() > m_most || total > m_byteCap)) {
         auto last = std::prev(m_entries.end());
-        if (!m_shown.expired() && !last->picture.owner_before(m_shown) &&
-            !m_shown.owner_before(last->picture))
+        if (!m_shown.expired() && last->scale == m_shownScale &&
+            !last->picture.owner_before(m_shown) && !m_shown.owner_before(last->picture))
             --last;
         total -= last->bytes;
         dropped.push_back(std::move(last->pixels));
@@ -137,7 +152,7 @@ std::vector<int> PictureKeeper::slotsAhead(const TurnPosition& at, int ahead) {
 
 // --- The owner ----------------------------------------------------------------------------------
 
-PictureKeeper::PictureKeeper(qint64 byteCap) : m_kept(kKeptDecodes, kMostKeptBytes) {
+PictureKeeper::PictureKeeper(qint64 byteCap) : m_kept(kKeptDecodes, kMostKeptBytes), m_views(this) {
     setByteCap(byteCap);
     // The window thread keeps a core of its own.
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
@@ -162,94 +177,121 @@ qint64 PictureKeeper::byteCap() const {
     return m_kept.byteCap();
 }
 
-bool PictureKeeper::underWay(const PicturePtr& picture) const {
-    return std::any_of(m_busy.begin(), m_busy.end(),
-                       [&](const auto& busy) { return same(busy, picture); });
+bool PictureKeeper::underWay(const PicturePtr& picture, int scale) const {
+    return std::any_of(m_busy.begin(), m_busy.end(), [&](const Busy& busy) {
+        return busy.scale == scale && same(busy.picture, picture);
+    });
 }
 
-bool PictureKeeper::decode(const PicturePtr& picture, bool shown) {
+bool PictureKeeper::decode(const PicturePtr& picture, int scale, bool shown) {
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (shown)
-            m_done.wait(lock, [&] { return !underWay(picture); });
-        else if (underWay(picture))
+            m_done.wait(lock, [&] { return !underWay(picture, scale); });
+        else if (underWay(picture, scale))
             return false;
-        if (!m_kept.find(picture).isNull())
+        if (!m_kept.find(picture, scale).isNull())
             return false;
-        m_busy.push_back(picture);
+        m_busy.push_back({picture, scale});
     }
-    Picture::Pixels pixels = picture->pixels();
+    Picture::Pixels pixels = picture->decodeAt(scale);
     std::vector<Picture::Pixels> dropped;
     std::lock_guard<std::mutex> lock(m_mutex);
-    m_busy.erase(std::find_if(m_busy.begin(), m_busy.end(),
-                              [&](const auto& busy) { return same(busy, picture); }));
+    m_busy.erase(std::find_if(m_busy.begin(), m_busy.end(), [&](const Busy& busy) {
+        return busy.scale == scale && same(busy.picture, picture);
+    }));
     m_done.notify_all();
     if (pixels.isNull())
         return true;
     m_decodeBytes = bytesOf(pixels);
-    dropped = m_kept.keep(picture, std::move(pixels), m_decodeBytes, shown);
+    m_decodeScale = scale;
+    dropped = m_kept.keep(picture, std::move(pixels), m_decodeBytes, shown, scale);
     if (shown)
         ++m_shownDecodes;
     return true;
 }
 
-Picture::Pixels PictureKeeper::shown(const PicturePtr& picture) {
-    if (!picture || picture->isDecoded())
-        return picture ? picture->pixels() : Picture::Pixels{};
+Picture::Pixels PictureKeeper::shown(const PicturePtr& picture, int scale) {
+    if (!picture)
+        return {};
+    scale = scaleOf(picture, scale);
+    if (paintsFromItself(picture, scale))
+        return picture->decodeAt(scale);
     // Kept already (a repaint, or decoded ahead), else decoded now: waited for when its decode
     // ahead is under way.
-    Picture::Pixels pixels = pin(picture);
+    Picture::Pixels pixels = pin(picture, scale);
     if (pixels.isNull()) {
-        decode(picture, true);
-        pixels = pin(picture);
+        decode(picture, scale, true);
+        pixels = pin(picture, scale);
     }
     return pixels;
 }
 
-Picture::Pixels PictureKeeper::pin(const PicturePtr& picture) {
+Picture::Pixels PictureKeeper::pin(const PicturePtr& picture, int scale) {
     std::vector<Picture::Pixels> dropped;
     std::lock_guard<std::mutex> lock(m_mutex);
-    Picture::Pixels pixels = m_kept.find(picture);
+    Picture::Pixels pixels = m_kept.find(picture, scale);
     if (!pixels.isNull())
-        dropped = m_kept.keep(picture, pixels, bytesOf(pixels), true);
+        dropped = m_kept.keep(picture, pixels, bytesOf(pixels), true, scale);
     return pixels;
 }
 
-Picture::Pixels PictureKeeper::kept(const PicturePtr& picture) const {
-    if (!picture || picture->isDecoded())
-        return picture ? picture->pixels() : Picture::Pixels{};
+Picture::Pixels PictureKeeper::kept(const PicturePtr& picture, int scale) const {
+    if (!picture)
+        return {};
+    scale = scaleOf(picture, scale);
+    if (paintsFromItself(picture, scale))
+        return picture->decodeAt(scale);
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_kept.find(picture);
+    return m_kept.find(picture, scale);
 }
 
-void PictureKeeper::ahead(const std::vector<PicturePtr>& next) {
+void PictureKeeper::ahead(const std::vector<PicturePtr>& next, QSize shownSize) {
     m_pool.clear();
-    std::vector<PicturePtr> waiting;
+    struct Wanted {
+        PicturePtr picture;
+        int scale;
+    };
+    std::vector<Wanted> wanted;
+    for (const PicturePtr& picture : next) {
+        if (!picture)
+            continue;
+        const int scale = shownSize.isEmpty()
+                              ? picture->levelScale()
+                              : paintScale(picture->size(), picture->levelScale(), shownSize);
+        if (!paintsFromItself(picture, scale))
+            wanted.push_back({picture, scale});
+    }
+    std::vector<Wanted> waiting;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        // About what one decode holds: the latest's, else the most a picture of that size holds.
-        qint64 decodeBytes = m_decodeBytes;
-        for (std::size_t i = 0; i < next.size() && decodeBytes == 0; ++i)
-            if (next[i] && !next[i]->isDecoded())
-                decodeBytes =
-                    decodedPictureBytes(next[i]->size().width(), next[i]->size().height());
+        // About what one decode holds: the latest's at that scale, else the most a picture of
+        // that size holds.
+        qint64 decodeBytes = 0;
+        if (!wanted.empty() && m_decodeScale == wanted.front().scale)
+            decodeBytes = m_decodeBytes;
+        if (decodeBytes == 0 && !wanted.empty()) {
+            const QSize size = reducedSize(wanted.front().picture->size(), wanted.front().scale);
+            decodeBytes = decodedPictureBytes(size.width(), size.height());
+        }
         decodeBytes = std::max<qint64>(1, decodeBytes);
         const std::size_t fit =
             std::size_t(std::max<qint64>(1, m_kept.byteCap() / 2 / decodeBytes));
-        const std::size_t taken = std::min(next.size(), fit);
+        const std::size_t taken = std::min(wanted.size(), fit);
         // The furthest first, so that the nearest ends up the most recently asked for.
         for (std::size_t i = taken; i-- > 0;)
-            if (next[i] && !next[i]->isDecoded() && !m_kept.askAgain(next[i]))
-                waiting.insert(waiting.begin(), next[i]);
+            if (!m_kept.askAgain(wanted[i].picture, wanted[i].scale))
+                waiting.insert(waiting.begin(), wanted[i]);
     }
-    for (const PicturePtr& picture : waiting)
-        m_pool.start([this, picture] {
+    for (const Wanted& one : waiting)
+        m_pool.start([this, one] {
             lowerThisThread();
-            decode(picture, false);
+            decode(one.picture, one.scale, false);
         });
 }
 
 void PictureKeeper::clear() {
+    m_views.clear();
     m_pool.clear();
     m_pool.waitForDone();
     KeptDecodes dropped(0, 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pictures/Picture.h"
+#include "pictures/ViewsAhead.h"
 
 #include <QThreadPool>
 #include <condition_variable>
@@ -11,10 +12,11 @@
 #include <optional>
 #include <vector>
 
-// The decodes of compressed pictures, kept in order of their last use: the picture shown is pinned
-// (a repaint never decodes); otherwise the most recently shown, decoded ahead or asked for again
-// come first. At most kKeptDecodes of them, and at most a cap of bytes beyond the latest two. No
-// threads and no decoding: the rule alone, for PictureKeeper.
+// The decodes of pictures, kept in order of their last use, each for a picture at one scale (1 the
+// whole picture, 2, 4 or 8 reduced): the decode shown is pinned (a repaint never decodes);
+// otherwise the most recently shown, decoded ahead or asked for again come first. At most
+// kKeptDecodes of them, and at most a cap of bytes beyond the latest two. No threads and no
+// decoding: the rule alone, for PictureKeeper.
 class KeptDecodes {
 public:
     KeptDecodes(std::size_t most, qint64 byteCap) : m_most(most), m_byteCap(byteCap) {}
@@ -22,11 +24,11 @@ public:
     // Puts `picture`'s decode first (replacing one kept for it); `shown` pins it. Returns the
     // decodes it pushes out, for the caller to free outside its lock.
     std::vector<Picture::Pixels> keep(const PicturePtr& picture, Picture::Pixels pixels,
-                                      qint64 bytes, bool shown);
-    // Moves a kept decode first; false when none is kept for `picture`.
-    bool askAgain(const PicturePtr& picture);
-    // The kept decode of `picture`, or null pixels.
-    Picture::Pixels find(const PicturePtr& picture) const;
+                                      qint64 bytes, bool shown, int scale = 1);
+    // Moves a kept decode first; false when none is kept for `picture` at `scale`.
+    bool askAgain(const PicturePtr& picture, int scale = 1);
+    // The kept decode of `picture` at `scale`, or null pixels.
+    Picture::Pixels find(const PicturePtr& picture, int scale = 1) const;
     // Changes the byte cap; returns the decodes it pushes out.
     std::vector<Picture::Pixels> setByteCap(qint64 byteCap);
     void clear() { m_entries.clear(); }
@@ -38,16 +40,18 @@ public:
 private:
     struct Entry {
         std::weak_ptr<const Picture> picture;
+        int scale = 1;
         Picture::Pixels pixels;
         qint64 bytes = 0;
     };
-    std::deque<Entry>::iterator locate(const PicturePtr& picture);
+    std::deque<Entry>::iterator locate(const PicturePtr& picture, int scale);
     std::vector<Picture::Pixels> trim();
 
     std::size_t m_most;
     qint64 m_byteCap;
     std::deque<Entry> m_entries;
-    std::weak_ptr<const Picture> m_shown; // the pin
+    std::weak_ptr<const Picture> m_shown; // the pin, with its scale
+    int m_shownScale = 1;
 };
 
 // What a turn reaches next, as slots of the loaded package (see PictureSlots): where the view is
@@ -60,8 +64,10 @@ struct TurnPosition {
     std::function<std::optional<int>(int h, int v)> slotFor;
 };
 
-// The one owner of what is decoded ahead of compressed turning and what is kept decoded; the main
-// window owns one and its picture control paints the shown picture's decode from it.
+// The one owner of what is decoded ahead of turning and what is kept decoded, and of the views
+// painted ahead (ViewsAhead); the main window owns one and its picture control paints from it.
+// Decodes are made for pictures held compressed, and for pictures with a screen level shown larger
+// than the level (the whole picture); each is made at the scale a paint at the zoom in use needs.
 //
 // After each turn the window hands over the pictures next (slotsAhead(), nearest first); the ones
 // not yet decoded are decoded on a worker thread, the ones kept already are asked for again, and
@@ -98,17 +104,22 @@ public:
     // column, where the turn returns. No slot twice.
     static std::vector<int> slotsAhead(const TurnPosition& at, int ahead = kAhead);
 
-    // What to paint the shown `picture` from: a decoded picture's own pixels; a compressed one's
-    // kept decode, pinned, or else decoded now (waiting for its decode ahead when one is under
-    // way). Window thread.
-    Picture::Pixels shown(const PicturePtr& picture);
+    // What to paint the shown `picture` from at 1/`scale` (0: its screen level): the pixels it
+    // holds at that scale; else a kept decode, pinned, or else a decode made now (waiting for its
+    // decode ahead when one is under way). Window thread.
+    Picture::Pixels shown(const PicturePtr& picture, int scale = 0);
 
-    // The kept decode of `picture` (a decoded picture's own pixels), or null pixels; never decodes.
-    // Any thread.
-    Picture::Pixels kept(const PicturePtr& picture) const;
+    // The pixels `picture` holds at 1/`scale` (0: its screen level) or a kept decode of them, or
+    // null pixels; never decodes. Any thread.
+    Picture::Pixels kept(const PicturePtr& picture, int scale = 0) const;
 
-    // Decodes `next` (nearest first) ahead, in place of what was handed over before.
-    void ahead(const std::vector<PicturePtr>& next);
+    // Decodes `next` (nearest first) ahead, in place of what was handed over before, each at the
+    // scale a paint that shows it at `shown` pixels needs (see paintScale(); empty: its screen
+    // level).
+    void ahead(const std::vector<PicturePtr>& next, QSize shown = QSize());
+
+    // The views of the pictures a turn reaches next, painted ahead.
+    ViewsAhead& views() { return m_views; }
 
     // Sets the byte cap (clamped to 0 .. kMostKeptBytes).
     void setByteCap(qint64 byteCap);
@@ -125,19 +136,26 @@ public:
     std::size_t keptCount() const;
 
 private:
-    bool underWay(const PicturePtr& picture) const;
-    // The kept decode of `picture`, pinned as the one shown; null pixels when none is kept.
-    Picture::Pixels pin(const PicturePtr& picture);
-    // Decodes `picture` unless it is kept or under way; true when this call decoded.
-    bool decode(const PicturePtr& picture, bool shown);
+    struct Busy {
+        std::weak_ptr<const Picture> picture;
+        int scale = 1;
+    };
+    bool underWay(const PicturePtr& picture, int scale) const;
+    // The kept decode of `picture` at `scale`, pinned as the one shown; null pixels when none is
+    // kept.
+    Picture::Pixels pin(const PicturePtr& picture, int scale);
+    // Decodes `picture` at `scale` unless it is kept or under way; true when this call decoded.
+    bool decode(const PicturePtr& picture, int scale, bool shown);
 
     // Lock order: m_mutex is taken alone; no other lock is taken while it is held (decodes and
     // the freeing of pushed-out decodes run outside it).
     mutable std::mutex m_mutex;
-    std::condition_variable m_done;                   // a decode under way ended
-    KeptDecodes m_kept;                               // guarded by m_mutex
-    std::vector<std::weak_ptr<const Picture>> m_busy; // under way; guarded by m_mutex
-    qint64 m_shownDecodes = 0;                        // guarded by m_mutex
-    qint64 m_decodeBytes = 0; // what the latest decode holds; guarded by m_mutex
-    QThreadPool m_pool;       // the decodes ahead, on the cores the window thread leaves
+    std::condition_variable m_done; // a decode under way ended
+    KeptDecodes m_kept;             // guarded by m_mutex
+    std::vector<Busy> m_busy;       // under way; guarded by m_mutex
+    qint64 m_shownDecodes = 0;      // guarded by m_mutex
+    qint64 m_decodeBytes = 0;       // what the latest decode holds; guarded by m_mutex
+    int m_decodeScale = 0;          // and its scale; guarded by m_mutex
+    QThreadPool m_pool;             // the decodes ahead, on the cores the window thread leaves
+    ViewsAhead m_views;             // takes its decodes from this keeper; destroyed first
 };

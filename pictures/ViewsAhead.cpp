@@ -82,11 +82,13 @@ void ViewsAhead::paint(const PicturePtr& picture, const ViewSpec& placement) {
         if (!entry || !entry->view.isNull())
             return; // no longer asked for
     }
-    // The decodes of compressed pictures are the keeper's: a view waits for them (and is asked for
-    // again after the next turn) rather than decoding beside them.
-    const Picture::Pixels pixels = picture->isDecoded()
-                                       ? picture->pixels()
-                                       : (m_keeper ? m_keeper->kept(picture) : Picture::Pixels{});
+    // Painted from what the control paints from at this size. The decodes are the keeper's: a
+    // view waits for them (and is asked for again after the next turn) rather than decoding
+    // beside them.
+    const int scale = picture->scaleShownAt(placement.control);
+    const Picture::Pixels pixels = m_keeper                ? m_keeper->kept(picture, scale)
+                                   : picture->holds(scale) ? picture->pixels()
+                                                           : Picture::Pixels{};
     if (pixels.isNull())
         return;
     QImage view = render(pixels, placement);

@@ -3,31 +3,12 @@
 #include "Twips.h"
 
 #include "pictures/BandSplitter.h"
-#include "pictures/JpegPlanes.h"
+#include "pictures/PictureKeeper.h"
 
 #include <QBackingStore>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-
-namespace {
-
-// Maps the target rectangle from logical to device pixels and draws there, so that on a screen
-// whose device pixel ratio is above 1 the picture is sampled once, at the screen's resolution,
-// instead of at logical size and then scaled up. The layout stays in logical pixels.
-void drawAtDeviceResolution(QPainter& painter, qreal ratio, const QRectF& target,
-                            const QImage& image, const QRectF& source) {
-    if (ratio <= 1) {
-        painter.drawImage(target, image, source);
-        return;
-    }
-    painter.save();
-    painter.scale(1 / ratio, 1 / ratio);
-    painter.drawImage(QRectF(target.topLeft() * ratio, target.size() * ratio), image, source);
-    painter.restore();
-}
-
-} // namespace
 
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
@@ -41,19 +22,15 @@ void ImageControl::setPicture(PicturePtr picture) {
     if (picture && picture != m_picture && isVisible())
         BandSplitter::instance().standBy(); // the paint that follows shares its work
     m_picture = std::move(picture);
-    if (!m_picture) {
-        m_frame.clear();
-        if (m_ahead)
-            m_ahead->clear();
-        m_spec.reset();
-    }
+    if (!m_picture)
+        m_painter.clear();
     fitToPicture();
     update();
 }
 
 void ImageControl::setKeeper(PictureKeeper* keeper) {
-    m_ahead.reset(); // its views took decodes from the keeper before
     m_keeper = keeper;
+    m_painter.setKeeper(keeper);
 }
 
 void ImageControl::setStretch(bool stretch) {
@@ -101,80 +78,33 @@ void ImageControl::fitToPicture() {
         resize(m_picture->size());
 }
 
-std::optional<ViewSpec> ImageControl::viewSpec(QPainter& painter, const QRect& exposed,
-                                               bool scaled) {
-    const std::optional<PictureFrame::Direct> direct = PictureFrame::directRect(painter, exposed);
-    // Only the window's own painting: a grab paints elsewhere.
-    QBackingStore* store = window()->backingStore();
-    // At its natural size a picture is converted into the window about as fast as a view would be
-    // copied there: views only stand for scaled paints.
-    if (!scaled || !direct || !store || direct->target != store->paintDevice() ||
-        direct->rect != exposed)
-        return std::nullopt;
-    return ViewSpec{size(),
-                    m_stretch,
-                    exposed,
-                    direct->offset,
-                    direct->target->format(),
-                    direct->target->size()};
-}
-
 void ImageControl::paintAhead(const std::vector<PicturePtr>& next) {
-    if (!m_spec)
-        return;
-    if (!m_ahead)
-        m_ahead = std::make_unique<ViewsAhead>(m_keeper);
-    m_ahead->prepare(next, *m_spec);
+    if (m_keeper && m_painter.lastSpec())
+        m_keeper->views().prepare(next, *m_painter.lastSpec());
 }
 
 void ImageControl::waitForPaintAhead() {
-    if (m_ahead)
-        m_ahead->waitForDone();
+    if (m_keeper)
+        m_keeper->views().waitForDone();
+}
+
+QSize ImageControl::shownPixels() const {
+    return PicturePainter::shownPixels({size(), m_stretch, rect(), devicePixelRatioF()},
+                                       m_picture ? m_picture->size() : size());
 }
 
 void ImageControl::paintEvent(QPaintEvent* event) {
     if (width() <= 0 || height() <= 0)
         return;
-    // Only the exposed part is converted and painted: within a window on its screen, that bounds
-    // the work by the screen whatever the zoom.
-    const QRect exposed = event->rect();
-    const Picture::Pixels pixels = !m_picture ? Picture::Pixels{}
-                                   : m_keeper ? m_keeper->shown(m_picture)
-                                              : m_picture->pixels();
-    const QSize natural = pixels.planes ? pixels.planes->size() : pixels.image.size();
-    const bool opaque =
-        pixels.planes || (!pixels.image.isNull() && !pixels.image.hasAlphaChannel());
-    const bool scaled = m_stretch && natural != size();
     QPainter painter(this);
-    // The background shows where the picture leaves the control uncovered or is transparent.
-    if (!opaque || (!scaled && !QRect(QPoint(0, 0), natural).contains(exposed)))
-        painter.fillRect(exposed, palette().window());
-    if (pixels.isNull())
-        return;
-    m_spec = viewSpec(painter, exposed, scaled);
-    if (m_spec && m_ahead) {
-        const QImage view = m_ahead->view(m_picture, *m_spec);
-        if (!view.isNull() && PictureFrame::drawView(painter, view, exposed)) {
-            ViewsAhead::countShown();
-            return;
-        }
-    }
-    if (!scaled) {
-        const QRect part = exposed & QRect(QPoint(0, 0), natural);
-        if (!part.isEmpty())
-            m_frame.drawNatural(painter, pixels, part);
-        return;
-    }
-    const QImage image = m_frame.show(pixels, PictureFrame::readPart(exposed, size(), natural));
-    if (image.isNull())
-        return;
-    const QRectF source = PictureFrame::scaledSource(exposed, size(), natural);
-    if (devicePixelRatioF() > 1) {
-        painter.setRenderHint(QPainter::SmoothPixmapTransform);
-        drawAtDeviceResolution(painter, devicePixelRatioF(), QRectF(exposed), image, source);
-        return;
-    }
-    PictureFrame::drawScaled(painter, image, exposed, source);
+    QBackingStore* store = window()->backingStore();
+    const PicturePainter::Placement placement{size(),
+                                              m_stretch,
+                                              event->rect(),
+                                              devicePixelRatioF(),
+                                              store ? store->paintDevice() : nullptr,
+                                              palette().window()};
+    m_painter.paint(painter, m_painter.plan(painter, m_picture, placement), placement);
 }
 
 void ImageControl::mouseMoveEvent(QMouseEvent* event) {

@@ -1,14 +1,12 @@
 #pragma once
 
 #include "pictures/Picture.h"
-#include "pictures/PictureFrame.h"
-#include "pictures/PictureKeeper.h"
-#include "pictures/ViewsAhead.h"
+#include "pictures/PicturePainter.h"
 
-#include <QRect>
 #include <QWidget>
-#include <optional>
 #include <vector>
+
+class PictureKeeper;
 
 // An image control: shows a shared picture, either at its natural size or stretched to the
 // control's size, and reports pointer moves.
@@ -18,13 +16,12 @@
 //   on, it keeps its size and the picture is scaled smoothly to it. A null picture shows nothing
 //   and leaves the size alone.
 // - Turning stretch off while a picture is held resizes the control to the picture.
-// - Painting touches only the exposed area: a plain copy at natural size, a smooth scale of the
-//   matching part of the picture otherwise. A picture held as planes is converted to the painting
-//   format only there (into a frame the control keeps from one picture to the next). The control
-//   paints every exposed pixel itself (the window background where no opaque picture covers it), so
-//   nothing is painted underneath.
-// - paintAhead() paints, on an idle core, the views of the pictures a turn is about to show as the
-//   last paint of the window placed its picture; a paint that finds its view ready copies it.
+// - Painting touches only the exposed area (see PicturePainter for the plan of each paint). The
+//   control paints every exposed pixel itself (the window background where no opaque picture
+//   covers it), so nothing is painted underneath.
+// - paintAhead() has the keeper paint, on an idle core, the views of the pictures a turn is about
+//   to show as the last paint of the window placed its picture; a paint that finds its view ready
+//   copies it.
 // - mouseMoved() is raised for every pointer move over the control, with or without a button
 //   held, carrying the button state (1 left, 2 right, 4 middle), the shift state (1 Shift, 2 Ctrl,
 //   4 Alt) and the position in twips relative to the control's top-left corner.
@@ -53,7 +50,10 @@ public:
 
     // Paints ahead, on an idle core, this control's views of the pictures a turn is about to
     // show (nearest first), as the last paint placed them; a turn to one of them is then a copy.
+    // Needs a keeper.
     void paintAhead(const std::vector<PicturePtr>& next);
+    // How many device pixels the picture covers as the control shows it now.
+    QSize shownPixels() const;
     // Waits until the views asked for are painted (for tests and benches).
     void waitForPaintAhead();
 
@@ -70,13 +70,9 @@ protected:
 
 private:
     void fitToPicture();
-    // How this paint places pictures, when a view painted ahead can stand for it.
-    std::optional<ViewSpec> viewSpec(QPainter& painter, const QRect& exposed, bool scaled);
 
     PicturePtr m_picture;
     PictureKeeper* m_keeper = nullptr;
-    PictureFrame m_frame;
-    std::unique_ptr<ViewsAhead> m_ahead; // made on the first paintAhead()
-    std::optional<ViewSpec> m_spec;      // of the last paint
+    PicturePainter m_painter;
     bool m_stretch = false;
 };

@@ -1,4 +1,5 @@
 #include "toolkit/ImageControl.h"
+#include "pictures/PictureKeeper.h"
 #include "support/TestFiles.h"
 #include "toolkit/ImageArray.h"
 

@@ -2,6 +2,7 @@
 // thumb drags. Pictures are told apart by object identity (the slot's shared picture) and by the
 // flat colour of the package member.
 #include "ViewerFixture.h"
+#include "pictures/PictureKeeper.h"
 
 #include <QElapsedTimer>
 #include <QLabel>

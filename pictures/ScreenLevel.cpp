@@ -1,0 +1,23 @@
+#include "ScreenLevel.h"
+
+QSize reducedSize(QSize natural, int scale) {
+    if (scale <= 1)
+        return natural;
+    return {(natural.width() + scale - 1) / scale, (natural.height() + scale - 1) / scale};
+}
+
+int levelScale(QSize natural, QSize shown) {
+    if (shown.isEmpty() || natural.isEmpty())
+        return 1;
+    for (const int scale : {8, 4, 2}) {
+        const QSize level = reducedSize(natural, scale);
+        if (level.width() >= shown.width() && level.height() >= shown.height())
+            return scale;
+    }
+    return 1;
+}
+
+int paintScale(QSize natural, int level, QSize shown) {
+    const QSize reduced = reducedSize(natural, level);
+    return reduced.width() >= shown.width() && reduced.height() >= shown.height() ? level : 1;
+}
