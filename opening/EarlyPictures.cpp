@@ -3,10 +3,12 @@
 #include <QFileInfo>
 #include <QtConcurrent/QtConcurrentRun>
 
-EarlyPictures::EarlyPictures(qint64 byteCap, PictureLoader::Storage storage)
+EarlyPictures::EarlyPictures(qint64 byteCap, PictureLoader::Storage storage,
+                             JpegDecoder::ScaleFor scaleFor)
     : m_shared(std::make_shared<Shared>()) {
     m_shared->cap = byteCap;
     m_shared->storage = storage;
+    m_shared->scaleFor = std::move(scaleFor);
 }
 
 EarlyPictures::~EarlyPictures() {
@@ -33,7 +35,10 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
     if (shared->stopped.load() || fileSize > shared->cap)
         return {nullptr, {}, true};
     qint64 reserved = 0;
-    const auto reserve = [&shared, &reserved](qint64 pixelBytes) {
+    // A picture with a screen level keeps its file's bytes beside its pixels.
+    const qint64 kept = shared->scaleFor ? fileSize : 0;
+    const auto reserve = [&shared, &reserved, kept](qint64 pixels) {
+        const qint64 pixelBytes = pixels + kept;
         if (shared->stopped.load())
             return false;
         if (shared->reserved.fetch_add(pixelBytes) + pixelBytes > shared->cap) {
@@ -47,14 +52,15 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     PictureRead read;
     if (shared->storage == PictureLoader::Storage::Decoded)
-        read = PictureLoader::read(path, name, PictureLoader::Storage::Decoded, reserve);
+        read = PictureLoader::read(path, name, PictureLoader::Storage::Decoded, reserve,
+                                   shared->scaleFor);
     else if (!reserve(fileSize)) // a compressed picture holds its file's bytes
         return {nullptr, {}, true};
     else
         // Decoded once to check it, within the bound all the same.
-        read =
-            PictureLoader::read(path, name, PictureLoader::Storage::Compressed,
-                                [&shared](qint64 pixelBytes) { return pixelBytes <= shared->cap; });
+        read = PictureLoader::read(
+            path, name, PictureLoader::Storage::Compressed,
+            [&shared](qint64 pixelBytes) { return pixelBytes <= shared->cap; }, shared->scaleFor);
     if (!read.picture)
         shared->reserved.fetch_sub(reserved);
     return read;

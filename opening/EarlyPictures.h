@@ -24,8 +24,10 @@
 // Used from one thread (the opening's); the decodes run on the global thread pool.
 class EarlyPictures {
 public:
+    // `scaleFor` gives the pictures' screen levels, as for PictureLoader.
     explicit EarlyPictures(qint64 byteCap,
-                           PictureLoader::Storage storage = PictureLoader::Storage::Decoded);
+                           PictureLoader::Storage storage = PictureLoader::Storage::Decoded,
+                           JpegDecoder::ScaleFor scaleFor = {});
     ~EarlyPictures(); // drop()
     EarlyPictures(const EarlyPictures&) = delete;
     EarlyPictures& operator=(const EarlyPictures&) = delete;
@@ -60,6 +62,7 @@ private:
         std::atomic<bool> stopped{false};
         qint64 cap = 0;
         PictureLoader::Storage storage = PictureLoader::Storage::Decoded;
+        JpegDecoder::ScaleFor scaleFor;
     };
     // One early read, on a worker thread.
     static PictureRead decode(const std::shared_ptr<Shared>& shared, const QString& path);

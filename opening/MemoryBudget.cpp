@@ -3,6 +3,7 @@
 #include "format/PackageCounters.h"
 #include "pictures/DecodedBytes.h"
 #include "pictures/PictureKeeper.h"
+#include "pictures/ScreenLevel.h"
 
 #include <algorithm>
 #include <limits>
@@ -53,12 +54,23 @@ QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes) {
 }
 
 MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
-                               qint64 largestMember, qint64 availableBytes, bool bPreferDecoded) {
+                               qint64 largestMember, qint64 availableBytes, bool bPreferDecoded,
+                               int levelScale) {
     MemoryBudget budget;
     budget.pictureCount = nonNegative(pictureCount);
-    budget.decodedBytes = decodedEstimate(pictureCount, width, height);
+    // Pictures with a screen level hold it decoded beside their file's bytes.
+    const bool level = levelScale > 1;
+    const QSize reduced = reducedSize(
+        QSize(int(std::min<qint64>(nonNegative(width), 65535)),
+              int(std::min<qint64>(nonNegative(height), 65535))),
+        levelScale);
+    const qint64 heldWidth = level ? reduced.width() : width;
+    const qint64 heldHeight = level ? reduced.height() : height;
+    const qint64 filesHeld = level ? multiply(budget.pictureCount, nonNegative(largestMember)) : 0;
+    budget.decodedBytes = add(decodedEstimate(pictureCount, heldWidth, heldHeight), filesHeld);
     budget.compressedBytes = compressedEstimate(pictureCount, largestMember);
-    budget.heldDecodedBytes = multiply(budget.pictureCount, decodedPictureBytes(width, height));
+    budget.heldDecodedBytes =
+        add(multiply(budget.pictureCount, decodedPictureBytes(heldWidth, heldHeight)), filesHeld);
     budget.availableBytes = availableBytes;
 
     const bool decodedFits = budget.decodedBytes < availableBytes;
@@ -74,14 +86,26 @@ MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
     budget.storage = holdDecoded && (bPreferDecoded || !compressedFits)
                          ? PictureStorage::Decoded
                          : PictureStorage::Compressed;
-    if (budget.storage == PictureStorage::Decoded)
+    if (budget.storage == PictureStorage::Decoded && !level)
         return budget;
-    // Compressed pictures are decoded when shown: the caches of those decodes are counted, and
-    // shrunk to what the memory leaves.
+    // Compressed pictures are decoded when shown, and so are the whole pictures of those with a
+    // screen level zoomed past it: the caches of those decodes are counted, and shrunk to what the
+    // memory leaves.
     const qint64 latestTwo = multiply(decodedPictureBytes(width, height), 2);
+    if (budget.storage == PictureStorage::Decoded) {
+        const qint64 withDecodes = add(budget.heldDecodedBytes, latestTwo);
+        if (withDecodes < availableBytes) {
+            budget.keptDecodeCap = PictureKeeper::capFor(availableBytes - withDecodes);
+            budget.keptDecodeBytes = budget.keptDecodeCap + latestTwo;
+            return budget;
+        }
+        budget.storage = PictureStorage::Compressed;
+    }
     // The pictures held open by either estimate (a decoded estimate that fits holds the files too).
     const qint64 needed = add(std::min(budget.compressedBytes, budget.decodedBytes), latestTwo);
-    if (needed >= availableBytes && holdDecoded) {
+    // Only pictures without a screen level can do without the two decodes: held decoded, they
+    // are never decoded again.
+    if (needed >= availableBytes && holdDecoded && !level) {
         budget.storage = PictureStorage::Decoded;
         return budget;
     }

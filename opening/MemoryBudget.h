@@ -59,5 +59,10 @@ QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes);
 // beside the compressed estimate, or the pictures are refused all the same, the figure required
 // counting them; the decodes kept beyond those two get half of what is left (at most
 // PictureKeeper::kMostKeptBytes).
+// Pictures with a screen level (`levelScale` above 1, see ScreenLevel.h) hold the level decoded
+// and their file's bytes: both count for them held decoded, and so do the two latest decodes of
+// whole pictures (zoomed past the level) and the decodes kept beyond those, as for compressed
+// pictures.
 MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
-                               qint64 largestMember, qint64 availableBytes, bool bPreferDecoded);
+                               qint64 largestMember, qint64 availableBytes, bool bPreferDecoded,
+                               int levelScale = 1);

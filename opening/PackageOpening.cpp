@@ -10,6 +10,7 @@
 #include "format/ProgressSink.h"
 #include "imageinfo/CImageInfo.h"
 #include "opening/EarlyPictures.h"
+#include "pictures/DecodedBytes.h"
 #include "opening/FreeMemorySource.h"
 #include "opening/MemberLookup.h"
 #include "opening/PictureLoader.h"
@@ -88,10 +89,11 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     // memory check choose the other storage, the loader reads them again.
     m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
     if (m_earlyDecoding)
-        m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
-                                                  m_options.bOptUseRam
-                                                      ? PictureLoader::Storage::Decoded
-                                                      : PictureLoader::Storage::Compressed);
+        m_early = std::make_unique<EarlyPictures>(
+            *m_freeBeforeExtraction / kEarlyShare,
+            m_options.bOptUseRam ? PictureLoader::Storage::Decoded
+                                 : PictureLoader::Storage::Compressed,
+            m_scaleFor);
     const bool vertical = m_options.bOptLoadVertical;
     EarlyPictures* early = m_early.get();
     const MemberWatch watch([early, vertical](const QString& path) {
@@ -264,9 +266,32 @@ bool PackageOpening::probeFirstPicture() {
                         .arg(real.width())
                         .arg(real.height())
                         .arg(kLargestSide));
+    // A picture held at a screen level is decoded whole when zoomed past it: one that could never
+    // be is refused now, like a header's claim, before anything is sized by it.
+    if (first.picture->levelScale() > 1 &&
+        decodedPictureBytes(real.width(), real.height()) > mostForOnePicture())
+        return refuseClaim(name, real.width(), real.height());
     m_width = real.width();
     m_height = real.height();
+    m_level = first.picture->levelScale();
     return true;
+}
+
+qint64 PackageOpening::mostForOnePicture() const {
+    // A share of the free memory when every picture is held decoded, or half of what the files
+    // leave when they are held compressed (the two latest decodes).
+    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    const qint64 pictures = std::max(1, m_horizontal + m_upper + m_lower);
+    const qint64 files = compressedEstimate(pictures, qint64(m_counters.sngMaxFileLen));
+    return std::max(free / pictures, (free - files) / 2);
+}
+
+void PackageOpening::setOpeningShown(OpeningShownSize shown) {
+    m_scaleFor = {};
+    if (shown)
+        m_scaleFor = [shown = std::move(shown)](QSize natural) {
+            return ::levelScale(natural, shown(natural));
+        };
 }
 
 PictureRead PackageOpening::readFirstPicture(const QString& path, const QString& name) const {
@@ -281,14 +306,11 @@ PictureRead PackageOpening::readFirstPicture(const QString& path, const QString&
     }
     // Decoded to check it, then held only as its file's bytes until the loader's turn. A header
     // claiming more pixels than the memory check could ever give one picture is left undone
-    // before they are asked for: a share of the free memory when every picture is held decoded,
-    // or half of what the files leave when they are held compressed (the two latest decodes).
-    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
-    const qint64 pictures = std::max(1, m_horizontal + m_upper + m_lower);
-    const qint64 files = compressedEstimate(pictures, qint64(m_counters.sngMaxFileLen));
-    const qint64 most = std::max(free / pictures, (free - files) / 2);
-    return PictureLoader::read(path, name, PictureLoader::Storage::Compressed,
-                               [most](qint64 bytes) { return bytes <= most; });
+    // before they are asked for.
+    const qint64 most = mostForOnePicture();
+    return PictureLoader::read(
+        path, name, PictureLoader::Storage::Compressed,
+        [most](qint64 bytes) { return bytes <= most; }, m_scaleFor);
 }
 
 bool PackageOpening::refuseClaim(const QString& name, qint64 width, qint64 height) {
@@ -317,7 +339,7 @@ bool PackageOpening::checkMemory() {
         free = std::min(free, *m_freeBeforeExtraction);
     m_memory = checkMemoryBudget(pictures, m_width, m_height,
                                  static_cast<qint64>(m_counters.sngMaxFileLen), free,
-                                 m_options.bOptUseRam);
+                                 m_options.bOptUseRam, m_level);
     const auto held = m_memory.storage == PictureStorage::Decoded
                           ? PictureLoader::Storage::Decoded
                           : PictureLoader::Storage::Compressed;
@@ -386,7 +408,7 @@ bool PackageOpening::loadPictures(PictureSlots& slots) {
 
     // The decodes of compressed pictures kept while turning are not the pictures' to take.
     const qint64 budget = m_memory.availableBytes - m_memory.keptDecodeBytes;
-    const PictureLoader::Outcome outcome = PictureLoader().load(
+    const PictureLoader::Outcome outcome = PictureLoader(m_scaleFor).load(
         jobs,
         m_memory.storage == PictureStorage::Compressed ? PictureLoader::Storage::Compressed
                                                        : PictureLoader::Storage::Decoded,

@@ -7,6 +7,7 @@
 #include "opening/MemoryBudget.h"
 #include "opening/PictureLoader.h"
 #include "pictures/PictureSlots.h"
+#include "pictures/ScreenLevel.h"
 
 #include <QString>
 #include <memory>
@@ -51,6 +52,11 @@ public:
     // sheet) turn the early decodes off before extracting, so nothing is held meanwhile.
     void setEarlyDecoding(bool on) { m_earlyDecoding = on; }
 
+    // The viewer tells, before extracting, how large a picture is shown when the package opens:
+    // photos larger than that are held at a screen level (see ScreenLevel.h). Without it (the
+    // package tool, the benchmarks unless asked) every picture is held whole.
+    void setOpeningShown(OpeningShownSize shown);
+
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
     // that the package holds a horizontal ring and vertical rings the viewer can index. Then every
     // file the loading will not read is deleted, so that once the pictures are held only the
@@ -92,6 +98,8 @@ public:
     const RingGeometry& lowerGeometry() const { return m_lowerGeometry; }
     int pictureWidth() const { return m_width; }
     int pictureHeight() const { return m_height; }
+    // The first picture's screen level (1: held whole).
+    int levelScale() const { return m_level; }
     const MemoryBudget& memory() const { return m_memory; }
     int earlyPictureCount() const; // pictures decoded during the extraction and taken by loading
 
@@ -102,6 +110,8 @@ private:
     bool removeUnused();
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
     PictureRead readFirstPicture(const QString& path, const QString& name) const;
+    // The most pixel bytes the memory check could ever give one picture.
+    qint64 mostForOnePicture() const;
     // Refuses a first picture whose decode was left undone for want of memory: with the memory
     // check's refusal by the size its header claims, else as not fitting.
     bool refuseClaim(const QString& name, qint64 width, qint64 height);
@@ -136,6 +146,8 @@ private:
     RingGeometry m_lowerGeometry;
     int m_width = 0;
     int m_height = 0;
+    int m_level = 1;
+    JpegDecoder::ScaleFor m_scaleFor;
     MemoryBudget m_memory;
     // Free and recyclable memory as the extraction began.
     std::optional<qint64> m_freeBeforeExtraction;

@@ -43,26 +43,33 @@ QString undecodable(const QString& memberName, const QString& why) {
 } // namespace
 
 PictureRead PictureLoader::read(const QString& path, const QString& memberName, Storage storage,
-                                const JpegDecoder::Reserve& reserve) {
+                                const JpegDecoder::Reserve& reserve,
+                                const JpegDecoder::ScaleFor& scaleFor) {
     QByteArray bytes;
     QString problem;
     if (!readPictureBytes(path, memberName, bytes, problem))
         return {nullptr, problem};
     if (storage == Storage::Decoded)
-        return decode(bytes, memberName, reserve);
-    // Held as the file's bytes, but decoded once here and let go at once: a picture that does not
-    // decode is refused now, as with decoded storage, and the size it is held with is its real one.
-    const PictureRead check = decode(bytes, memberName, reserve);
+        return decode(bytes, memberName, reserve, scaleFor);
+    // Held as the file's bytes, but decoded once here (at its screen level) and let go at once: a
+    // picture that does not decode is refused now, as with decoded storage, and the size it is
+    // held with is its real one.
+    const PictureRead check = decode(bytes, memberName, reserve, scaleFor);
     if (!check.picture)
         return check;
-    return {Picture::fromEncoded(bytes, check.picture->size()), {}};
+    return {Picture::fromEncoded(bytes, check.picture->size(), check.picture->levelScale()), {}};
 }
 
 PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& memberName,
-                                  const JpegDecoder::Reserve& reserve) {
-    DecodedPicture decoded = decodePicture(bytes, reserve);
+                                  const JpegDecoder::Reserve& reserve,
+                                  const JpegDecoder::ScaleFor& scaleFor) {
+    DecodedPicture decoded = decodePicture(bytes, reserve, scaleFor);
     switch (decoded.status) {
     case DecodedPicture::Status::Decoded:
+        if (decoded.scale > 1)
+            return {Picture::fromLevel(std::move(decoded.pixels), bytes, decoded.natural,
+                                       decoded.scale),
+                    {}};
         return {decoded.pixels.planes ? Picture::fromPlanes(std::move(decoded.pixels.planes))
                                       : Picture::fromImage(decoded.pixels.image),
                 {}};
@@ -85,9 +92,10 @@ public:
     using Storage = PictureLoader::Storage;
 
     LoadRun(const std::vector<Job>& jobs, Storage storage, qint64 byteBudget,
-            std::vector<PicturePtr>& slotPictures, EarlyPictures* early)
+            std::vector<PicturePtr>& slotPictures, EarlyPictures* early,
+            const JpegDecoder::ScaleFor& scaleFor)
         : m_jobs(jobs), m_storage(storage), m_budget(byteBudget), m_slots(slotPictures),
-          m_early(early && early->storage() == storage ? early : nullptr) {}
+          m_early(early && early->storage() == storage ? early : nullptr), m_scaleFor(scaleFor) {}
 
     // Starts reads until a bounded number are under way, so that a refusal half-way does not leave
     // a whole package decoded in memory (early reads keep to a bound of their own).
@@ -99,9 +107,11 @@ public:
             QFuture<PictureRead> started =
                 m_early ? m_early->take(job.path) : QFuture<PictureRead>();
             if (!started.isValid() || (started.isFinished() && started.result().declined))
-                started = QtConcurrent::run(
-                    [path = job.path, name = job.memberName, storage = m_storage,
-                     budget = m_budget] { return readWithin(path, name, storage, budget); });
+                started = QtConcurrent::run([path = job.path, name = job.memberName,
+                                             storage = m_storage, budget = m_budget,
+                                             scaleFor = m_scaleFor] {
+                    return readWithin(path, name, storage, budget, scaleFor);
+                });
             m_running.push_back(std::move(started));
         }
     }
@@ -112,14 +122,14 @@ public:
         m_running.pop_front();
         if (read.declined)
             // Left undone early (no memory for it then): read now, on this thread.
-            read = readWithin(job.path, job.memberName, m_storage, m_budget);
+            read = readWithin(job.path, job.memberName, m_storage, m_budget, m_scaleFor);
         if (read.declined)
             return {nullptr, doesNotFit(job.memberName)};
         if (read.picture && read.picture->isDecoded() &&
             m_outcome.heldBytes + read.picture->heldBytes() > m_budget)
             // Larger than the first picture that the memory check went by: held as its file's
             // bytes instead, as a package that fits only that way is (it decoded already).
-            read = heldCompressed(job, read.picture->size());
+            read = heldCompressed(job, read.picture->size(), read.picture->levelScale());
         if (read.picture && m_outcome.heldBytes + read.picture->heldBytes() > m_budget)
             read = {nullptr, doesNotFit(job.memberName)};
         return read;
@@ -154,21 +164,21 @@ private:
     // Reads a picture whose pixels, decoded, take at most `budget` bytes; a larger one is left
     // undone (declined) before any of its pixel memory is taken.
     static PictureRead readWithin(const QString& path, const QString& name, Storage storage,
-                                  qint64 budget) {
-        return PictureLoader::read(path, name, storage,
-                                   [budget](qint64 bytes) { return bytes <= budget; });
+                                  qint64 budget, const JpegDecoder::ScaleFor& scaleFor) {
+        return PictureLoader::read(
+            path, name, storage, [budget](qint64 bytes) { return bytes <= budget; }, scaleFor);
     }
 
     static QString doesNotFit(const QString& memberName) {
         return QStringLiteral("The picture %1 does not fit in the free memory.").arg(memberName);
     }
 
-    static PictureRead heldCompressed(const Job& job, QSize size) {
+    static PictureRead heldCompressed(const Job& job, QSize size, int level) {
         QByteArray bytes;
         QString problem;
         if (!readPictureBytes(job.path, job.memberName, bytes, problem))
             return {nullptr, problem};
-        return {Picture::fromEncoded(bytes, size), {}};
+        return {Picture::fromEncoded(bytes, size, level), {}};
     }
 
     const std::vector<Job>& m_jobs;
@@ -176,6 +186,7 @@ private:
     const qint64 m_budget;
     std::vector<PicturePtr>& m_slots;
     EarlyPictures* const m_early;
+    const JpegDecoder::ScaleFor m_scaleFor;
     std::deque<QFuture<PictureRead>> m_running;
     std::size_t m_next = 0;
     std::vector<std::size_t> m_filled;
@@ -195,7 +206,7 @@ PictureLoader::Outcome PictureLoader::load(const std::vector<Job>& jobs, Storage
                                            qint64 byteBudget, ProgressSink& progress,
                                            std::vector<PicturePtr>& slotPictures,
                                            EarlyPictures* early) const {
-    LoadRun run(jobs, storage, byteBudget, slotPictures, early);
+    LoadRun run(jobs, storage, byteBudget, slotPictures, early, m_scaleFor);
     for (const Job& job : jobs) {
         run.launch();
         showLine(progress, job.messageBefore);

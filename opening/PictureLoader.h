@@ -27,6 +27,11 @@ class PictureLoader {
 public:
     enum class Storage { Decoded, Compressed };
 
+    // `scaleFor` gives the screen level of each JPEG picture from its size (see ScreenLevel.h):
+    // pictures held decoded are held at that level beside their file's bytes, those held
+    // compressed are decoded at it when shown. Without one, every picture is held whole.
+    explicit PictureLoader(JpegDecoder::ScaleFor scaleFor = {}) : m_scaleFor(std::move(scaleFor)) {}
+
     struct Job {
         QString path;          // the extracted member file
         QString memberName;    // its name, for messages
@@ -55,10 +60,17 @@ public:
     // compressed is decoded all the same (and its pixels dropped), so a file that does not decode
     // gives the same problem with either storage. With `reserve`, a picture held decoded is first
     // sized and its pixel bytes asked for; a refusal leaves the read undone (declined).
+    // `scaleFor` as for the constructor.
     static PictureRead read(const QString& path, const QString& memberName, Storage storage,
-                            const JpegDecoder::Reserve& reserve = {});
+                            const JpegDecoder::Reserve& reserve = {},
+                            const JpegDecoder::ScaleFor& scaleFor = {});
 
-    // Decodes the bytes of a picture file; safe on any thread. `reserve` as for read().
+    // Decodes the bytes of a picture file; safe on any thread. `reserve` and `scaleFor` as for
+    // read().
     static PictureRead decode(const QByteArray& bytes, const QString& memberName,
-                              const JpegDecoder::Reserve& reserve = {});
+                              const JpegDecoder::Reserve& reserve = {},
+                              const JpegDecoder::ScaleFor& scaleFor = {});
+
+private:
+    JpegDecoder::ScaleFor m_scaleFor;
 };

@@ -8,6 +8,7 @@
 #include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <cmath>
 #include <QStyle>
 
 PictureArea::PictureArea(ImageControl* picture, QWidget* client)
@@ -27,6 +28,13 @@ int PictureArea::openingZoom(int current, QSize natural, QSize available) {
     const int zoom = ::openingZoom(current, whole, m_lowered);
     m_lowered = zoom == whole && whole < 20 ? zoom : 0;
     return zoom;
+}
+
+OpeningShownSize PictureArea::openingShown(int current, QSize available, qreal ratio) const {
+    return [current, available, ratio, lowered = m_lowered](QSize natural) {
+        const QSize shown = openingShownPixels(natural, available, current, lowered);
+        return QSize(int(std::ceil(shown.width() * ratio)), int(std::ceil(shown.height() * ratio)));
+    };
 }
 
 bool PictureArea::panning() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pictures/ScreenLevel.h"
+
 #include <QObject>
 #include <QPoint>
 #include <QPointF>
@@ -29,6 +31,9 @@ public:
     // The zoom value a package opens at (see openingZoom() in WholePicture.h) for pictures of
     // `natural` pixels on a screen whose available area is `available`; remembers a lowered value.
     int openingZoom(int current, QSize natural, QSize available);
+    // For the opening that follows: the device pixels a picture of a given size is shown at (see
+    // openingShownPixels() in WholePicture.h) on a screen with a device pixel ratio of `ratio`.
+    OpeningShownSize openingShown(int current, QSize available, qreal ratio) const;
 
     // Places the control: in its place or scrolled, as its size asks.
     void follow();

@@ -35,3 +35,10 @@ int openingZoom(int current, int whole, int lowered) {
         return start;
     return std::min(start, whole);
 }
+
+QSize openingShownPixels(QSize natural, QSize available, int current, int lowered) {
+    const int whole = wholePictureZoom(natural, available);
+    if (whole >= kNaturalZoom)
+        return {};
+    return zoomedPixels(openingZoom(current, whole, lowered), natural);
+}

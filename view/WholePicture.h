@@ -29,3 +29,8 @@ int wholePictureZoom(QSize natural, QSize available);
 // value an earlier opening lowered the bar to (0 when it did not): a bar still at that value counts
 // as 100 %, so that a small package opened after a large one opens at 100 %.
 int openingZoom(int current, int whole, int lowered);
+
+// The pixels a picture of `natural` pixels is shown at when its package opens (zoom as in
+// openingZoom()), for a picture that does not fit at 100 %; an empty size for one that does (it is
+// shown at its natural size or smaller, and held whole).
+QSize openingShownPixels(QSize natural, QSize available, int current, int lowered);

@@ -162,19 +162,25 @@ void frmMain::prepareAhead() {
     const TurnPosition at{iCurrent, VscrArray->value(), bForward, iHCount, [this](int h, int v) {
                               return pictureSlotFor(h, v, UpperRing, LowerRing);
                           }};
+    // Zoomed past a screen level, the shown picture's whole decode comes first: its paints decode
+    // only the part they show until it is there.
+    const QSize size = imgMain->shownPixels();
     std::vector<PicturePtr> next;
+    const bool whole = shown->scaleShownAt(size) == 1 && !shown->holds(1);
+    if (whole)
+        next.push_back(shown);
     for (const int slot : PictureKeeper::slotsAhead(at))
         if (const ImageControl* element = imgArray->at(slot))
             next.push_back(element->picture());
     // Started once the turn is painted, so the work ahead does not compete with the paint; a list
     // made for a picture no longer shown (a later turn, another package) is dropped. The decodes
-    // start at once (a compressed picture not decoded costs a whole decode); the views, which
-    // only spare the scaling, a little later, so that turning as fast as the paints go is not
-    // slowed by views that would come too late anyway.
-    if (!shown->isDecoded()) {
-        QTimer::singleShot(0, this, [this, next, shown] {
+    // start at once (a picture not decoded costs a whole decode); the views, which only spare the
+    // scaling, a little later, so that turning as fast as the paints go is not slowed by views
+    // that would come too late anyway.
+    if (whole || !shown->isDecoded()) {
+        QTimer::singleShot(0, this, [this, next, shown, size] {
             if (imgMain->picture() == shown)
-                m_keeper->ahead(next);
+                m_keeper->ahead(next, size);
         });
     }
     QTimer::singleShot(kViewsLeadMs, this, [this, next, shown] {
@@ -195,6 +201,7 @@ void frmMain::followZoom() {
     if (after.width != before.width || after.height != before.height)
         setOuterSizeTwips(after.width, after.height);
     m_pictureArea->setMiddle(middle);
+    prepareAhead(); // the pictures next, at the zoom now in use
 }
 
 void frmMain::hscrlZoom_Change() {

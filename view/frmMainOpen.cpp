@@ -21,6 +21,7 @@
 #include "toolkit/ImageControl.h"
 #include "toolkit/ScrollBar.h"
 #include "toolkit/Twips.h"
+#include "view/PictureArea.h"
 #include "view/WrongFileType.h"
 
 #include <QCheckBox>
@@ -28,6 +29,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 
 void frmMain::removePackageFolder() {
     m_packageFolder.reset();
@@ -87,6 +89,10 @@ void frmMain::mnuOpen_Click() {
         return;
 
     PackageOpening opening(loadingProgress, m_prompter, m_freeMemory, m_settings);
+    // Photos larger than the screen are held at the size the opening shows them.
+    if (const QScreen* where = screen())
+        opening.setOpeningShown(m_pictureArea->openingShown(
+            hscrlZoom->value(), where->availableGeometry().size(), where->devicePixelRatio()));
     if (!readPackage(opening, fullPath) || !sizeToFirstPicture(opening) || !opening.checkMemory() ||
         !loadSlots(opening)) {
         failOpening(opening.problem());
