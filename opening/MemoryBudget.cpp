@@ -60,10 +60,9 @@ MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
     budget.pictureCount = nonNegative(pictureCount);
     // Pictures with a screen level hold it decoded beside their file's bytes.
     const bool level = levelScale > 1;
-    const QSize reduced = reducedSize(
-        QSize(int(std::min<qint64>(nonNegative(width), 65535)),
-              int(std::min<qint64>(nonNegative(height), 65535))),
-        levelScale);
+    const QSize reduced = reducedSize(QSize(int(std::min<qint64>(nonNegative(width), 65535)),
+                                            int(std::min<qint64>(nonNegative(height), 65535))),
+                                      levelScale);
     const qint64 heldWidth = level ? reduced.width() : width;
     const qint64 heldHeight = level ? reduced.height() : height;
     const qint64 filesHeld = level ? multiply(budget.pictureCount, nonNegative(largestMember)) : 0;

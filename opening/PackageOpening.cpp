@@ -10,11 +10,11 @@
 #include "format/ProgressSink.h"
 #include "imageinfo/CImageInfo.h"
 #include "opening/EarlyPictures.h"
-#include "pictures/DecodedBytes.h"
 #include "opening/FreeMemorySource.h"
 #include "opening/MemberLookup.h"
 #include "opening/PictureLoader.h"
 #include "opening/UsedMembers.h"
+#include "pictures/DecodedBytes.h"
 #include "pictures/PixelPool.h"
 
 #include <QDir>
@@ -89,11 +89,11 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     // memory check choose the other storage, the loader reads them again.
     m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
     if (m_earlyDecoding)
-        m_early = std::make_unique<EarlyPictures>(
-            *m_freeBeforeExtraction / kEarlyShare,
-            m_options.bOptUseRam ? PictureLoader::Storage::Decoded
-                                 : PictureLoader::Storage::Compressed,
-            m_scaleFor);
+        m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
+                                                  m_options.bOptUseRam
+                                                      ? PictureLoader::Storage::Decoded
+                                                      : PictureLoader::Storage::Compressed,
+                                                  m_scaleFor);
     const bool vertical = m_options.bOptLoadVertical;
     EarlyPictures* early = m_early.get();
     const MemberWatch watch([early, vertical](const QString& path) {
@@ -408,11 +408,13 @@ bool PackageOpening::loadPictures(PictureSlots& slots) {
 
     // The decodes of compressed pictures kept while turning are not the pictures' to take.
     const qint64 budget = m_memory.availableBytes - m_memory.keptDecodeBytes;
-    const PictureLoader::Outcome outcome = PictureLoader(m_scaleFor).load(
-        jobs,
-        m_memory.storage == PictureStorage::Compressed ? PictureLoader::Storage::Compressed
-                                                       : PictureLoader::Storage::Decoded,
-        budget, m_progress, slots.pictures, m_early.get());
+    const PictureLoader::Outcome outcome =
+        PictureLoader(m_scaleFor)
+            .load(jobs,
+                  m_memory.storage == PictureStorage::Compressed
+                      ? PictureLoader::Storage::Compressed
+                      : PictureLoader::Storage::Decoded,
+                  budget, m_progress, slots.pictures, m_early.get());
     dropEarlyPictures();
     if (!outcome.ok) {
         slots.clear();

@@ -107,11 +107,11 @@ public:
             QFuture<PictureRead> started =
                 m_early ? m_early->take(job.path) : QFuture<PictureRead>();
             if (!started.isValid() || (started.isFinished() && started.result().declined))
-                started = QtConcurrent::run([path = job.path, name = job.memberName,
-                                             storage = m_storage, budget = m_budget,
-                                             scaleFor = m_scaleFor] {
-                    return readWithin(path, name, storage, budget, scaleFor);
-                });
+                started =
+                    QtConcurrent::run([path = job.path, name = job.memberName, storage = m_storage,
+                                       budget = m_budget, scaleFor = m_scaleFor] {
+                        return readWithin(path, name, storage, budget, scaleFor);
+                    });
             m_running.push_back(std::move(started));
         }
     }

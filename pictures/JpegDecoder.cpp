@@ -314,16 +314,18 @@ JpegDecoder::Result decodeRegionIn(Session& session, const QByteArray& bytes, QR
     part &= whole;
     if (part.isEmpty())
         return {Status::Failed, QImage(), QStringLiteral("no such part of the picture")};
-    // The library crops at whole iMCUs (a crop starts at most one iMCU left of where it is asked
-    // to) and skips rows with the context its upsampling needs, so the part's pixels come out as
-    // in the whole decode.
-    QImage rows(part.width() + info.max_h_samp_factor * DCTSIZE, part.height(),
-                QImage::Format_RGB32);
+    // The library crops at whole iMCUs, and the chroma upsampling of a crop's first and last
+    // columns reads samples beyond them, which a crop treats as the picture's edge: the part is
+    // read with one iMCU more on each side (the rows skipped above keep the context the
+    // upsampling needs by themselves).
+    const int margin = info.max_h_samp_factor * DCTSIZE;
+    const QRect read = part.adjusted(-margin, 0, margin, 0) & whole;
+    QImage rows(read.width() + margin, read.height(), QImage::Format_RGB32);
     if (rows.isNull())
         return {Status::Failed, QImage(), QStringLiteral("out of memory")};
-    JDIMENSION left = JDIMENSION(part.left());
-    JDIMENSION width = JDIMENSION(part.width());
-    if (!readRows(session, left, width, JDIMENSION(part.top()), rows.bits(), rows.height(),
+    JDIMENSION left = JDIMENSION(read.left());
+    JDIMENSION width = JDIMENSION(read.width());
+    if (!readRows(session, left, width, JDIMENSION(read.top()), rows.bits(), rows.height(),
                   std::size_t(rows.bytesPerLine())))
         return {Status::Failed, QImage(), messageOf(session)};
     const QImage region = rows.copy(part.left() - int(left), 0, part.width(), part.height());

@@ -8,8 +8,8 @@
 #include <QScopedValueRollback>
 #include <QScrollArea>
 #include <QScrollBar>
-#include <cmath>
 #include <QStyle>
+#include <cmath>
 
 PictureArea::PictureArea(ImageControl* picture, QWidget* client)
     : QObject(client), m_picture(picture), m_client(client), m_area(new QScrollArea(client)),

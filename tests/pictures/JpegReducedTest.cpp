@@ -91,9 +91,12 @@ TEST(JpegReduced, PlanesAtEveryScaleConvertAsTheLibraryDecodes) {
 // picture's iMCU grid, the whole picture.
 TEST(JpegReduced, PartsHaveThePixelsOfTheWholeDecode) {
     const QSize size(203, 131);
-    const QRect parts[] = {{0, 0, 203, 131}, {0, 0, 17, 9},    {186, 122, 17, 9},
-                           {50, 40, 1, 1},   {31, 15, 34, 18}, {33, 17, 100, 60},
-                           {0, 70, 203, 3},  {120, 0, 5, 131}, {190, 60, 40, 40}};
+    // Parts that start or end on an iMCU's edge, at even and odd columns and rows, need the chroma
+    // samples beyond them.
+    const QRect parts[] = {
+        {0, 0, 203, 131},  {0, 0, 17, 9},   {186, 122, 17, 9}, {50, 40, 1, 1},    {31, 15, 34, 18},
+        {33, 17, 100, 60}, {0, 70, 203, 3}, {120, 0, 5, 131},  {190, 60, 40, 40}, {32, 16, 32, 16},
+        {48, 32, 17, 17},  {15, 15, 2, 2},  {64, 63, 64, 2}};
     for (const Kind& kind : kKinds) {
         const QByteArray file =
             encodeJpegSampled(detailedPicture(size), kind.sampling, kind.progressive);

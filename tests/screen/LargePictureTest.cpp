@@ -3,7 +3,11 @@
 // application of its own.
 #include "view/ViewerFixture.h"
 
+#include "pictures/JpegDecoder.h"
+#include "pictures/PictureKeeper.h"
+#include "pictures/PicturePainter.h"
 #include "qt/OwnApplication.h"
+#include "support/JpegFiles.h"
 
 #include <QLabel>
 #include <QScreen>
@@ -92,6 +96,56 @@ TEST_F(LargePicture, PanningAt400PercentReachesTheBottomRightCorner) {
     window.hscrlZoom->setValue(4);
     EXPECT_FALSE(scrolled->isVisible());
     EXPECT_EQ(window.imgMain->geometry(), QRect(QPoint(8, 56), QSize(1200, 800)));
+}
+
+// A photo larger than the screen is held at the level the opening shows it at; at 100 % the
+// window shows the library's own decode of the whole picture, first from a decode of the part
+// shown, then, panned to the far corner, from the whole picture decoded ahead.
+TEST_F(LargePicture, HeldAtTheScreenLevelAndExactAt100Percent) {
+    for (const bool decoded : {true, false}) {
+        SCOPED_TRACE(decoded ? "held decoded" : "held compressed");
+        settings.bOptUseRam = decoded;
+        TestPackage p = cameraPackage(QSize(4000, 3000));
+        const QByteArray photo =
+            encodeJpegSampled(detailedPicture(p.pictureSize), JpegSampling::S420);
+        for (const QString& name : p.pictureNames()) {
+            p.omitMembers << name;
+            p.extraMembers[name] = photo;
+        }
+        open(p);
+        // Opens at 30 % (1200 x 900): the strongest reduction at least that large is 1/2.
+        ASSERT_EQ(window.hscrlZoom->value(), 6);
+        const PicturePtr shown = window.imgMain->picture();
+        EXPECT_EQ(shown->levelScale(), 2);
+        EXPECT_EQ(shown->isDecoded(), decoded);
+        EXPECT_EQ(shown->heldBytes(), photo.size() + (decoded ? 2000 * 1500 * 3 : 0));
+
+        const QImage reference = JpegDecoder::decode(photo).image;
+        QScrollArea* scrolled = area();
+        auto shownPart = [&] {
+            const QRect seen(window.imgMain->mapFrom(scrolled->viewport(), QPoint(0, 0)),
+                             scrolled->viewport()->size());
+            return std::pair(
+                scrolled->viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32),
+                reference.copy(seen));
+        };
+        const qint64 regions = PicturePainter::regionCount();
+        window.hscrlZoom->setValue(20);
+        ASSERT_TRUE(scrolled->isVisible());
+        const auto [middle, middleExpected] = shownPart();
+        EXPECT_TRUE(middle == middleExpected);
+        EXPECT_GT(PicturePainter::regionCount(), regions);
+
+        QApplication::processEvents(); // the decodes ahead start
+        window.pictureKeeper().waitForDone();
+        scrolled->horizontalScrollBar()->setValue(scrolled->horizontalScrollBar()->maximum());
+        scrolled->verticalScrollBar()->setValue(scrolled->verticalScrollBar()->maximum());
+        const qint64 before = PicturePainter::regionCount();
+        const auto [corner, cornerExpected] = shownPart();
+        EXPECT_TRUE(corner == cornerExpected);
+        EXPECT_EQ(PicturePainter::regionCount(), before); // painted from the whole decode
+        window.hscrlZoom->setValue(6);
+    }
 }
 
 } // namespace
