@@ -1,4 +1,7 @@
-// open_bench PKG.360 [--runs K] [--compressed]
+// open_bench PKG.360 [--runs K] [--compressed] [--screen WxH]
+//
+// With --screen, photos larger than a screen of that available area are held at the size the
+// viewer opens them at (their screen level), as the viewer does.
 //
 // Times the opening of a package through the headless pipeline (extraction, descriptor, probe of
 // the first picture, memory check, picture loading), each run into a fresh private folder, and
@@ -35,6 +38,7 @@
 #include "opening/SystemFreeMemory.h"
 #include "pictures/PictureSlots.h"
 #include "pictures/PixelPool.h"
+#include "view/WholePicture.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -92,6 +96,10 @@ bool openOnce(const OpenBenchOptions& options, PictureSlots& shown, Run& run, QS
     OptionSettings settings;
     settings.bOptUseRam = !options.compressed;
     PackageOpening opening(progress, prompter, memory, settings);
+    if (options.screen.isValid())
+        opening.setOpeningShown([screen = options.screen](QSize natural) {
+            return openingShownPixels(natural, screen, 20, 0);
+        });
     PictureSlots slots;
 
     packageCounters().reset();

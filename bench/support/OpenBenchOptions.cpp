@@ -16,6 +16,14 @@ OpenBenchOptions OpenBenchOptions::parse(const QStringList& args) {
         const QString& arg = args.at(i);
         if (arg == QLatin1String("--compressed")) {
             options.compressed = true;
+        } else if (arg == QLatin1String("--screen")) {
+            const QStringList sides =
+                i + 1 < args.size() ? args.at(++i).split(QLatin1Char('x')) : QStringList();
+            const int width = sides.size() == 2 ? sides[0].toInt() : 0;
+            const int height = sides.size() == 2 ? sides[1].toInt() : 0;
+            if (width <= 0 || height <= 0)
+                return refuse(QStringLiteral("--screen takes a size such as 1920x1080"));
+            options.screen = QSize(width, height);
         } else if (arg == QLatin1String("--runs") || arg.startsWith(QLatin1String("--runs="))) {
             QString count;
             if (arg.contains(QLatin1Char('=')))

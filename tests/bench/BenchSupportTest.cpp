@@ -155,6 +155,9 @@ TEST(OpenBenchOptions, ParsesTheCommandLine) {
         {{"p.360", "--runs=1001"}, "", 5, false, true},
         {{"p.360", "q.360"}, "", 5, false, true},
         {{"p.360", "--fast"}, "", 5, false, true},
+        {{"p.360", "--screen", "1920x1080"}, "p.360", 5, false, false},
+        {{"p.360", "--screen", "1920"}, "", 5, false, true},
+        {{"p.360", "--screen"}, "", 5, false, true},
     };
     for (const auto& c : cases) {
         const OpenBenchOptions options = OpenBenchOptions::parse(c.args);
@@ -165,6 +168,7 @@ TEST(OpenBenchOptions, ParsesTheCommandLine) {
         EXPECT_EQ(options.package, c.package) << what;
         EXPECT_EQ(options.runs, c.runs) << what;
         EXPECT_EQ(options.compressed, c.compressed) << what;
+        EXPECT_EQ(options.screen.isValid(), c.args.contains(QStringLiteral("--screen"))) << what;
     }
 }
 
