@@ -1,22 +1,24 @@
 #!/usr/bin/env bash
-# bench/first-picture.sh BUILD_DIR PKG.360 [RUNS]
+# bench/first-picture.sh BUILD_DIR PKG.360 [RUNS] [SCALE]
 #
 # What a user waits for: from launching the viewer with a package to its first picture on screen,
 # in the real window on an X server (Xvfb, 1920 x 1080, with the openbox window manager framing
 # the windows as a desktop does). Each run starts a fresh viewer with GYROLOOK_TIMING=exit, which
 # writes the moment its first picture has been painted and flushed to the server and then ends;
 # the time counts from just before the launch. Beside it, the limit the opening is measured
-# against: both cores decoding the package's pictures (bench/decode_limit, scale 1, files in
-# memory), measured in the same run. Prints:
-#   run <i> launch_to_picture_ms <ms> since_process_start_ms <ms>
+# against: both cores decoding the package's pictures (bench/decode_limit at 1/SCALE, 1 by default:
+# give the screen level the viewer holds a camera shoot at, e.g. 4 for 6000 x 4000 photos on this
+# screen; files in memory), measured in the same run. Prints:
+#   run <i> launch_to_picture_ms <ms> since_process_start_ms <ms> peak_rss_kib <n>
 #   median_ms <ms> runs <n> load <1-minute load average before the first run> after <after>
 #   decode_limit_ms <ms> target_ms <limit + 250>
 set -euo pipefail
 
-[ $# -ge 2 ] && [ $# -le 3 ] || { echo "usage: bench/first-picture.sh BUILD_DIR PKG.360 [RUNS]" >&2; exit 2; }
+[ $# -ge 2 ] && [ $# -le 4 ] || { echo "usage: bench/first-picture.sh BUILD_DIR PKG.360 [RUNS] [SCALE]" >&2; exit 2; }
 build="$1"
 package="$(realpath "$2")"
 runs="${3:-5}"
+scale="${4:-1}"
 viewer="$build/app/gyrolook"
 limit="$build/bench/decode_limit"
 [ -x "$viewer" ] || { echo "first-picture: $viewer not found; build it first" >&2; exit 1; }
@@ -33,12 +35,13 @@ done
 [ -n "$display" ] || { echo "first-picture: no free display number" >&2; exit 1; }
 
 log="$(mktemp)"
+rss="$(mktemp)"
 server=""
 manager=""
 cleanup() {
     [ -n "$manager" ] && kill "$manager" 2>/dev/null || true
     [ -n "$server" ] && kill "$server" 2>/dev/null || true
-    rm -f "$log"
+    rm -f "$log" "$rss"
 }
 trap cleanup EXIT
 Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
@@ -55,7 +58,8 @@ load="$(cut -d' ' -f1 /proc/loadavg)"
 times=()
 for ((i = 1; i <= runs; i++)); do
     start=$(date +%s%N)
-    DISPLAY="$display" GYROLOOK_TIMING=exit timeout 60 "$viewer" "$package" 2>"$log" >/dev/null || true
+    DISPLAY="$display" GYROLOOK_TIMING=exit /usr/bin/time -f '%M' -o "$rss" \
+        timeout 120 "$viewer" "$package" 2>"$log" >/dev/null || true
     line="$(grep -m1 'first picture' "$log" || true)"
     if [ -z "$line" ]; then
         echo "first-picture: run $i showed no picture:" >&2
@@ -65,7 +69,8 @@ for ((i = 1; i <= runs; i++)); do
     at="$(sed -E 's/.* at ([0-9]+)$/\1/' <<<"$line")"
     since="$(sed -E 's/.*first picture ([0-9.-]+) ms.*/\1/' <<<"$line")"
     ms="$(awk -v a="$at" -v s="$start" 'BEGIN { printf "%.1f", (a - s) / 1e6 }')"
-    printf 'run %d launch_to_picture_ms %s since_process_start_ms %s\n' "$i" "$ms" "$since"
+    printf 'run %d launch_to_picture_ms %s since_process_start_ms %s peak_rss_kib %s\n' \
+        "$i" "$ms" "$since" "$(tail -n1 "$rss")"
     times+=("$ms")
     sleep 1
 done
@@ -73,7 +78,7 @@ after="$(cut -d' ' -f1 /proc/loadavg)"
 median="$(printf '%s\n' "${times[@]}" | sort -n | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }')"
 printf 'median_ms %s runs %d load %s after %s\n' "$median" "$runs" "$load" "$after"
 if [ -x "$limit" ]; then
-    decode="$("$limit" "$package" --scale 1 --runs 3 | awk '$1 == "limit" { print $2 }')"
+    decode="$("$limit" "$package" --scale "$scale" --runs 3 | awk '$1 == "limit" { print $2 }')"
     printf 'decode_limit_ms %s target_ms %s\n' "$decode" \
         "$(awk -v d="$decode" 'BEGIN { printf "%.1f", d + 250 }')"
 fi

@@ -1,4 +1,16 @@
-// turn_bench PKG.360 [PKG.360 ...]
+// turn_bench [--camera] PKG.360 [PKG.360 ...]
+//
+// With --camera (photos larger than the screen; run it on a screen of the size wanted, e.g.
+// QT_QPA_PLATFORM=offscreen:configfile=bench/screen-1920x1080.json), for each storage mode: the
+// screen level, turning at the zoom the package opens at at a held arrow's pace beside one paced
+// copy of a frame of the picture control's size, the first paint after a zoom to 100 % beside one
+// decode of the part it shows, and 40 steps at 100 % at that pace (`behind` 1 when a painted step
+// did not show the bar's picture):
+//   level <storage> 1/<s> <w>x<h>
+//   steady <storage> zoom <z> count .. ; copy paced <bytes> count ..
+//   zoom100 <storage> first_paint <ms> regions <n> part <w>x<h> region_decode_median <ms>
+//   steady <storage> zoom 20 count .. decodes <n> views <n> behind <0|1>
+// Otherwise:
 //
 // Times turning the object in the real main window: for every package, with the pictures held
 // decoded and held compressed, at zoom 20 (100 %) and 80 (400 %), every picture of the package is
@@ -33,7 +45,9 @@
 #include "opening/SystemFreeMemory.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureDecoder.h"
+#include "pictures/JpegDecoder.h"
 #include "pictures/PictureKeeper.h"
+#include "pictures/PicturePainter.h"
 #include "pictures/ViewsAhead.h"
 #include "sound/MediaControl.h"
 #include "toolkit/ImageArray.h"
@@ -283,6 +297,85 @@ bool benchPackage(const QString& path, QTextStream& out) {
     return true;
 }
 
+// Camera shoots, larger than the screen: turning at the zoom the package opens at (from the
+// pictures' screen level), the first paint after a zoom to 100 % beside one decode of the part
+// shown, and turning at 100 % at a held arrow's pace.
+bool benchCamera(const QString& path, QTextStream& out) {
+    for (const bool useRam : {true, false}) {
+        CollectingPrompter prompter;
+        Program program{QStringList{}};
+        OptionSettings settings;
+        settings.bOptUseRam = useRam;
+        settings.bOptSound = false;
+        MediaControl media;
+        SystemFreeMemory freeMemory;
+        frmMain window(prompter, program, settings, media, freeMemory);
+        window.show();
+        waitExposed(window);
+        window.sCommandFile =
+            QLatin1Char('"') + QFileInfo(path).absoluteFilePath() + QLatin1Char('"');
+        window.bCommandFile = true;
+        window.mnuOpen_Click();
+        if (!prompter.messages.isEmpty() || window.iHCount <= 0) {
+            out << "error " << path << ": " << prompter.messages.join(QLatin1Char(' ')) << Qt::endl;
+            return false;
+        }
+        const char* storage = useRam ? "decoded" : "compressed";
+        const PicturePtr first = window.imgMain->picture();
+        reportWindow(window, out);
+        out << "level " << storage << " 1/" << first->levelScale() << ' '
+            << first->levelSize().width() << 'x' << first->levelSize().height() << Qt::endl;
+        const int opening = window.hscrlZoom->value();
+        const Counts before = Counts::now(window);
+        const std::vector<double> steady = turnAtPace(window, steadySteps(window.iHCount), 0).first;
+        out << "steady " << storage << " zoom " << opening << ' ' << figures(steady)
+            << Counts::now(window).since(before) << Qt::endl;
+        QImage frame(window.imgMain->size(), QImage::Format_RGB32);
+        frame.fill(Qt::gray);
+        out << "copy paced " << frame.sizeInBytes() << ' '
+            << figures(plainCopyTimes(frame, steadySteps(0), pauseAsBetweenRepeats)) << Qt::endl;
+
+        // Zoomed to 100 %: the first paint, then one decode of the same part.
+        window.pictureKeeper().waitForDone();
+        const qint64 regions = PicturePainter::regionCount();
+        const auto start = Clock::now();
+        window.hscrlZoom->setValue(20);
+        window.imgMain->repaint();
+        const double firstPaint = msSince(start);
+        const QRect part = window.imgMain->visibleRegion().boundingRect();
+        std::vector<double> regionTimes;
+        for (int i = 0; i < 5; ++i) {
+            const auto at = Clock::now();
+            JpegDecoder::decodeRegion(window.imgMain->picture()->encodedBytes(), part);
+            regionTimes.push_back(msSince(at));
+        }
+        out << "zoom100 " << storage << " first_paint " << ms(firstPaint) << " regions "
+            << PicturePainter::regionCount() - regions << " part " << part.width() << 'x'
+            << part.height() << " region_decode_median " << ms(median(regionTimes)) << Qt::endl;
+        QApplication::processEvents();
+        // At a held arrow's pace: the picture painted after each step is the bar's.
+        const Counts pacedBefore = Counts::now(window);
+        int behind = 0;
+        std::vector<double> paced;
+        for (int i = 0; i < 40; ++i) {
+            const auto at = Clock::now();
+            window.HscrArray->setValue(window.HscrArray->value() + 1);
+            window.imgMain->repaint();
+            paced.push_back(msSince(at));
+            const int slot = window.HscrArray->value() % window.iHCount;
+            behind = std::max(behind, window.imgArray->at(slot)->picture() ==
+                                              window.imgMain->picture()
+                                          ? 0
+                                          : 1);
+            pauseAsBetweenRepeats();
+        }
+        out << "steady " << storage << " zoom 20 " << figures(paced)
+            << Counts::now(window).since(pacedBefore) << " behind " << behind << Qt::endl;
+        window.removePackageFolder();
+    }
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -290,14 +383,15 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     QTextStream out(stdout);
-    const QStringList packages = QApplication::arguments().mid(1);
+    QStringList packages = QApplication::arguments().mid(1);
+    const bool camera = packages.removeAll(QStringLiteral("--camera")) > 0;
     if (packages.isEmpty()) {
-        QTextStream(stderr) << "usage: turn_bench PKG.360 [PKG.360 ...]" << Qt::endl;
+        QTextStream(stderr) << "usage: turn_bench [--camera] PKG.360 [PKG.360 ...]" << Qt::endl;
         return 2;
     }
     out << "platform " << QApplication::platformName() << Qt::endl;
     for (const QString& path : packages)
-        if (!benchPackage(path, out))
+        if (!(camera ? benchCamera(path, out) : benchPackage(path, out)))
             return 1;
     return 0;
 }
