@@ -8,7 +8,8 @@
 // did not show the bar's picture):
 //   level <storage> 1/<s> <w>x<h>
 //   steady <storage> zoom <z> count .. ; copy paced <bytes> count ..
-//   zoom100 <storage> first_paint <ms> regions <n> part <w>x<h> region_decode_median <ms>
+//   zoom100 <storage> turned|rested first_paint <ms> regions <n> part <w>x<h>
+//           region_decode_median <ms>
 //   steady <storage> zoom 20 count .. decodes <n> views <n> behind <0|1>
 // Otherwise:
 //
@@ -43,9 +44,9 @@
 #include "format/OptionSettings.h"
 #include "format/Prompter.h"
 #include "opening/SystemFreeMemory.h"
+#include "pictures/JpegDecoder.h"
 #include "pictures/Picture.h"
 #include "pictures/PictureDecoder.h"
-#include "pictures/JpegDecoder.h"
 #include "pictures/PictureKeeper.h"
 #include "pictures/PicturePainter.h"
 #include "pictures/ViewsAhead.h"
@@ -297,6 +298,26 @@ bool benchPackage(const QString& path, QTextStream& out) {
     return true;
 }
 
+// Zooms the window to 100 % and prints the time of the first paint beside one decode of the part
+// it shows.
+void zoomIn(frmMain& window, const char* when, const char* storage, QTextStream& out) {
+    const qint64 regions = PicturePainter::regionCount();
+    const auto start = Clock::now();
+    window.hscrlZoom->setValue(20);
+    window.imgMain->repaint();
+    const double firstPaint = msSince(start);
+    const QRect part = window.imgMain->visibleRegion().boundingRect();
+    std::vector<double> regionTimes;
+    for (int i = 0; i < 5; ++i) {
+        const auto at = Clock::now();
+        JpegDecoder::decodeRegion(window.imgMain->picture()->encodedBytes(), part);
+        regionTimes.push_back(msSince(at));
+    }
+    out << "zoom100 " << storage << ' ' << when << " first_paint " << ms(firstPaint) << " regions "
+        << PicturePainter::regionCount() - regions << " part " << part.width() << 'x'
+        << part.height() << " region_decode_median " << ms(median(regionTimes)) << Qt::endl;
+}
+
 // Camera shoots, larger than the screen: turning at the zoom the package opens at (from the
 // pictures' screen level), the first paint after a zoom to 100 % beside one decode of the part
 // shown, and turning at 100 % at a held arrow's pace.
@@ -335,23 +356,24 @@ bool benchCamera(const QString& path, QTextStream& out) {
         out << "copy paced " << frame.sizeInBytes() << ' '
             << figures(plainCopyTimes(frame, steadySteps(0), pauseAsBetweenRepeats)) << Qt::endl;
 
-        // Zoomed to 100 %: the first paint, then one decode of the same part.
-        window.pictureKeeper().waitForDone();
-        const qint64 regions = PicturePainter::regionCount();
-        const auto start = Clock::now();
-        window.hscrlZoom->setValue(20);
-        window.imgMain->repaint();
-        const double firstPaint = msSince(start);
-        const QRect part = window.imgMain->visibleRegion().boundingRect();
-        std::vector<double> regionTimes;
-        for (int i = 0; i < 5; ++i) {
-            const auto at = Clock::now();
-            JpegDecoder::decodeRegion(window.imgMain->picture()->encodedBytes(), part);
-            regionTimes.push_back(msSince(at));
+        // Zoomed to 100 %: the first paint, then one decode of the same part. Straight after a
+        // turn (the part shown is decoded for the paint), and after a rest (the whole picture
+        // is decoded by then).
+        for (const bool rested : {false, true}) {
+            window.hscrlZoom->setValue(opening);
+            window.HscrArray->setValue(window.HscrArray->value() + 1);
+            window.imgMain->repaint();
+            QApplication::processEvents();
+            window.pictureKeeper().waitForDone();
+            if (rested) {
+                QElapsedTimer rest;
+                rest.start();
+                while (rest.elapsed() < 500)
+                    QApplication::processEvents(QEventLoop::AllEvents, 50);
+                window.pictureKeeper().waitForDone();
+            }
+            zoomIn(window, rested ? "rested" : "turned", storage, out);
         }
-        out << "zoom100 " << storage << " first_paint " << ms(firstPaint) << " regions "
-            << PicturePainter::regionCount() - regions << " part " << part.width() << 'x'
-            << part.height() << " region_decode_median " << ms(median(regionTimes)) << Qt::endl;
         QApplication::processEvents();
         // At a held arrow's pace: the picture painted after each step is the bar's.
         const Counts pacedBefore = Counts::now(window);
@@ -363,10 +385,8 @@ bool benchCamera(const QString& path, QTextStream& out) {
             window.imgMain->repaint();
             paced.push_back(msSince(at));
             const int slot = window.HscrArray->value() % window.iHCount;
-            behind = std::max(behind, window.imgArray->at(slot)->picture() ==
-                                              window.imgMain->picture()
-                                          ? 0
-                                          : 1);
+            behind = std::max(
+                behind, window.imgArray->at(slot)->picture() == window.imgMain->picture() ? 0 : 1);
             pauseAsBetweenRepeats();
         }
         out << "steady " << storage << " zoom 20 " << figures(paced)

@@ -290,6 +290,15 @@ void PictureKeeper::ahead(const std::vector<PicturePtr>& next, QSize shownSize) 
         });
 }
 
+void PictureKeeper::wholeAhead(const PicturePtr& picture) {
+    if (!picture || paintsFromItself(picture, 1))
+        return;
+    m_pool.start([this, picture] {
+        lowerThisThread();
+        decode(picture, 1, false);
+    });
+}
+
 void PictureKeeper::clear() {
     m_views.clear();
     m_pool.clear();

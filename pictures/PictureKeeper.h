@@ -118,6 +118,10 @@ public:
     // level).
     void ahead(const std::vector<PicturePtr>& next, QSize shown = QSize());
 
+    // Decodes the whole of `picture` (one with a screen level, shown at it) after the decodes
+    // handed over, so that a zoom past the level paints from it at once.
+    void wholeAhead(const PicturePtr& picture);
+
     // The views of the pictures a turn reaches next, painted ahead.
     ViewsAhead& views() { return m_views; }
 

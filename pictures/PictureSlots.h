@@ -1,5 +1,6 @@
 #pragma once
 
+#include "format/Navigation.h"
 #include "pictures/Picture.h"
 
 #include <cstdint>
@@ -13,7 +14,7 @@
 // and the two ring maps (indices 0 .. N): the slot of the row-2 picture of the ring that branches
 // off at that horizontal position, or kNoRing.
 struct PictureSlots {
-    static constexpr std::uint8_t kNoRing = 255;
+    static constexpr std::uint8_t kNoRing = navigation::kNoRing;
 
     std::vector<PicturePtr> pictures; // a null pointer: the slot holds no picture
     std::vector<std::uint8_t> UpperRing;

@@ -20,6 +20,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace {
 
@@ -68,6 +69,8 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     setCentralWidget(client);
     createControls(client);
     m_pictureArea = new PictureArea(imgMain, client);
+    m_rest = new QTimer(this);
+    m_rest->setSingleShot(true);
     createMenu();
     wireEvents();
     setAcceptDrops(true); // a package dropped on the window opens as from the command line

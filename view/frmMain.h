@@ -27,6 +27,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 class ScrollBar;
 class PictureKeeper;
 class SoundAfterPicture;
@@ -222,4 +223,6 @@ private:
     QPointer<SoundAfterPicture> m_pendingSound;     // a sound start waiting for the first picture
     OpenDialogFolder m_openFolder = OpenDialogFolder::ofThisProcess(); // where Open starts
     std::unique_ptr<PictureKeeper> m_keeper; // decodes of compressed pictures, kept and ahead
+    // Started again by every turn; when it runs out, the view rests on its picture.
+    QTimer* m_rest = nullptr;
 };

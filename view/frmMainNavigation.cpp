@@ -29,6 +29,9 @@ namespace {
 
 // How long after a turn the views of the pictures next are started.
 constexpr int kViewsLeadMs = 15;
+// Once the view has rested this long on a picture with a screen level, its whole picture is
+// decoded, so that zooming in paints at once.
+constexpr int kRestMs = 300;
 
 QString decimal(int value) {
     return QString::number(value);
@@ -187,6 +190,15 @@ void frmMain::prepareAhead() {
         if (imgMain->picture() == shown)
             imgMain->paintAhead(next);
     });
+    m_rest->stop();
+    m_rest->disconnect();
+    if (!whole && shown->levelScale() > 1) {
+        connect(m_rest, &QTimer::timeout, this, [this, shown] {
+            if (imgMain->picture() == shown)
+                m_keeper->wholeAhead(shown);
+        });
+        m_rest->start(kRestMs);
+    }
 }
 
 void frmMain::followZoom() {

@@ -114,3 +114,33 @@ TEST(MemoryBudgetTest, CountsEveryPictureThatWillBeLoaded) {
 }
 
 } // namespace
+
+// Photos held at a screen level hold the level and their files; zoomed past the level they are
+// decoded whole, so the two latest whole decodes must fit beside them whichever way they are held.
+TEST(MemoryBudgetTest, AScreenLevelCountsTheLevelTheFilesAndTheWholeDecodes) {
+    const qint64 levelHeld = qint64(180) * (1500 * 1000 * 4 + 8'000'000); // 1/4 of 6000 x 4000
+    const qint64 wholeTwo = 2 * qint64(6000) * 4000 * 4;
+    const struct {
+        qint64 count, width, height, largest, available;
+        PictureStorage storage;
+        bool keptDecodes;
+    } cases[] = {
+        {180, 6000, 4000, 8'000'000, 4'000'000'000, PictureStorage::Decoded, true},
+        {180, 6000, 4000, 8'000'000, levelHeld + wholeTwo, PictureStorage::Compressed, true},
+        {180, 6000, 4000, 8'000'000, 1'600'000'000, PictureStorage::Refused, false},
+        // A claimed 60000 x 60000 whose level fits, but whose whole decodes never could.
+        {2, 60000, 60000, 1'000, 5'000'000'000, PictureStorage::Refused, false},
+    };
+    for (const auto& c : cases) {
+        const int level = c.width == 60000 ? 8 : 4;
+        const MemoryBudget budget =
+            checkMemoryBudget(c.count, c.width, c.height, c.largest, c.available, true, level);
+        SCOPED_TRACE(testing::Message() << c.count << " x " << c.width << ", " << c.available);
+        EXPECT_EQ(budget.storage, c.storage);
+        EXPECT_EQ(budget.keptDecodeBytes > 0, c.keptDecodes);
+        if (c.width == 6000)
+            EXPECT_EQ(budget.heldDecodedBytes, levelHeld);
+        if (budget.keptDecodeBytes > 0)
+            EXPECT_GE(budget.keptDecodeBytes, wholeTwo);
+    }
+}
