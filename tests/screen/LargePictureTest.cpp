@@ -115,6 +115,7 @@ TEST_F(LargePicture, HeldAtTheScreenLevelAndExactAt100Percent) {
         open(p);
         // Opens at 30 % (1200 x 900): the strongest reduction at least that large is 1/2.
         ASSERT_EQ(window.hscrlZoom->value(), 6);
+        window.imgMain->repaint(); // seen at the opening's zoom first
         const PicturePtr shown = window.imgMain->picture();
         EXPECT_EQ(shown->levelScale(), 2);
         EXPECT_EQ(shown->isDecoded(), decoded);
