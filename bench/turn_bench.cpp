@@ -68,6 +68,7 @@
 #include <chrono>
 #include <cstring>
 #include <functional>
+#include <memory>
 
 namespace {
 
@@ -229,29 +230,42 @@ std::pair<std::vector<double>, std::vector<double>> turnAtPace(frmMain& window, 
     return {steady, reversals};
 }
 
+// A fresh main window with services of its own (no sound), opening a package as start-up does.
+struct BenchWindow {
+    CollectingPrompter prompter;
+    Program program{QStringList{}};
+    OptionSettings settings;
+    MediaControl media;
+    SystemFreeMemory freeMemory;
+    std::unique_ptr<frmMain> window;
+
+    // False, with the reason written to `out`, when the package does not open.
+    bool open(const QString& path, bool useRam, QTextStream& out) {
+        settings.bOptUseRam = useRam;
+        settings.bOptSound = false;
+        window = std::make_unique<frmMain>(prompter, program, settings, media, freeMemory);
+        window->show();
+        waitExposed(*window);
+        window->sCommandFile =
+            QLatin1Char('"') + QFileInfo(path).absoluteFilePath() + QLatin1Char('"');
+        window->bCommandFile = true;
+        window->mnuOpen_Click();
+        if (prompter.messages.isEmpty() && window->iHCount > 0)
+            return true;
+        out << "error " << path << ": " << prompter.messages.join(QLatin1Char(' ')) << Qt::endl;
+        return false;
+    }
+};
+
 // Opens one package in a fresh main window for each storage mode and zoom; false when it fails.
 bool benchPackage(const QString& path, QTextStream& out) {
     QImage decodedFirst;
     QByteArray encodedFirst;
     for (const bool useRam : {true, false}) {
-        CollectingPrompter prompter;
-        Program program{QStringList{}};
-        OptionSettings settings;
-        settings.bOptUseRam = useRam;
-        settings.bOptSound = false;
-        MediaControl media;
-        SystemFreeMemory freeMemory;
-        frmMain window(prompter, program, settings, media, freeMemory);
-        window.show();
-        waitExposed(window);
-        window.sCommandFile =
-            QLatin1Char('"') + QFileInfo(path).absoluteFilePath() + QLatin1Char('"');
-        window.bCommandFile = true;
-        window.mnuOpen_Click();
-        if (!prompter.messages.isEmpty() || window.iHCount <= 0) {
-            out << "error " << path << ": " << prompter.messages.join(QLatin1Char(' ')) << Qt::endl;
+        BenchWindow bench;
+        if (!bench.open(path, useRam, out))
             return false;
-        }
+        frmMain& window = *bench.window;
         const PicturePtr first = window.imgArray->at(0)->picture();
         if (useRam) {
             int held = 0;
@@ -323,24 +337,10 @@ void zoomIn(frmMain& window, const char* when, const char* storage, QTextStream&
 // shown, and turning at 100 % at a held arrow's pace.
 bool benchCamera(const QString& path, QTextStream& out) {
     for (const bool useRam : {true, false}) {
-        CollectingPrompter prompter;
-        Program program{QStringList{}};
-        OptionSettings settings;
-        settings.bOptUseRam = useRam;
-        settings.bOptSound = false;
-        MediaControl media;
-        SystemFreeMemory freeMemory;
-        frmMain window(prompter, program, settings, media, freeMemory);
-        window.show();
-        waitExposed(window);
-        window.sCommandFile =
-            QLatin1Char('"') + QFileInfo(path).absoluteFilePath() + QLatin1Char('"');
-        window.bCommandFile = true;
-        window.mnuOpen_Click();
-        if (!prompter.messages.isEmpty() || window.iHCount <= 0) {
-            out << "error " << path << ": " << prompter.messages.join(QLatin1Char(' ')) << Qt::endl;
+        BenchWindow bench;
+        if (!bench.open(path, useRam, out))
             return false;
-        }
+        frmMain& window = *bench.window;
         const char* storage = useRam ? "decoded" : "compressed";
         const PicturePtr first = window.imgMain->picture();
         reportWindow(window, out);
