@@ -117,21 +117,30 @@ QMutex& QFutureInterfaceBase::mutex() const {
 
 // --- Pools: a function handed to a worker, and the pool waited for ------------------------------
 
+namespace {
+
+// A function handed to a worker of a pool. Its own address is the hand-off point: the worker reads
+// nothing of it before it has seen what the starting thread published there.
+struct HandedOff {
+    std::function<void()> run;
+    QThreadPool* pool;
+
+    void operator()() {
+        __tsan_acquire(this);
+        run();
+        run = nullptr; // what it holds goes before the pool is seen done
+        __tsan_release(pool);
+    }
+};
+
+} // namespace
+
 void QThreadPool::start(std::function<void()> functionToRun, int priority) {
     static const auto call = real<void (*)(QThreadPool*, std::function<void()>, int)>(
         "_ZN11QThreadPool5startESt8functionIFvvEEi");
-    // One hand-off point for the task, and the pool's own for waitForDone().
-    const auto handOff = std::make_shared<char>();
-    __tsan_release(handOff.get());
-    call(
-        this,
-        [handOff, pool = this, run = std::move(functionToRun)]() mutable {
-            __tsan_acquire(handOff.get());
-            run();
-            run = nullptr; // what it holds goes before the pool is seen done
-            __tsan_release(pool);
-        },
-        priority);
+    std::function<void()> handed = HandedOff{std::move(functionToRun), this};
+    __tsan_release(handed.target<HandedOff>()); // stays where it is when the function is moved
+    call(this, std::move(handed), priority);
 }
 
 bool QThreadPool::waitForDone(int msecs) {
