@@ -138,9 +138,11 @@ TEST(MemoryBudgetTest, AScreenLevelCountsTheLevelTheFilesAndTheWholeDecodes) {
         SCOPED_TRACE(testing::Message() << c.count << " x " << c.width << ", " << c.available);
         EXPECT_EQ(budget.storage, c.storage);
         EXPECT_EQ(budget.keptDecodeBytes > 0, c.keptDecodes);
-        if (c.width == 6000)
+        if (c.width == 6000) {
             EXPECT_EQ(budget.heldDecodedBytes, levelHeld);
-        if (budget.keptDecodeBytes > 0)
+        }
+        if (budget.keptDecodeBytes > 0) {
             EXPECT_GE(budget.keptDecodeBytes, wholeTwo);
+        }
     }
 }

@@ -21,8 +21,9 @@ TEST(ScreenLevel, TheStrongestReductionStillAsLargeAsShown) {
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.shown.width() << 'x' << c.shown.height());
         EXPECT_EQ(levelScale(c.natural, c.shown), c.level);
-        if (!c.shown.isEmpty())
+        if (!c.shown.isEmpty()) {
             EXPECT_EQ(paintScale(c.natural, c.level, c.shown), c.level);
+        }
     }
     EXPECT_EQ(reducedSize({6001, 4001}, 8), QSize(751, 501));
     // Zoomed past the level, the whole picture.
