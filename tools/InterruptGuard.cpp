@@ -15,7 +15,8 @@
 namespace {
 
 struct Registry {
-    std::mutex mutex;
+    // Recursive: a thread holding the removal off (InterruptGuard::holdOff) registers under it.
+    std::recursive_mutex mutex;
     std::vector<QString> files;
     std::vector<QString> archives; // files with temporaries named after them
     std::vector<QString> folders;
@@ -86,24 +87,28 @@ void InterruptGuard::install() {
 }
 
 void InterruptGuard::addFile(const QString& path, bool withTemporaries) {
-    const std::lock_guard<std::mutex> lock(registry().mutex);
+    const std::lock_guard<std::recursive_mutex> lock(registry().mutex);
     (withTemporaries ? registry().archives : registry().files)
         .push_back(QFileInfo(path).absoluteFilePath());
 }
 
 void InterruptGuard::addFolder(const QString& path) {
-    const std::lock_guard<std::mutex> lock(registry().mutex);
+    const std::lock_guard<std::recursive_mutex> lock(registry().mutex);
     registry().folders.push_back(QFileInfo(path).absoluteFilePath());
 }
 
 void InterruptGuard::release(const QString& path) {
     const QString absolute = QFileInfo(path).absoluteFilePath();
-    const std::lock_guard<std::mutex> lock(registry().mutex);
+    const std::lock_guard<std::recursive_mutex> lock(registry().mutex);
     for (auto* list : {&registry().files, &registry().archives, &registry().folders})
         std::erase(*list, absolute);
 }
 
+std::unique_lock<std::recursive_mutex> InterruptGuard::holdOff() {
+    return std::unique_lock<std::recursive_mutex>(registry().mutex);
+}
+
 void InterruptGuard::removeAll() {
-    const std::lock_guard<std::mutex> lock(registry().mutex);
+    const std::lock_guard<std::recursive_mutex> lock(registry().mutex);
     removeLocked(registry());
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <mutex>
 
 // Cleans up after a command that is stopped: when SIGINT, SIGTERM or SIGHUP arrives, every file
 // and folder registered here is removed and the process ends at once with 128 + the signal's
@@ -22,6 +23,11 @@ public:
     static void addFolder(const QString& path);
     // The path is no longer the command's to remove (moved into place, or removed already).
     static void release(const QString& path);
+
+    // Holds off the removal a signal starts, for as long as the lock returned is held: a file or
+    // folder made and registered under it is removed by a signal that arrives while it is made
+    // (the removal waits), instead of being left behind unregistered.
+    [[nodiscard]] static std::unique_lock<std::recursive_mutex> holdOff();
 
     // Removes every registered path now (what a signal does before the process ends).
     static void removeAll();

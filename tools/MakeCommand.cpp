@@ -102,6 +102,7 @@ QString writeCheckAndMove(const MakeArguments& parsed, PackagePlan& plan,
                           ProgressReporter& progress) {
     const QString& out = parsed.out;
     QString temporary;
+    auto held = InterruptGuard::holdOff(); // the name is taken and registered as one step
     {
         QTemporaryFile name(
             QFileInfo(out).absoluteDir().filePath(QStringLiteral(".gyrolook-pack-XXXXXX.360")));
@@ -111,6 +112,7 @@ QString writeCheckAndMove(const MakeArguments& parsed, PackagePlan& plan,
         temporary = name.fileName();
     } // removed again here; the archive is created anew under that name
     InterruptGuard::addFile(temporary, true);
+    held.unlock();
     QString error =
         writePackage(temporary, descriptorText(plan.descriptor()), plan.members(), &progress);
     if (!error.isEmpty())

@@ -132,9 +132,12 @@ int runSheet(const QStringList& args) {
         paintContactSheet(layout, cells, opening.descriptor().hotSpots, pictureSize);
 
     QFile file(out);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return fail(QStringLiteral("cannot create %1: %2").arg(out, file.errorString()));
-    InterruptGuard::addFile(out);
+    {
+        const auto held = InterruptGuard::holdOff(); // made and registered as one step
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            return fail(QStringLiteral("cannot create %1: %2").arg(out, file.errorString()));
+        InterruptGuard::addFile(out);
+    }
     const bool saved = sheet.save(&file, "PNG") && file.flush();
     if (!saved)
         file.remove();

@@ -31,6 +31,7 @@ bool ExportTarget::begin(const QString& out, Kind kind) {
         return false;
     }
     const QString pattern = folder.filePath(QStringLiteral(".%1-XXXXXX").arg(info.fileName()));
+    const auto held = InterruptGuard::holdOff(); // made and registered as one step
     if (kind == Kind::Folder) {
         QTemporaryDir dir(pattern);
         if (!dir.isValid()) {
