@@ -40,13 +40,15 @@ FirstPictureTiming::FirstPictureTiming(QWidget* picture, QObject* parent) : QObj
         return;
     m_exit = asked == "exit";
     m_picture = picture;
-    picture->installEventFilter(this);
+    // On the application, so that it sees the paint before any filter of the control does: what
+    // those start once the paint is done (the sound) then runs after the moment is taken.
+    QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool FirstPictureTiming::eventFilter(QObject* watched, QEvent* event) {
     const auto* control = qobject_cast<ImageControl*>(watched);
     if (watched == m_picture && event->type() == QEvent::Paint && control && control->picture()) {
-        m_picture->removeEventFilter(this);
+        QCoreApplication::instance()->removeEventFilter(this);
         // The paint and the flush to the screen finish before the event loop runs again.
         QTimer::singleShot(0, this, [this] {
             timespec wall{};
