@@ -161,6 +161,48 @@ bool decodeSerially(const PackagePictures& pictures, std::vector<SerialJpegDecod
     return true;
 }
 
+// The median of `runs` serial decodes of the pictures, each picture kept in a frame of its own, as
+// the opening keeps them; -1 with `problem` said when a picture does not decode.
+double serialKeptDecodeMs(const PackagePictures& pictures, int runs, QString& problem) {
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        std::vector<SerialJpegDecoder> decoders(pictures.pictures.size());
+        double ms = 0;
+        if (!decodeSerially(pictures, decoders, ms, problem))
+            return -1;
+        times.push_back(ms);
+    }
+    return median(times);
+}
+
+// Prints the figures of the openings (the first one's and the medians); returns the median total.
+double reportOpenings(QTextStream& out, const std::vector<Run>& runs, qint64 peakKib) {
+    const Run& first = runs.front();
+    out << "pictures " << first.held << ' ' << first.width << 'x' << first.height << '\n';
+    out << "storage " << first.storage << '\n';
+    out << "early_pictures " << first.early << '\n';
+    out << "held_bytes " << first.heldBytes << '\n';
+    out << "first_open " << formatMs(first.totalMs) << '\n';
+    for (int stage = 0; stage < StageCount; ++stage) {
+        std::vector<double> ms;
+        for (const Run& run : runs)
+            ms.push_back(run.stageMs[stage]);
+        out << "stage " << kStageNames[stage] << ' ' << formatMs(median(ms)) << '\n';
+    }
+    std::vector<double> totals;
+    std::vector<double> cpu;
+    for (const Run& run : runs) {
+        totals.push_back(run.totalMs);
+        cpu.push_back(run.cpuMs);
+    }
+    const double total = median(totals);
+    out << "total " << formatMs(total) << '\n';
+    out << "cpu " << formatMs(median(cpu)) << '\n';
+    out << "peak_rss_kib " << peakKib << '\n';
+    out.flush();
+    return total;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -218,47 +260,18 @@ int main(int argc, char** argv) {
     }
     const qint64 peakKib = peakResidentKib();
 
-    const Run& first = runs.front();
-    out << "pictures " << first.held << ' ' << first.width << 'x' << first.height << '\n';
-    out << "storage " << first.storage << '\n';
-    out << "early_pictures " << first.early << '\n';
-    out << "held_bytes " << first.heldBytes << '\n';
-    out << "first_open " << formatMs(first.totalMs) << '\n';
-    for (int stage = 0; stage < StageCount; ++stage) {
-        std::vector<double> ms;
-        for (const Run& run : runs)
-            ms.push_back(run.stageMs[stage]);
-        out << "stage " << kStageNames[stage] << ' ' << formatMs(median(ms)) << '\n';
-    }
-    std::vector<double> totals;
-    std::vector<double> cpu;
-    for (const Run& run : runs) {
-        totals.push_back(run.totalMs);
-        cpu.push_back(run.cpuMs);
-    }
-    const double total = median(totals);
-    out << "total " << formatMs(total) << '\n';
-    out << "cpu " << formatMs(median(cpu)) << '\n';
-    out << "peak_rss_kib " << peakKib << '\n';
-    out.flush();
+    const double total = reportOpenings(out, runs, peakKib);
     if (!noSerial.isEmpty()) {
         err << "open_bench: no serial decode: " << noSerial << '\n';
         return 0;
     }
 
-    // The same decodes, each picture kept in a frame of its own, after the openings.
-    std::vector<double> serialKept;
-    for (int i = 0; i < options.runs; ++i) {
-        std::vector<SerialJpegDecoder> decoders(pictures.pictures.size());
-        double ms = 0;
-        if (!decodeSerially(pictures, decoders, ms, noSerial)) {
-            err << "open_bench: no serial decode: " << noSerial << '\n';
-            return 0;
-        }
-        serialKept.push_back(ms);
+    const double serialKeptMs = serialKeptDecodeMs(pictures, options.runs, noSerial);
+    if (serialKeptMs < 0) {
+        err << "open_bench: no serial decode: " << noSerial << '\n';
+        return 0;
     }
     const double serialMs = median(serial);
-    const double serialKeptMs = median(serialKept);
     out << "serial_pictures " << pictures.pictures.size() << '\n';
     out << "serial_decode " << formatMs(serialMs) << '\n';
     out << "ratio " << QString::number(median(ratios), 'f', 3) << '\n';

@@ -1,40 +1,12 @@
 #include "ThumbnailJpeg.h"
 
-#include <csetjmp>
-#include <cstdio>
+#include "pictures/JpegSession.h"
 
-#include <jpeglib.h>
-// jpeglib.h must come first: jerror.h uses its types.
-#include <jerror.h>
+#include <csetjmp>
 
 namespace {
 
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr J_COLOR_SPACE kOutputSpace = JCS_EXT_BGRA;
-#else
-constexpr J_COLOR_SPACE kOutputSpace = JCS_EXT_ARGB;
-#endif
-
-// Everything a decode changes between setjmp and a jump back lives here, outside the frames that
-// call libjpeg. The error manager comes first so the session is found from it.
-struct Session {
-    jpeg_error_mgr manager;
-    jpeg_decompress_struct info;
-    std::jmp_buf back;
-    char message[JMSG_LENGTH_MAX];
-};
-
-[[noreturn]] void jumpBack(j_common_ptr info) {
-    Session& session = *reinterpret_cast<Session*>(info->err);
-    (*info->err->format_message)(info, session.message);
-    std::longjmp(session.back, 1);
-}
-
-// Corrupt but decodable data stays quiet; data that ends early is refused.
-void onMessage(j_common_ptr info, int level) {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
-        jumpBack(info);
-}
+using Session = JpegSession;
 
 // Start-of-scan markers never occur inside entropy-coded data (its 0xFF bytes are followed by
 // 0x00), so counting them counts the scans, plus those of a preview the metadata may embed.
@@ -96,9 +68,7 @@ ThumbnailJpeg::Result ThumbnailJpeg::decode(const QByteArray& bytes, QSize targe
         return refused(
             QStringLiteral("holds %1 scans; at most %2 are decoded").arg(scans).arg(limits.scans));
     Session session{};
-    session.info.err = jpeg_std_error(&session.manager);
-    session.manager.error_exit = jumpBack;
-    session.manager.emit_message = onMessage;
+    session.attachErrors();
     Result result;
     if (!readHeader(session, bytes, limits.memoryMb)) {
         result = refused(QStringLiteral("cannot be decoded: %1").arg(messageOf(session)));
@@ -120,7 +90,7 @@ ThumbnailJpeg::Result ThumbnailJpeg::decode(const QByteArray& bytes, QSize targe
         } else if (space != JCS_GRAYSCALE && space != JCS_YCbCr && space != JCS_RGB) {
             result.status = Status::NeedsReader;
         } else {
-            info.out_color_space = kOutputSpace;
+            info.out_color_space = kPaintColorSpace;
             info.scale_num = 1;
             info.scale_denom = unsigned(scaleFor(natural, target));
             jpeg_calc_output_dimensions(&info);

@@ -1,62 +1,25 @@
 #include "JpegDecoder.h"
 
 #include "pictures/JpegPlanes.h"
+#include "pictures/JpegSession.h"
 #include "pictures/PixelPool.h"
 
 #include <QImageReader>
 #include <QtEndian>
 #include <algorithm>
 #include <csetjmp>
-#include <cstdio>
 #include <new>
 #include <optional>
 #include <vector>
 
-#include <jpeglib.h>
-// jpeglib.h must come first: jerror.h uses its types.
-#include <jerror.h>
-
 namespace {
 
-// Qt's RGB32 pixel is the native-endian word 0xffRRGGBB. The alpha variants make libjpeg write
-// 0xFF into the fourth byte (the X variants leave it undefined).
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr J_COLOR_SPACE kOutputSpace = JCS_EXT_BGRA;
-#else
-constexpr J_COLOR_SPACE kOutputSpace = JCS_EXT_ARGB;
-#endif
+using Session = JpegSession;
 
 constexpr qint64 kBytesPerPixel = 4;
 constexpr JDIMENSION kRowBatch = 16;
 // Rows of one component in one call for raw data: at most 4 blocks of 8 rows.
 constexpr int kMostRawRows = 4 * DCTSIZE;
-
-// Everything a decode changes between setjmp and a jump back lives here, outside the frames that
-// call libjpeg. The error manager comes first so the session is found from it.
-struct Session {
-    jpeg_error_mgr manager;
-    jpeg_decompress_struct info;
-    std::jmp_buf back;
-    char message[JMSG_LENGTH_MAX];
-};
-
-Session& sessionOf(j_common_ptr info) {
-    return *reinterpret_cast<Session*>(info->err);
-}
-
-// libjpeg's fatal errors must not return: they jump back to the setjmp of the call under way.
-[[noreturn]] void jumpBack(j_common_ptr info) {
-    Session& session = sessionOf(info);
-    (*info->err->format_message)(info, session.message);
-    std::longjmp(session.back, 1);
-}
-
-// Warnings mark corrupt but decodable data and stay quiet, except the data ending before the
-// picture does: a truncated file is refused rather than shown with a grey remainder.
-void onMessage(j_common_ptr info, int level) {
-    if (level < 0 && info->err->msg_code == JWRN_JPEG_EOF)
-        jumpBack(info);
-}
 
 // The three functions below call libjpeg under setjmp. No object with a destructor lives in their
 // frames, and nothing they read after a jump back was changed in them.
@@ -118,7 +81,7 @@ bool setOutput(Session& session, bool planes, int scale) {
     info.raw_data_out = FALSE;
     const J_COLOR_SPACE space = info.jpeg_color_space;
     if (space == JCS_GRAYSCALE || space == JCS_YCbCr || space == JCS_RGB)
-        info.out_color_space = kOutputSpace;
+        info.out_color_space = kPaintColorSpace;
     jpeg_calc_output_dimensions(&info);
     return true;
 }
@@ -274,7 +237,7 @@ JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
     const int scale = scaleOf(info, scaleFor);
     if (!setOutput(session, planes, scale))
         return {Status::Failed, QImage(), messageOf(session)};
-    if (!info.raw_data_out && info.out_color_space != kOutputSpace)
+    if (!info.raw_data_out && info.out_color_space != kPaintColorSpace)
         return {Status::Unsupported, QImage(), QString()};
     JpegDecoder::Result result = decodeOutput(session, reserve);
     result.natural = QSize(int(info.image_width), int(info.image_height));
@@ -308,7 +271,7 @@ JpegDecoder::Result decodeRegionIn(Session& session, const QByteArray& bytes, QR
     jpeg_decompress_struct& info = session.info;
     if (!readHeaderOf(session, bytes) || !setOutput(session, false, 1))
         return {Status::Failed, QImage(), messageOf(session)};
-    if (info.out_color_space != kOutputSpace)
+    if (info.out_color_space != kPaintColorSpace)
         return {Status::Unsupported, QImage(), QString()};
     const QRect whole(0, 0, int(info.output_width), int(info.output_height));
     part &= whole;
@@ -340,9 +303,7 @@ template <typename Run> JpegDecoder::Result inSession(const QByteArray& bytes, c
     if (bytes.isEmpty())
         return {Status::Failed, QImage(), QStringLiteral("no data")};
     Session session{};
-    session.info.err = jpeg_std_error(&session.manager);
-    session.manager.error_exit = jumpBack;
-    session.manager.emit_message = onMessage;
+    session.attachErrors();
     JpegDecoder::Result result =
         create(session) ? run(session)
                         : JpegDecoder::Result{Status::Failed, QImage(), messageOf(session)};

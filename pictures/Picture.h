@@ -54,6 +54,9 @@ public:
     // The scale a paint that shows this picture at `shown` device pixels paints from: the screen
     // level when it is at least that large, else 1 (the whole picture).
     int scaleShownAt(QSize shown) const;
+    // True when a picture with a screen level is shown larger than the level: painted from its
+    // whole picture, which only a decode of its bytes gives.
+    bool zoomedPastLevel(QSize shown) const { return m_level > 1 && scaleShownAt(shown) == 1; }
 
     // True when the pixels are held decoded for good (at the screen level when there is one).
     bool isDecoded() const { return !m_pixels.isNull(); }

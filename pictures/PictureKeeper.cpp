@@ -256,9 +256,7 @@ void PictureKeeper::ahead(const std::vector<PicturePtr>& next, QSize shownSize) 
     for (const PicturePtr& picture : next) {
         if (!picture)
             continue;
-        const int scale = shownSize.isEmpty()
-                              ? picture->levelScale()
-                              : paintScale(picture->size(), picture->levelScale(), shownSize);
+        const int scale = picture->scaleShownAt(shownSize); // empty: the level
         if (!paintsFromItself(picture, scale))
             wanted.push_back({picture, scale});
     }

@@ -61,16 +61,16 @@ PicturePainter::Plan PicturePainter::plan(QPainter& painter, const PicturePtr& p
         return plan;
     }
     const int scale = picture->scaleShownAt(shownPixels(placement, picture->size()));
-    const bool whole = scale == 1 && !picture->holds(1) && !picture->encodedBytes().isEmpty();
+    const bool pastLevel = scale == 1 && picture->levelScale() > 1;
     if (!m_keeper)
         plan.pixels = picture->decodeAt(scale);
-    else if (whole && picture->levelScale() > 1)
+    else if (pastLevel)
         plan.pixels = m_keeper->kept(picture, 1);
     else
         plan.pixels = m_keeper->shown(picture, scale);
     plan.natural = plan.pixels.isNull() ? picture->size() : sizeOf(plan.pixels);
     const bool scaled = placement.stretch && plan.natural != placement.control;
-    if (plan.pixels.isNull() && whole) {
+    if (plan.pixels.isNull() && pastLevel) {
         // The whole picture's decode is not kept yet: only the part this paint reads.
         plan.part = scaled
                         ? PictureFrame::readPart(placement.exposed, placement.control, plan.natural)

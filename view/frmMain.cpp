@@ -71,6 +71,7 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     m_pictureArea = new PictureArea(imgMain, client);
     m_rest = new QTimer(this);
     m_rest->setSingleShot(true);
+    connect(m_rest, &QTimer::timeout, this, [this] { restOnPicture(); });
     createMenu();
     wireEvents();
     setAcceptDrops(true); // a package dropped on the window opens as from the command line

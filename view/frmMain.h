@@ -209,6 +209,9 @@ private:
     // After a turn: paints imgMain's views of the pictures likely next on the idle cores (see
     // ViewsAhead), decoding them first when they are held compressed (see PictureKeeper).
     void prepareAhead();
+    // When the view has rested on a photo shown at its screen level: its whole picture is decoded
+    // ahead, so that zooming in paints at once.
+    void restOnPicture();
 
     Prompter& m_prompter;
     Program& m_program;
@@ -223,6 +226,6 @@ private:
     QPointer<SoundAfterPicture> m_pendingSound;     // a sound start waiting for the first picture
     OpenDialogFolder m_openFolder = OpenDialogFolder::ofThisProcess(); // where Open starts
     std::unique_ptr<PictureKeeper> m_keeper; // decodes of compressed pictures, kept and ahead
-    // Started again by every turn; when it runs out, the view rests on its picture.
+    // Started again by every turn and zoom; when it runs out, restOnPicture().
     QTimer* m_rest = nullptr;
 };

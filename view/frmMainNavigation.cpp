@@ -169,7 +169,7 @@ void frmMain::prepareAhead() {
     // only the part they show until it is there.
     const QSize size = imgMain->shownPixels();
     std::vector<PicturePtr> next;
-    const bool whole = shown->scaleShownAt(size) == 1 && !shown->holds(1);
+    const bool whole = shown->zoomedPastLevel(size);
     if (whole)
         next.push_back(shown);
     for (const int slot : PictureKeeper::slotsAhead(at))
@@ -190,15 +190,17 @@ void frmMain::prepareAhead() {
         if (imgMain->picture() == shown)
             imgMain->paintAhead(next);
     });
-    m_rest->stop();
-    m_rest->disconnect();
-    if (!whole && shown->levelScale() > 1) {
-        connect(m_rest, &QTimer::timeout, this, [this, shown] {
-            if (imgMain->picture() == shown)
-                m_keeper->wholeAhead(shown);
-        });
+    // Every turn or zoom starts the rest again (see restOnPicture()).
+    if (!whole && shown->levelScale() > 1)
         m_rest->start(kRestMs);
-    }
+    else
+        m_rest->stop();
+}
+
+void frmMain::restOnPicture() {
+    const PicturePtr& shown = imgMain->picture();
+    if (shown && shown->levelScale() > 1 && !shown->zoomedPastLevel(imgMain->shownPixels()))
+        m_keeper->wholeAhead(shown);
 }
 
 void frmMain::followZoom() {

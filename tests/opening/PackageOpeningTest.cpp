@@ -149,9 +149,10 @@ TEST(PackageOpening, LittleFreeMemoryShrinksTheDecodesKeptOrRefuses) {
         const Opened opened = openPackage(package, c.free, compressed);
         EXPECT_EQ(opened.ok, c.ok) << opened.problem.toStdString();
         EXPECT_EQ(opened.keptDecodeCap, c.cap);
-        if (!c.ok)
+        if (!c.ok) {
             EXPECT_TRUE(opened.problem.endsWith(QStringLiteral("Space required = %1").arg(needed)))
                 << opened.problem.toStdString();
+        }
     }
 }
 

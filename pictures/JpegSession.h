@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QtGlobal>
+#include <csetjmp>
+#include <cstdio>
+
+#include <jpeglib.h>
+
+// libjpeg's output colour space that is Qt's RGB32 pixel, the native-endian word 0xffRRGGBB. The
+// alpha variants make libjpeg write 0xFF into the fourth byte (the X variants leave it undefined).
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+inline constexpr J_COLOR_SPACE kPaintColorSpace = JCS_EXT_BGRA;
+#else
+inline constexpr J_COLOR_SPACE kPaintColorSpace = JCS_EXT_ARGB;
+#endif
+
+// One libjpeg decompression and the way back from its errors. Everything a decode changes between
+// setjmp and a jump back lives here, outside the frames that call libjpeg; the error manager comes
+// first so the session is found from it.
+//
+// After attachErrors(), libjpeg's fatal errors jump back to the setjmp of `back` with their text in
+// `message` (they must not return). Warnings mark corrupt but decodable data and stay quiet,
+// except the data ending before the picture does: a truncated file is refused rather than shown
+// with a grey remainder.
+struct JpegSession {
+    jpeg_error_mgr manager;
+    jpeg_decompress_struct info;
+    std::jmp_buf back;
+    char message[JMSG_LENGTH_MAX];
+
+    void attachErrors();
+};
