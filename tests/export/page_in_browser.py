@@ -73,7 +73,7 @@ class ExportedPage(unittest.TestCase):
     def setUpClass(cls):
         cls.folder = tempfile.TemporaryDirectory(prefix="gyrolook-page-")
         cls.page = pathlib.Path(cls.folder.name) / "teapot"
-        export(SAMPLE, cls.page, "--seconds", "3", "--size", "320", "--hotspot-label", "1=Lid")
+        export(SAMPLE, cls.page, "--seconds", "3", "--size", "320", "--hotspot-label", "1=Spout")
         cls.browser = start_browser()
         cls.browser.get(cls.page.joinpath("index.html").as_uri())
         WebDriverWait(cls.browser, 30).until(
@@ -159,7 +159,7 @@ class ExportedPage(unittest.TestCase):
     def test_the_hot_spot_is_outlined_with_its_label(self):
         spot = self.browser.find_element(By.CSS_SELECTOR, ".hotspot")
         self.assertTrue(spot.is_displayed())
-        self.assertEqual(spot.text, "Lid")
+        self.assertEqual(spot.text, "Spout")
         frame = self.browser.find_element(By.ID, "frame").rect
         box = spot.rect
         # The descriptor's rectangle is 440,170 .. 555,300 on the 640 x 480 picture.
@@ -241,7 +241,7 @@ class ExportedPage(unittest.TestCase):
                                     status)
         for keys, expected in (([Keys.ARROW_RIGHT] * 5, "teapot: position 6 of 36, level with it"),
                                ([Keys.HOME], "teapot: position 1 of 36, level with it; hot spots: "
-                                             "Lid")):
+                                             "Spout")):
             with self.subTest(expected=expected):
                 WebDriverWait(self.browser, 5).until(
                     lambda b: status.get_attribute("textContent") != expected)
