@@ -30,7 +30,8 @@
 
   // --- Spinning: the play button and autoplay ---------------------------------------------
 
-  var spinTimer = 0, spinSteps = 0, idleTimer = 0, inView = false, playedOnce = false;
+  var spinTimer = 0, idleTimer = 0, inView = false;
+  var onceLeft = spin.autoplay === 0 ? spin.count : 0; // steps of the one turn still to play
 
   function stopSpin() {
     if (!spinTimer) return;
@@ -43,38 +44,32 @@
     playButton.title = "Spin";
   }
 
-  // Spins for `steps` pictures (for ever without), one turn of the ring in spin.turnSeconds.
-  function startSpin(steps) {
+  // Spins one turn of the ring in spin.turnSeconds, until stopped or the one turn is played.
+  function startSpin() {
     if (spinTimer || reducedMotion.matches) return;
     var interval = Math.max(16, (spin.turnSeconds * 1000) / spin.count);
-    spinSteps = steps || Infinity;
     view.quiet = true;
     spinTimer = setInterval(function () {
       view.move(RIGHT);
-      if (--spinSteps <= 0) stopSpin();
+      if (onceLeft > 0 && --onceLeft === 0) stopSpin();
     }, interval);
     playButton.setAttribute("aria-pressed", "true");
     playButton.setAttribute("aria-label", "Stop spinning");
     playButton.title = "Stop spinning";
   }
 
-  // Autoplay: once when first scrolled into view, or again after spin.autoplay seconds without a
-  // touch; never out of view.
+  // Autoplay: one turn once in view (finished when it comes back into view), or again after
+  // spin.autoplay seconds without a touch; never out of view.
   function autoplay() {
     clearTimeout(idleTimer);
-    if (spin.autoplay < 0 || !inView) return;
-    if (spin.autoplay === 0) {
-      if (!playedOnce) startSpin(spin.count);
-      playedOnce = true;
-    } else {
-      startSpin();
-    }
+    if (!inView || spin.autoplay < 0 || (spin.autoplay === 0 && onceLeft === 0)) return;
+    startSpin();
   }
 
   // Whatever the user does stops the spin; with autoplay it starts again once left alone.
   function touched() {
     stopSpin();
-    playedOnce = true;
+    onceLeft = 0;
     clearTimeout(idleTimer);
     if (spin.autoplay > 0) idleTimer = setTimeout(autoplay, spin.autoplay * 1000);
   }
@@ -93,8 +88,12 @@
   }
 
   playButton.addEventListener("click", function () {
-    if (spinTimer) touched();
-    else startSpin();
+    if (spinTimer) {
+      touched();
+    } else {
+      onceLeft = 0;
+      startSpin();
+    }
   });
   if (reducedMotion.addEventListener)
     reducedMotion.addEventListener("change", followMotionSetting);

@@ -277,11 +277,13 @@ def ring_only_package(folder):
 
 
 # A shop's page: a spin, text, another spin, and enough below to scroll. It keeps the messages
-# both spins send.
+# both spins send, with the number of the frame that sent each.
 SHOP = """<!doctype html><meta name="viewport" content="width=device-width, initial-scale=1">
 <body style="margin:0 8px"><h1>Shop</h1>{first}<p>Our teapot, from every side:</p>{second}
 <div style="height:2000px"></div>
-<script>window.seen = []; addEventListener("message", (e) => seen.push(e.data));</script>"""
+<script>window.seen = []; addEventListener("message", (e) => {{
+  for (let i = 0; i < frames.length; ++i) if (frames[i] === e.source) seen.push({{frame: i, ...e.data}});
+}});</script>"""
 
 
 class EmbeddedOnAPhone(unittest.TestCase):
@@ -291,7 +293,7 @@ class EmbeddedOnAPhone(unittest.TestCase):
         top = pathlib.Path(cls.folder.name)
         (top / "shop").mkdir()
         mug = export(ring_only_package(top), top / "shop" / "mug", "--size", "320",
-                     "--hotspot-label", "1=Handle")
+                     "--hotspot-label", "1=Handle", "--autoplay", "once", "--seconds", "0.5")
         teapot = export(SAMPLE, top / "shop" / "teapot", "--size", "320")
         (top / "shop" / "index.html").write_text(SHOP.format(first=mug, second=teapot))
         cls.browser = start_browser("390,844")
@@ -308,6 +310,13 @@ class EmbeddedOnAPhone(unittest.TestCase):
                 lambda b: b.find_element(By.ID, "stage").get_attribute("data-loaded") == "true")
             cls.browser.switch_to.default_content()
         cls.requests = requests(cls.browser)
+        # The mug turns once by itself while in view (scrolled away, it waits).
+        cls.browser.execute_script("scrollTo(0, 0)")
+        cls.autoplayed = lambda b: [m["detail"]["position"] for m in b.execute_script(
+            "return seen") if m["frame"] == 0 and m["type"] == "spin:turn"]
+        WebDriverWait(cls.browser, 10).until(lambda b: len(cls.autoplayed(b)) >= 36)
+        time.sleep(0.3)
+        cls.first_messages = cls.browser.execute_script("return seen")
 
     @classmethod
     def tearDownClass(cls):
@@ -360,10 +369,17 @@ class EmbeddedOnAPhone(unittest.TestCase):
         self.assertEqual(self.inside(teapot, shown)[0], "teapot_V00_0003.jpg")
         self.assertEqual(self.browser.execute_script("return scrollY"), scrolled)
         turns = self.browser.execute_script(
-            "return seen.filter((m) => m.type === 'spin:turn').map((m) => m.detail)")
-        self.assertTrue(turns)
-        self.assertEqual(turns[-1]["ring"], 2)
-        self.assertTrue(all(t["ring"] == 0 for t in turns[:-2]))
+            "return seen.filter((m) => m.type === 'spin:turn').map((m) => [m.frame, m.detail])")
+        self.assertEqual([frame for frame, _ in turns[-2:]], [1, 1])
+        self.assertEqual([t["ring"] for _, t in turns[-2:]], [1, 2])
+        self.assertEqual({frame for frame, _ in turns[:-2]}, {0})
+
+    def test_both_spins_are_ready_and_the_mug_plays_one_turn_by_itself(self):
+        ready = sorted(m["frame"] for m in self.first_messages if m["type"] == "spin:ready")
+        self.assertEqual(ready, [0, 1])
+        turns = [(m["frame"], m["detail"]["position"]) for m in self.first_messages
+                 if m["type"] == "spin:turn"]
+        self.assertEqual(turns, [(0, p % 36) for p in range(1, 37)])
 
     def test_a_sharp_screen_gets_the_larger_pictures(self):
         for name in ("mug", "teapot"):
