@@ -127,6 +127,21 @@ class ExportedPage(unittest.TestCase):
                 self.drag(n * step_x + (step_x // 2 if n > 0 else -(step_x // 2)), 0)
                 self.assertEqual(self.shown(), expected)
 
+    def test_a_flick_keeps_turning_unless_motion_is_reduced(self):
+        step_x, _ = self.steps()
+        for reduce, more_than_the_drag in ((False, True), (True, False)):
+            with self.subTest(reduce=reduce):
+                self.browser.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": [
+                    {"name": "prefers-reduced-motion", "value": "reduce" if reduce else ""}]})
+                self.stage.send_keys(Keys.HOME)
+                self.browser.execute_script("seen.length = 0")
+                self.drag(10 * step_x + step_x // 2, 0, hold=0)
+                time.sleep(1.5)  # long enough for the turning to have stopped
+                turns = self.browser.execute_script(
+                    "return seen.filter((e) => e[0] === 'spin:turn').length")
+                self.assertEqual(turns > 10, more_than_the_drag, turns)
+        self.browser.execute_cdp_cmd("Emulation.setEmulatedMedia", {"features": []})
+
     def test_up_and_down_reach_the_rings_the_viewer_reaches(self):
         # Keys, as the viewer's bars: a row up, the top row holds, a turn on a ring is three
         # positions, down through the horizontal ring to the lowest row, which holds too.
