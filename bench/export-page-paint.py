@@ -76,15 +76,20 @@ for flag in ("--headless=new", "--no-sandbox", "--disable-gpu",
 options.set_capability("goog:loggingPrefs", {"performance": "ALL"})
 browser = webdriver.Chrome(service=Service("/usr/bin/chromedriver"), options=options)
 browser.set_script_timeout(30)
-if phone:
+
+
+def emulate_phone():
+    """Each tab is a phone of its own."""
     browser.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
         "width": 390, "height": 844, "deviceScaleFactor": 3, "mobile": True})
     browser.execute_cdp_cmd("Emulation.setTouchEmulationEnabled", {"enabled": True})
-navigated = []
+
 painted, loaded, after = [], [], []
 try:
     for _ in range(runs):
         browser.switch_to.new_window("tab")
+        if phone:
+            emulate_phone()
         browser.get(page)
         paint, load = browser.execute_async_script(MEASURE)
         painted.append(paint)
@@ -95,8 +100,12 @@ try:
     while browser.execute_script("return document.getElementById('stage').dataset.loaded") != "true":
         assert time.time() < deadline, "the pictures never finished loading"
         time.sleep(0.1)
-    used, stage = browser.execute_script("""return [document.getElementById("picture").naturalWidth,
-                                                document.getElementById("stage").clientWidth]""")
+    # The width of the set the picture shown comes from (naturalWidth is in CSS pixels).
+    used, stage = browser.execute_script("""
+        const src = document.getElementById("picture").currentSrc;
+        const sets = gyrolookSpin.sets.slice().sort((a, b) => b[1].length - a[1].length);
+        return [sets.find((s) => src.includes("/" + s[1]))[0],
+                document.getElementById("stage").clientWidth];""")
     # The files the last tab asked for, once each, before the first turn.
     asked = set()
     for entry in browser.get_log("performance"):
@@ -104,7 +113,7 @@ try:
         if message["method"] == "Network.requestWillBeSent":
             asked = set() if message["params"]["type"] == "Document" else asked
             asked.add(message["params"]["request"]["url"])
-    loaded = sum(os.path.getsize(urllib.parse.unquote(urllib.parse.urlparse(u).path))
+    loaded_bytes = sum(os.path.getsize(urllib.parse.unquote(urllib.parse.urlparse(u).path))
                  for u in asked if u.startswith("file:"))
     largest = folder / "pictures" / "2x"
     largest = largest if largest.is_dir() else folder / "pictures"
@@ -119,7 +128,7 @@ print(f"first picture painted at {statistics.median(painted):.0f} ms after navig
       f"load event (target: at most +500 ms; median of {runs})")
 print(f"pictures used {used} px wide on a stage {stage} CSS px wide at "
       f"{3 if phone else 1} device px a CSS px: {used / stage:.2f} x its CSS width")
-print(f"bytes loaded before the first turn: {loaded} against {one_size} for the page's text and "
-      f"its largest pictures alone: {loaded / one_size:.2f} x")
+print(f"bytes loaded before the first turn: {loaded_bytes} against {one_size} for the page's text "
+      f"and its largest pictures alone: {loaded_bytes / one_size:.2f} x")
 print(f"turning at 60 steps a second for 240 steps: {late} frames late, {undecoded} steps without "
       f"their picture shown decoded")
