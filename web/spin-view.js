@@ -42,11 +42,13 @@ window.gyrolookSpinView = function (root, spin) {
   }
 
   // The width at which the browser picks among the sets: the stage's on-screen width times the
-  // zoom (a slow or metered link keeps the smallest set until zoomed in).
+  // zoom, for at most two device pixels to a CSS pixel (sharper than that costs a phone far more
+  // bytes than it shows); a slow or metered link keeps the smallest set until zoomed in.
   function sizes() {
     var width = stage.clientWidth || spin.width;
+    var ratio = window.devicePixelRatio || 1;
     if (saveData() && view.scale === 1) return "1px";
-    return Math.ceil(width * view.scale) + "px";
+    return Math.ceil((width * view.scale * Math.min(ratio, 2)) / ratio) + "px";
   }
 
   function srcset(index) {

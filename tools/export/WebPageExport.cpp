@@ -279,10 +279,10 @@ QByteArray WebPageExport::indexPage(const QString& firstPicture, int pictureCoun
                               .replace(QLatin1String("pictures/"), QLatin1String("pictures/2x/")))
                      .arg(m_largeWidth);
     page.replace(QLatin1String("@SRCSET@"), srcset);
+    // As the script: the stage's width, for at most two device pixels to a CSS pixel.
+    const QString stage = QStringLiteral("min(100vw - 16px, %1px)").arg(m_width);
     page.replace(QLatin1String("@SIZES@"),
-                 QStringLiteral("(max-width: %1px) calc(100vw - 16px), %2px")
-                     .arg(m_width + 16)
-                     .arg(m_width));
+                 QStringLiteral("(min-resolution: 2.5dppx) calc(%1 * 2 / 3), %1").arg(stage));
     page.replace(QLatin1String("@WIDTH@"), QString::number(m_width));
     page.replace(QLatin1String("@HEIGHT@"), QString::number(m_height));
     page.replace(QLatin1String("@COUNT@"), QString::number(pictureCount));
