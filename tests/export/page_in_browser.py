@@ -396,6 +396,15 @@ class EmbeddedOnAPhone(unittest.TestCase):
                  if m["type"] == "spin:turn"]
         self.assertEqual(turns, [(0, p % 36) for p in range(1, 37)])
 
+    def test_each_frame_is_as_tall_as_its_page(self):
+        # No empty band below the controls, and nothing to scroll inside.
+        for frame in self.frames:
+            bottom, scrolled, inner = self.inside(frame, """return [
+                document.getElementById("spin").getBoundingClientRect().bottom,
+                document.documentElement.scrollHeight, innerHeight]""")
+            self.assertAlmostEqual(bottom, inner, delta=1)
+            self.assertEqual(scrolled, inner)
+
     def test_a_sharp_screen_gets_the_larger_pictures(self):
         for name in ("mug", "teapot"):
             with self.subTest(spin=name):
