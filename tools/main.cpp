@@ -51,8 +51,11 @@ Commands:
       Exit status 0 when OUT.png was written.
 
   export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] [--turns N]
+         [--drag-direction normal|reverse] [--hotspot-label N=TEXT] [--autoplay once|N]
       Shares a package outside the viewer, the kind chosen by OUT: a new folder gets a web page
-      that turns the object as the viewer does (pictures fitted into S pixels, default 1600);
+      that turns the object as the viewer does (pictures fitted into S CSS pixels, default 1000,
+      and at twice that for sharp screens; a drag right shows the picture before unless
+      --drag-direction reverse; hot spot N labelled TEXT; autoplay once or after N idle seconds);
       OUT.webp or OUT.gif an animated picture of one turn of a ring (ring K: 0 the horizontal
       ring, 1 the first row above, -1 the first row below; S default 640; one turn in T seconds,
       default 6; played N times, 0 for ever); OUT.mp4 (H.264) or OUT.webm (VP9) a video of N

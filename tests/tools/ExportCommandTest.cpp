@@ -43,6 +43,12 @@ TEST(ExportCommand, RefusalsNameTheProblemAndWriteNothing) {
         {{kSample, dir.file("out.gif"), "--turns", "2"}, 2, "--turns is for videos"},
         {{kSample, dir.file("out.webm"), "--size", "0"}, 2, "--size must be"},
         {{kSample, dir.file("out.webm"), "--seconds", "nan"}, 2, "--seconds must be"},
+        {{kSample, dir.file("out.gif"), "--autoplay", "once"}, 2, "is for the web page"},
+        {{kSample, dir.file("out"), "--autoplay", "0"}, 2, "--autoplay must be"},
+        {{kSample, dir.file("out"), "--drag-direction", "left"}, 2, "normal or reverse"},
+        {{kSample, dir.file("out"), "--hotspot-label", "Lid"}, 2, "must be N=TEXT"},
+        {{kSample, dir.file("out"), "--hotspot-label", "1= "}, 2, "must be N=TEXT"},
+        {{kSample, dir.file("out"), "--hotspot-label", "2=Spout"}, 1, "no hot spot 2"},
     };
     for (const Case& c : cases) {
         const ToolRun run = runPack(QStringList{"export"} + c.args);
@@ -60,19 +66,30 @@ TEST(ExportCommand, APageHoldsEveryPictureTheViewerReachesAndPrintsItsEmbedSnipp
     const ToolRun run =
         runPack({"export", kSample, dir.file("teapot page"), "--size", "320", "--quiet"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_TRUE(run.out.contains("<iframe src=\"teapot%20page/index.html\" title=\"teapot, "
-                                 "turnable view\" width=\"336\""))
+    // The frame keeps the page's proportion: 336 pixels wide at most, the picture's 3:4 below
+    // 8 pixels of margin a side, and the row of controls.
+    EXPECT_TRUE(run.out.contains("<div style=\"max-width:336px\"><div style=\"position:relative;"
+                                 "padding-bottom:calc((100% - 16px) * 240 / 320 + 58px)\">"
+                                 "<iframe src=\"teapot%20page/index.html\" title=\"teapot, "
+                                 "turnable view\""))
         << run.out.toStdString();
     EXPECT_TRUE(run.err.isEmpty()) << run.err.toStdString();
     EXPECT_EQ(dir.entries(), QStringList{"teapot page"}); // nothing hidden left beside it
     const QDir page(dir.file("teapot page"));
     EXPECT_EQ(page.entryList(QDir::Files),
-              (QStringList{"index.html", "spin-data.js", "spin.css", "spin.js"}));
+              (QStringList{"index.html", "spin-data.js", "spin-input.js", "spin-view.js",
+                           "spin.css", "spin.js"}));
     const QStringList pictures = QDir(page.filePath("pictures")).entryList(QDir::Files);
     ASSERT_EQ(pictures.size(), 108);
     EXPECT_TRUE(pictures.contains("teapot_M33_0003.jpg"));
     EXPECT_TRUE(pictures.contains("teapot_V00_0005.jpg"));
     EXPECT_EQ(QImage(page.filePath("pictures/teapot_H_0000.jpg")).size(), QSize(320, 240));
+    // Twice as large for sharp screens, as far as the 640 x 480 photos go.
+    EXPECT_EQ(QDir(page.filePath("pictures/2x")).entryList(QDir::Files), pictures);
+    EXPECT_EQ(QImage(page.filePath("pictures/2x/teapot_M33_0003.jpg")).size(), QSize(640, 480));
+    const ToolRun whole = runPack({"export", kSample, dir.file("whole"), "--size", "600"});
+    ASSERT_EQ(whole.exitCode, 0) << whole.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.file("whole/pictures/2x")));
 }
 
 TEST(ExportCommand, EveryKindIsWrittenWhole) {

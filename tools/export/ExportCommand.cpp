@@ -1,5 +1,6 @@
 // gyrolook-pack export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] [--turns N]
-//                        [--quiet]
+//                        [--drag-direction normal|reverse] [--hotspot-label N=TEXT]
+//                        [--autoplay once|N] [--quiet]
 // Shares a package outside the viewer. What is written follows OUT's name:
 //   OUT (no extension)  a folder with a turnable web page
 //   OUT.webp, OUT.gif   an animated picture of one turn of a ring
@@ -19,6 +20,7 @@
 #include "tools/export/WebPageExport.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QTextStream>
 #include <optional>
 
@@ -36,11 +38,15 @@ struct Request {
     int loop = 0;
     int turns = 1;
     bool quiet = false;
+    WebPageExport::Options page;
+    QString pageOption; // the last option given that only the web page takes
 };
 
 const char* const kUsage =
     "usage: gyrolook-pack export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] "
-    "[--turns N] [--quiet]\n"
+    "[--turns N]\n"
+    "       [--drag-direction normal|reverse] [--hotspot-label N=TEXT] [--autoplay once|N] "
+    "[--quiet]\n"
     "  OUT a new folder: a web page; OUT.webp or OUT.gif: an animated picture; OUT.mp4 or "
     "OUT.webm: a video\n";
 
@@ -72,8 +78,40 @@ std::optional<Kind> kindOf(const QString& out) {
     return std::nullopt;
 }
 
+// Reads an option only the web page takes; false when `name` is none of them.
+bool readPageOption(const QString& name, const QString& value, WebPageExport::Options& page,
+                    QString& problem) {
+    static const QRegularExpression label(QStringLiteral("^([1-9][0-9]?)=(.+)$"));
+    bool whole = false;
+    const int number = value.toInt(&whole);
+    if (name == QLatin1String("--drag-direction")) {
+        page.dragReverse = value == QLatin1String("reverse");
+        if (!page.dragReverse && value != QLatin1String("normal"))
+            problem = QStringLiteral("--drag-direction must be normal or reverse");
+    } else if (name == QLatin1String("--autoplay")) {
+        page.autoplay = value == QLatin1String("once") ? WebPageExport::kAutoplayOnce : number;
+        if (value != QLatin1String("once") && !(whole && number >= 1 && number <= 3600))
+            problem = QStringLiteral("--autoplay must be once or a number of seconds from 1 to "
+                                     "3600 without a touch after which the spin plays again");
+    } else if (name == QLatin1String("--hotspot-label")) {
+        const QRegularExpressionMatch match = label.match(value);
+        if (match.hasMatch() && !match.captured(2).trimmed().isEmpty())
+            page.hotspotLabels[match.captured(1).toInt()] = match.captured(2).trimmed();
+        else
+            problem = QStringLiteral("--hotspot-label must be N=TEXT, N the hot spot's number "
+                                     "from 1");
+    } else {
+        return false;
+    }
+    return true;
+}
+
 // Reads one option's value into the request; false and a message when it is wrong.
 bool readOption(const QString& name, const QString& value, Request& request, QString& problem) {
+    if (readPageOption(name, value, request.page, problem)) {
+        request.pageOption = name;
+        return problem.isEmpty();
+    }
     bool ok = false;
     const double number = value.toDouble(&ok);
     const bool whole = ok && number == double(qRound(number));
@@ -141,6 +179,8 @@ std::optional<Request> parse(const QStringList& args, QString& problem) {
                                  "every ring");
     else if (*kind != Kind::Mp4 && *kind != Kind::WebM && request.turns != 1)
         problem = QStringLiteral("--turns is for videos");
+    else if (*kind != Kind::Page && !request.pageOption.isEmpty())
+        problem = QStringLiteral("%1 is for the web page").arg(request.pageOption);
     if (!problem.isEmpty())
         return std::nullopt;
     request.kind = *kind;
@@ -157,7 +197,7 @@ struct Written {
 
 Written writePage(const Request& request, const SpinSource& source, const QString& path,
                   ProgressReporter& progress) {
-    WebPageExport::Options options;
+    WebPageExport::Options options = request.page;
     options.longestSide = request.size.value_or(options.longestSide);
     options.turnSeconds = request.seconds;
     WebPageExport page(source, options);
@@ -166,6 +206,8 @@ Written writePage(const Request& request, const SpinSource& source, const QStrin
     written.error = page.error();
     written.what =
         QStringLiteral("a web page, pictures %1 x %2").arg(page.width()).arg(page.height());
+    if (page.largeWidth())
+        written.what += QStringLiteral(" and %1 wide for sharp screens").arg(page.largeWidth());
     written.snippet = page.embedSnippet(QFileInfo(request.out).fileName());
     return written;
 }

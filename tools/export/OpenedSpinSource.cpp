@@ -76,12 +76,15 @@ bool OpenedSpinSource::open(const QString& packagePath) {
     }
 
     const HotSpotTables& spots = opening.descriptor().hotSpots;
-    for (int h = 0; h < n && h <= HotSpotTables::MaxImageNumber; ++h) {
-        const auto rect = spots.rectangle(1, h);
-        constexpr double twips = kTwipsPerPixel;
-        if (rect && rect->x1 < rect->x2 && rect->y1 < rect->y2)
-            m_layout.hotSpot.push_back({h, QRectF(QPointF(rect->x1 / twips, rect->y1 / twips),
-                                                  QPointF(rect->x2 / twips, rect->y2 / twips))});
+    for (int k = 1; k <= spots.iHotSpots(); ++k) {
+        for (int h = 0; h < n && h <= HotSpotTables::MaxImageNumber; ++h) {
+            const auto rect = spots.rectangle(k, h);
+            constexpr double twips = kTwipsPerPixel;
+            if (rect && rect->x1 < rect->x2 && rect->y1 < rect->y2)
+                m_layout.hotSpots.push_back({k, h,
+                                             QRectF(QPointF(rect->x1 / twips, rect->y1 / twips),
+                                                    QPointF(rect->x2 / twips, rect->y2 / twips))});
+        }
     }
     return true;
 }

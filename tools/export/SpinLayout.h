@@ -8,7 +8,7 @@
 
 // What an export needs to know of a package besides its pictures: how many positions the
 // horizontal ring has, where the vertical rings branch off and how many rows they have, the
-// member name of every picture slot and the first hot spot. The slots are numbered as the viewer
+// member name of every picture slot and the hot spots. The slots are numbered as the viewer
 // holds them (0 .. N-1 the horizontal ring, then the upper rings, then the lower rings).
 struct SpinLayout {
     QString title;     // the package's name: its file name without ".360"
@@ -20,13 +20,15 @@ struct SpinLayout {
     int lowerRows = 0;
     std::vector<QString> memberNames; // by slot; empty where the slot holds no picture
 
-    // The first hot spot: its rectangle in picture pixels on each horizontal position that has
-    // one (positions without a rectangle, or with an empty one, are left out).
+    // Every hot spot's rectangle in picture pixels on each horizontal position that has one
+    // (positions without a rectangle, or with an empty one, are left out); spot counts from 1 as
+    // the descriptor does.
     struct HotSpot {
+        int spot = 1;
         int position = 0;
         QRectF rect;
     };
-    std::vector<HotSpot> hotSpot;
+    std::vector<HotSpot> hotSpots;
 
     // True when the slot holds a picture.
     bool holds(int slot) const {
