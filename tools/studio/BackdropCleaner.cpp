@@ -10,6 +10,40 @@ namespace {
 constexpr uchar kEdgeDepth = 2;
 constexpr uchar kUnreached = 255;
 
+// The backdrop's seeds: areas of pixels of its very colour (within a third of the tolerance),
+// each of them one when it touches the picture's edge or is large (the hole of a handle), not
+// when it is a fleck of the object's own colours. Marks them at depth 0.
+std::vector<int> seedsOf(const std::vector<uchar>& distance, int w, int tolerance,
+                         std::vector<uchar>& depth) {
+    const int h = int(distance.size()) / w;
+    const std::size_t large = std::max<std::size_t>(64, distance.size() / 1000);
+    std::vector<uchar> seen(distance.size(), 0);
+    std::vector<int> seeds, area;
+    for (std::size_t start = 0; start < distance.size(); ++start) {
+        if (seen[start] || distance[start] * 3 > tolerance)
+            continue;
+        area.assign(1, int(start));
+        seen[start] = 1;
+        bool edge = false;
+        for (std::size_t next = 0; next < area.size(); ++next) {
+            const int i = area[next], x = i % w, y = i / w;
+            edge = edge || x == 0 || y == 0 || x == w - 1 || y == h - 1;
+            for (int n : {x > 0 ? i - 1 : -1, x + 1 < w ? i + 1 : -1, y > 0 ? i - w : -1,
+                          y + 1 < h ? i + w : -1})
+                if (n >= 0 && !seen[std::size_t(n)] && distance[std::size_t(n)] * 3 <= tolerance) {
+                    seen[std::size_t(n)] = 1;
+                    area.push_back(n);
+                }
+        }
+        if (!edge && area.size() < large)
+            continue;
+        for (int i : area)
+            depth[std::size_t(i)] = 0;
+        seeds.insert(seeds.end(), area.begin(), area.end());
+    }
+    return seeds;
+}
+
 } // namespace
 
 void BackdropCleaner::clean(QImage& picture, QRgb backdrop) const {
@@ -27,12 +61,7 @@ void BackdropCleaner::clean(QImage& picture, QRgb backdrop) const {
     }
     // Depth into the soft edge of every pixel reached: 0 for the backdrop itself.
     std::vector<uchar> depth(distance.size(), kUnreached);
-    std::vector<int> queue;
-    for (std::size_t i = 0; i < distance.size(); ++i)
-        if (distance[i] * 3 <= m_tolerance) {
-            depth[i] = 0;
-            queue.push_back(int(i));
-        }
+    std::vector<int> queue = seedsOf(distance, w, m_tolerance, depth);
     for (std::size_t next = 0; next < queue.size(); ++next) {
         const int i = queue[next];
         const int x = i % w, y = i / w;

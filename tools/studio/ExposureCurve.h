@@ -3,10 +3,10 @@
 #include <vector>
 
 // Even exposure through a ring: the backdrop's brightness on each photo, smoothed around the ring
-// (a moving average over a quarter of the ring, three times over, wrapping round: close to a
-// Gaussian), is the brightness each photo is brought to. Flicker from one photo to the next goes;
-// a slow change through the ring, and every difference between rings (each is evened on its own),
-// stays.
+// (a moving average over a quarter of the ring, five photos at least, three times over, wrapping
+// round: close to a Gaussian), is the brightness each photo is brought to. Flicker from one photo
+// to the next goes; a slow change through the ring, and every difference between rings (each is
+// evened on its own), stays.
 class ExposureCurve {
 public:
     explicit ExposureCurve(const std::vector<double>& brightness);
