@@ -32,9 +32,9 @@ ExposureCurve::ExposureCurve(const std::vector<double>& brightness) {
     const int n = int(brightness.size());
     if (n == 0)
         return;
-    // A quarter of the ring (five photos at least), odd so that it centres on the photo; no
+    // A third of the ring (five photos at least), odd so that it centres on the photo; no
     // wider than the ring.
-    int width = std::max(5, n / 4) | 1;
+    int width = std::max(5, n / 3) | 1;
     if (width > n)
         width = n % 2 ? n : n - 1;
     std::vector<double> smooth = brightness;

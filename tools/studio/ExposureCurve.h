@@ -3,7 +3,7 @@
 #include <vector>
 
 // Even exposure through a ring: the backdrop's brightness on each photo, smoothed around the ring
-// (a moving average over a quarter of the ring, five photos at least, three times over, wrapping
+// (a moving average over a third of the ring, five photos at least, three times over, wrapping
 // round: close to a Gaussian), is the brightness each photo is brought to. Flicker from one photo
 // to the next goes; a slow change through the ring, and every difference between rings (each is
 // evened on its own), stays.
