@@ -209,6 +209,36 @@ TEST(Studio, EditorCutsMovesEvensAndCleans) {
     }
 }
 
+TEST(Studio, CleaningKeepsFlecksOfTheBackdropsColourInsideTheObject) {
+    TurntableShoot::Settings settings;
+    settings.noise = 3;
+    settings.flicker = 0;
+    const TurntableShoot::Frame frame = TurntableShoot(kRenders, settings).frame(0);
+    QImage in = frame.image;
+    // Grey flecks of 4 x 4 pixels where the object is whole 6 pixels around.
+    QList<QPoint> flecks;
+    for (int y = 6; y < in.height() - 6 && flecks.size() < 4; y += 3)
+        for (int x = 6; x < in.width() - 6 && flecks.size() < 4; x += 3) {
+            bool whole = true;
+            for (int dy = -6; dy <= 6 && whole; ++dy)
+                for (int dx = -6; dx <= 6 && whole; ++dx)
+                    whole = frame.alpha.constScanLine(y + dy)[x + dx] == 255;
+            if (whole &&
+                (flecks.isEmpty() || (flecks.last() - QPoint(x, y)).manhattanLength() > 40))
+                flecks << QPoint(x, y);
+        }
+    ASSERT_EQ(flecks.size(), 4);
+    for (const QPoint& f : flecks)
+        for (int dy = 0; dy < 4; ++dy)
+            for (int dx = 0; dx < 4; ++dx)
+                in.setPixel(f + QPoint(dx, dy), qRgb(150, 150, 150));
+    const QImage out = FrameEditor(in.rect(), true, qRgb(255, 255, 255), 40)
+                           .apply(in, 1.0, FrameEdit{1, {}, qRgb(150, 150, 150)});
+    EXPECT_EQ(out.pixel(0, 0), qRgb(255, 255, 255));
+    for (const QPoint& f : flecks)
+        EXPECT_EQ(out.pixel(f + QPoint(1, 1)), qRgb(150, 150, 150)) << f.x() << "," << f.y();
+}
+
 TEST(Studio, OptionsReadFromTheCommandLine) {
     const QStringList base = {"out.360", "--name", "pot", "--ring", "ring"};
     struct Case {
