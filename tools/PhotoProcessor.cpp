@@ -81,19 +81,28 @@ QImage PhotoProcessor::edited(const QString& source, const QByteArray& bytes, QS
                    ? ExifOrientation::upright(PhotoResizer::scaled(pixels.image, stored), turn)
                    : QImage();
     }
-    // Decoded so that the kept area still covers the size packed, turned, edited, then scaled.
+    // Decoded so that the kept area still covers the size packed (upright, only the part the
+    // edit reads), turned, edited, then scaled and finished.
     const QSize upright = ExifOrientation::uprightSize(full, turn);
     const QSize area = m_edit->area(upright).size();
     const QSize need(int(std::ceil(double(upright.width()) * out.width() / area.width())),
                      int(std::ceil(double(upright.height()) * out.height() / area.height())));
     const ScaledJpegDecoder::Result pixels =
-        ScaledJpegDecoder::decode(bytes, ExifOrientation::uprightSize(need, turn));
+        turn == 1 ? ScaledJpegDecoder::decodeRegion(bytes, need, m_edit->sourceArea(source, full))
+                  : ScaledJpegDecoder::decode(bytes, ExifOrientation::uprightSize(need, turn));
     if (!pixels.problem.isEmpty()) {
         problem = QStringLiteral("%1 cannot be decoded: %2").arg(source, pixels.problem);
         return QImage();
     }
-    const QImage cut = m_edit->apply(source, ExifOrientation::upright(pixels.image, turn), upright);
-    if (cut.isNull())
+    const double scale =
+        double((qint64(upright.width()) * pixels.numerator + 7) / 8) / upright.width();
+    const QImage cut = m_edit->apply(source, ExifOrientation::upright(pixels.image, turn),
+                                     pixels.origin, scale, upright);
+    if (cut.isNull()) {
         problem = QStringLiteral("%1: no memory for the picture").arg(source);
-    return problem.isEmpty() ? PhotoResizer::scaled(cut, out) : QImage();
+        return QImage();
+    }
+    QImage packed = PhotoResizer::scaled(cut, out);
+    m_edit->finish(source, packed);
+    return packed;
 }

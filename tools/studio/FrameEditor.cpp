@@ -27,15 +27,33 @@ QSize FrameEditor::sizeAt(double scale) const {
     return QSize(right - left, bottom - top);
 }
 
-QImage FrameEditor::apply(const QImage& picture, double scale, const FrameEdit& edit) const {
+QImage FrameEditor::apply(const QImage& picture, double scale, const FrameEdit& edit,
+                          QPoint origin) const {
+    QImage out = cut(picture, scale, edit, origin);
+    if (!out.isNull())
+        clean(out, edit);
+    return out;
+}
+
+void FrameEditor::clean(QImage& picture, const FrameEdit& edit) const {
+    if (!m_clean)
+        return;
+    const Table gain = gainTable(edit.gain); // the backdrop as the gain left it
+    BackdropCleaner(m_colour, m_tolerance)
+        .clean(picture, qRgb(gain[uchar(qRed(edit.backdrop))], gain[uchar(qGreen(edit.backdrop))],
+                             gain[uchar(qBlue(edit.backdrop))]));
+}
+
+QImage FrameEditor::cut(const QImage& picture, double scale, const FrameEdit& edit,
+                        QPoint origin) const {
     const QSize size = sizeAt(scale);
     QImage out(size, QImage::Format_RGB888);
     if (out.isNull())
         return out;
-    const int fromX =
-        int(std::floor(m_crop.left() * scale)) - int(std::lround(edit.shift.x() * scale));
-    const int fromY =
-        int(std::floor(m_crop.top() * scale)) - int(std::lround(edit.shift.y() * scale));
+    const int fromX = int(std::floor(m_crop.left() * scale)) -
+                      int(std::lround(edit.shift.x() * scale)) - origin.x();
+    const int fromY = int(std::floor(m_crop.top() * scale)) -
+                      int(std::lround(edit.shift.y() * scale)) - origin.y();
     const Table gain = gainTable(edit.gain);
     const uchar fill[3] = {uchar(qRed(edit.backdrop)), uchar(qGreen(edit.backdrop)),
                            uchar(qBlue(edit.backdrop))};
@@ -52,8 +70,5 @@ QImage FrameEditor::apply(const QImage& picture, double scale, const FrameEdit& 
             target[2] = gain[p[2]];
         }
     }
-    if (m_clean) // the backdrop as the gain left it
-        BackdropCleaner(m_colour, m_tolerance)
-            .clean(out, qRgb(gain[fill[0]], gain[fill[1]], gain[fill[2]]));
     return out;
 }

@@ -17,8 +17,15 @@ public:
         : m_crop(crop), m_clean(clean), m_colour(colour), m_tolerance(tolerance) {}
 
     // The crop of `picture` (RGB888; the upright photo at `scale` of its full size, every side
-    // scaled alike), edited; its size is the crop's at that scale, rounded outwards.
-    QImage apply(const QImage& picture, double scale, const FrameEdit& edit) const;
+    // scaled alike, or the part of it whose top left lies at `origin`), edited; its size is the
+    // crop's at that scale, rounded outwards. cut() and then clean().
+    QImage apply(const QImage& picture, double scale, const FrameEdit& edit,
+                 QPoint origin = QPoint()) const;
+    // The crop, moved and evened, without cleaning.
+    QImage cut(const QImage& picture, double scale, const FrameEdit& edit,
+               QPoint origin = QPoint()) const;
+    // Cleans the backdrop of a picture cut (at any scale) when asked.
+    void clean(QImage& picture, const FrameEdit& edit) const;
     // The crop's size at `scale`.
     QSize sizeAt(double scale) const;
 

@@ -1,5 +1,4 @@
 #include "ShootSurvey.h"
-#include "FrameEditor.h"
 
 #include "tools/ExifOrientation.h"
 #include "tools/PhotoResizer.h"
@@ -9,6 +8,7 @@
 #include <QFile>
 #include <QtConcurrent/QtConcurrentMap>
 #include <atomic>
+#include <cmath>
 #include <functional>
 
 namespace {
@@ -103,10 +103,33 @@ QRect ShootSurvey::area(QSize upright) const {
     return upright == m_full ? m_plan.crop() : QRect(QPoint(0, 0), upright);
 }
 
-QImage ShootSurvey::apply(const QString& source, const QImage& picture, QSize upright) const {
+FrameEdit ShootSurvey::editOf(const QString& source) const {
     const auto found = m_index.constFind(source);
-    const FrameEdit edit = found == m_index.constEnd() ? FrameEdit{} : m_plan.edits()[*found];
-    const FrameEditor editor(area(upright), m_options.backdrop, m_options.backdropColour,
-                             m_options.backdropTolerance);
-    return editor.apply(picture, double(picture.width()) / upright.width(), edit);
+    return found == m_index.constEnd() ? FrameEdit{} : m_plan.edits()[std::size_t(*found)];
+}
+
+FrameEditor ShootSurvey::editor(QSize upright) const {
+    return FrameEditor(area(upright), m_options.backdrop, m_options.backdropColour,
+                       m_options.backdropTolerance);
+}
+
+QRect ShootSurvey::sourceArea(const QString& source, QSize upright) const {
+    const QPointF shift = editOf(source).shift;
+    return area(upright)
+        .translated(-int(std::lround(shift.x())), -int(std::lround(shift.y())))
+        .adjusted(-2, -2, 2, 2)
+        .intersected(QRect(QPoint(0, 0), upright));
+}
+
+QImage ShootSurvey::apply(const QString& source, const QImage& picture, QPoint origin, double scale,
+                          QSize upright) const {
+    return editor(upright).cut(picture, scale, editOf(source), origin);
+}
+
+void ShootSurvey::finish(const QString& source, QImage& packed) const {
+    editor(m_full).clean(packed, editOf(source));
+}
+
+QImage ShootSurvey::preview(const QString& path, const QImage& surveyed) const {
+    return editor(m_full).apply(surveyed, double(surveyed.width()) / m_full.width(), editOf(path));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FrameEditor.h"
 #include "StudioPlan.h"
 #include "tools/PhotoEdit.h"
 
@@ -42,10 +43,19 @@ public:
     QImage surveyPicture(const QString& path, QSize* full = nullptr,
                          QString* problem = nullptr) const;
 
+    // The photo `path` as the package will hold it, at the survey's scale.
+    QImage preview(const QString& path, const QImage& surveyed) const;
+
     QRect area(QSize upright) const override;
-    QImage apply(const QString& source, const QImage& picture, QSize upright) const override;
+    QRect sourceArea(const QString& source, QSize upright) const override;
+    QImage apply(const QString& source, const QImage& picture, QPoint origin, double scale,
+                 QSize upright) const override;
+    void finish(const QString& source, QImage& packed) const override;
 
 private:
+    FrameEdit editOf(const QString& source) const;
+    FrameEditor editor(QSize upright) const;
+
     StudioOptions m_options;
     bool m_autoRotate;
     QString m_error;

@@ -47,8 +47,7 @@ QImage paintStudioPreview(const ShootSurvey& survey, int width) {
         const QString& path = ring.at(int(qint64(i) * ring.size() / count));
         const QImage picture = survey.surveyPicture(path);
         before.push_back(picture);
-        after.push_back(picture.isNull() ? picture
-                                         : survey.apply(path, picture, survey.fullSize()));
+        after.push_back(picture.isNull() ? picture : survey.preview(path, picture));
     }
     const QImage top = band(before, survey.fullSize(), width, QStringLiteral("as shot"));
     const QImage bottom =
