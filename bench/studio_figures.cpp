@@ -94,6 +94,73 @@ bool around(const QImage& alpha, int i, int j, int value) {
     return true;
 }
 
+struct Cleaning {
+    qint64 backdrop = 0, whitened = 0, inside = 0, kept = 0;
+};
+
+// Counts the backdrop pixels made white and the object pixels kept (against `plain`), each at
+// least 3 pixels from the object's edge.
+void countCleaning(const QImage& alpha, const QImage& white, const QImage& plain, Cleaning& c) {
+    for (int y = 0; y < alpha.height(); ++y)
+        for (int x = 0; x < alpha.width(); ++x) {
+            const QRgb got = white.pixel(x, y);
+            if (around(alpha, x, y, 0)) {
+                ++c.backdrop;
+                c.whitened += qRed(got) >= 250 && qGreen(got) >= 250 && qBlue(got) >= 250;
+            } else if (around(alpha, x, y, 255)) {
+                const QRgb was = plain.pixel(x, y);
+                ++c.inside;
+                c.kept +=
+                    std::max({std::abs(qRed(got) - qRed(was)), std::abs(qGreen(got) - qGreen(was)),
+                              std::abs(qBlue(got) - qBlue(was))}) <= 8;
+            }
+        }
+}
+
+// Makes the packages, measures them and prints the figures; 0 when all could be made.
+int report(const TurntableShoot& shoot, const QString& work) {
+    const TurntableShoot::Settings& settings = shoot.settings();
+    const QList<QImage> plain = made(work, "plain", {"--quality", "90"});
+    // Centred with the light evened, so the object's edge is measured alike on every photo.
+    const QList<QImage> centred = made(work, "centre", {"--centre", "--even-exposure"});
+    const QList<QImage> even = made(work, "even", {"--even-exposure"});
+    const QList<QImage> white = made(work, "white", {"--backdrop", "white"});
+    if (plain.size() != 36 || centred.size() != 36 || even.size() != 36 || white.size() != 36)
+        return 1;
+    double lowX = 1e9, highX = -1e9, lowY = 1e9, highY = -1e9, step = 0, stepBefore = 0;
+    double paperStep = 0;
+    Cleaning cleaning;
+    for (int i = 0; i < 36; ++i) {
+        const QPointF c = objectCentre(centred[i]);
+        lowX = std::min(lowX, c.x()), highX = std::max(highX, c.x());
+        lowY = std::min(lowY, c.y()), highY = std::max(highY, c.y());
+        const double a = meanBrightness(even[i]), b = meanBrightness(even[(i + 1) % 36]);
+        step = std::max(step, 100 * std::abs(a / b - 1));
+        const QRect corner(0, 0, 64, 64);
+        paperStep =
+            std::max(paperStep, 100 * std::abs(meanBrightness(even[i].copy(corner)) /
+                                                   meanBrightness(even[(i + 1) % 36].copy(corner)) -
+                                               1));
+        const double p = meanBrightness(plain[i]), q = meanBrightness(plain[(i + 1) % 36]);
+        stepBefore = std::max(stepBefore, 100 * std::abs(p / q - 1));
+        countCleaning(shoot.frame(i).alpha, white[i], plain[i], cleaning);
+    }
+    QTextStream out(stdout);
+    out << "shoot: 36 photos of " << settings.size.width() << " x " << settings.size.height()
+        << ", swing +-" << settings.swing * settings.size.width() << " px, flicker +-"
+        << settings.flicker * 100 << " %, noise " << settings.noise << '\n'
+        << "--centre --even-exposure: object centre spread " << highX - lowX << " px across, "
+        << highY - lowY << " px up and down (target <= 2)\n"
+        << "--even-exposure: largest step of mean brightness between neighbours " << step
+        << " % (as shot " << stepBefore << " %; target <= 1); of the paper (top left 64 x 64) "
+        << paperStep << " %\n"
+        << "--backdrop white: " << 100.0 * cleaning.whitened / cleaning.backdrop
+        << " % of backdrop pixels white "
+        << "(target >= 99), " << 100.0 * cleaning.kept / cleaning.inside
+        << " % of object pixels 3 px inside its edge within 8 levels of the package without it\n";
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -112,56 +179,5 @@ int main(int argc, char** argv) {
     QDir(work.path()).mkpath("ring");
     if (!shoot.isValid() || !shoot.write(QDir(work.path()).filePath("ring")))
         return std::fprintf(stderr, "studio_figures: cannot make the shoot\n"), 1;
-    const QList<QImage> plain = made(work.path(), "plain", {"--quality", "90"});
-    // Centred with the light evened, so the object's edge is measured alike on every photo.
-    const QList<QImage> centred = made(work.path(), "centre", {"--centre", "--even-exposure"});
-    const QList<QImage> even = made(work.path(), "even", {"--even-exposure"});
-    const QList<QImage> white = made(work.path(), "white", {"--backdrop", "white"});
-    if (plain.size() != 36 || centred.size() != 36 || even.size() != 36 || white.size() != 36)
-        return 1;
-    double lowX = 1e9, highX = -1e9, lowY = 1e9, highY = -1e9, step = 0, stepBefore = 0;
-    double paperStep = 0;
-    qint64 backdrop = 0, whitened = 0, inside = 0, kept = 0;
-    for (int i = 0; i < 36; ++i) {
-        const QPointF c = objectCentre(centred[i]);
-        lowX = std::min(lowX, c.x()), highX = std::max(highX, c.x());
-        lowY = std::min(lowY, c.y()), highY = std::max(highY, c.y());
-        const double a = meanBrightness(even[i]), b = meanBrightness(even[(i + 1) % 36]);
-        step = std::max(step, 100 * std::abs(a / b - 1));
-        const QRect corner(0, 0, 64, 64);
-        paperStep =
-            std::max(paperStep, 100 * std::abs(meanBrightness(even[i].copy(corner)) /
-                                                   meanBrightness(even[(i + 1) % 36].copy(corner)) -
-                                               1));
-        const double p = meanBrightness(plain[i]), q = meanBrightness(plain[(i + 1) % 36]);
-        stepBefore = std::max(stepBefore, 100 * std::abs(p / q - 1));
-        const QImage alpha = shoot.frame(i).alpha;
-        for (int y = 0; y < alpha.height(); ++y)
-            for (int x = 0; x < alpha.width(); ++x) {
-                const QRgb got = white[i].pixel(x, y);
-                if (around(alpha, x, y, 0)) {
-                    ++backdrop;
-                    whitened += qRed(got) >= 250 && qGreen(got) >= 250 && qBlue(got) >= 250;
-                } else if (around(alpha, x, y, 255)) {
-                    const QRgb was = plain[i].pixel(x, y);
-                    ++inside;
-                    kept += std::max({std::abs(qRed(got) - qRed(was)),
-                                      std::abs(qGreen(got) - qGreen(was)),
-                                      std::abs(qBlue(got) - qBlue(was))}) <= 8;
-                }
-            }
-    }
-    QTextStream out(stdout);
-    out << "shoot: 36 photos of " << settings.size.width() << " x " << settings.size.height()
-        << ", swing +-" << settings.swing * settings.size.width() << " px, flicker +-"
-        << settings.flicker * 100 << " %, noise " << settings.noise << '\n'
-        << "--centre --even-exposure: object centre spread " << highX - lowX << " px across, "
-        << highY - lowY << " px up and down (target <= 2)\n"
-        << "--even-exposure: largest step of mean brightness between neighbours " << step
-        << " % (as shot " << stepBefore << " %; target <= 1); of the paper (top left 64 x 64) "
-        << paperStep << " %\n"
-        << "--backdrop white: " << 100.0 * whitened / backdrop << " % of backdrop pixels white "
-        << "(target >= 99), " << 100.0 * kept / inside
-        << " % of object pixels 3 px inside its edge within 8 levels of the package without it\n";
-    return 0;
+    return report(shoot, work.path());
 }

@@ -52,10 +52,18 @@ void measureBorder(const QImage& picture, FrameMeasure& m) {
     });
     m.backdrop = qRgb(median(histograms[0]), median(histograms[1]), median(histograms[2]));
     const int level = median(histograms[3]);
-    m.brightness = level;
     Histogram deviations{};
     visit([&](const uchar* p) { ++deviations[std::abs(luminance(p) - level)]; });
     m.noise = 1.4826 * median(deviations);
+    // The brightness finer than the median's whole levels: the mean of the border's pixels
+    // within three standard deviations of it (the object's, if it reaches the border, left out).
+    const int reach = std::max(2, int(std::ceil(3 * m.noise)));
+    double sum = 0, count = 0;
+    for (int v = std::max(0, level - reach); v <= std::min(255, level + reach); ++v) {
+        sum += double(v) * double(histograms[3][std::size_t(v)]);
+        count += double(histograms[3][std::size_t(v)]);
+    }
+    m.brightness = count > 0 ? sum / count : level;
 }
 
 } // namespace

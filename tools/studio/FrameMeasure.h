@@ -6,7 +6,8 @@
 #include <QRgb>
 
 // What one photo of a turntable shoot shows: the backdrop's colour and brightness, estimated
-// from the photo's border (the median of each colour over a band along its four edges), the
+// from the photo's border (the median of each colour over a band along its four edges; the
+// brightness to a fraction of a level, the mean of the band's pixels near its median), the
 // sensor noise there (the median absolute deviation of the brightness), and the object: every
 // pixel whose colour differs from the backdrop's by more than a threshold above that noise. Its
 // box leaves out rows and columns with only a stray pixel or two; its centre is the centre of
