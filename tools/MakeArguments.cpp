@@ -120,6 +120,7 @@ skipped with a line each; anything else that is not a photo is refused, all in o
   --auto-rotate      stand photos upright as their EXIF orientation says; orientation 1 written
   --strip            drop the photos' metadata except the colour (ICC) profile
   --dry-run          print the member names and the descriptor instead of writing
+  --quiet            no progress on standard error
 
 A turntable shoot made clean (JPEG photos of one size; every photo is measured first):
   --crop auto[:MARGIN%]  cut every picture to one box: the object's box over the whole
@@ -135,11 +136,10 @@ A turntable shoot made clean (JPEG photos of one size; every photo is measured f
                      up to one and a half times that
   --preview OUT.png  write a sheet of a few photos before and after, instead of the package
                      With --dry-run, each ring's crop, swing and exposure spread are printed.
-  --quiet            no progress on standard error
 
 Without --fit, --quality, --auto-rotate, --strip and the turntable options every photo keeps
-its bytes. The package is
-written under a hidden name beside OUT.360, checked the way the viewer opens it, and only then
-given its name; when the command fails or is interrupted nothing is left behind.
+its bytes. The package is written under a hidden name beside OUT.360, checked the way the
+viewer opens it, and only then given its name; when the command fails or is interrupted nothing
+is left behind.
 )";
 }
