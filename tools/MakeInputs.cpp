@@ -197,8 +197,14 @@ bool MakeInputs::surveyShoot(ProgressReporter& progress) {
     if (!m_args.studio.any())
         return true; // the preview alone
     m_size = PhotoResizer::fitted(m_survey->plan().crop().size(), m_args.photos.fit);
-    for (const ShootRing& ring : rings)
+    for (const ShootRing& ring : rings) {
         m_changed += ring.files;
+        // About half a byte a pixel made anew, in the work folder and again in the package.
+        const qint64 bytes =
+            qint64(ring.files.size()) * (qint64(m_size.width()) * m_size.height() / 2 + 4096);
+        m_workBytes += bytes;
+        m_packageBytes += bytes;
+    }
     return true;
 }
 
