@@ -31,7 +31,7 @@ bool flag(const QString& arg, MakeArguments& parsed) {
         parsed.photos.strip = true;
     else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
         parsed.help = true;
-    else
+    else if (!parsed.studio.takeFlag(arg))
         return false;
     return true;
 }
@@ -59,7 +59,7 @@ bool valued(const QString& arg, const QString& value, MakeArguments& parsed, boo
         parsed.photos.fit = number(arg, value, 16, 65535, parsed.error);
     } else if (arg == QLatin1String("--quality")) {
         parsed.photos.quality = number(arg, value, 1, 100, parsed.error);
-    } else {
+    } else if (!parsed.studio.takeValued(arg, value, parsed.error)) {
         return false;
     }
     return true;
@@ -93,7 +93,8 @@ const char* MakeArguments::usage() {
     return "usage: gyrolook-pack make OUT.360 --name NAME --ring DIR [--start K] [--reverse] "
            "[--up DIR]... [--down DIR]... [--sound FILE.mp3 [--repeat]] "
            "[--hotspot IMAGE:X1,Y1,X2,Y2]... [--fit PIXELS] [--quality Q] [--auto-rotate] "
-           "[--strip] [--dry-run] [--quiet]";
+           "[--strip] [--crop auto[:MARGIN%]] [--centre] [--even-exposure] "
+           "[--backdrop white|COLOUR[:TOLERANCE]] [--preview OUT.png] [--dry-run] [--quiet]";
 }
 
 const char* MakeArguments::helpText() {
@@ -121,8 +122,24 @@ skipped with a line each; anything else that is not a photo is refused, all in o
   --dry-run          print the member names and the descriptor instead of writing
   --quiet            no progress on standard error
 
-Without --fit, --quality, --auto-rotate and --strip every photo keeps its bytes. The package is
-written under a hidden name beside OUT.360, checked the way the viewer opens it, and only then
-given its name; when the command fails or is interrupted nothing is left behind.
+A turntable shoot made clean (JPEG photos of one size; every photo is measured first):
+  --crop auto[:MARGIN%]  cut every picture to one box: the object's box over the whole
+                     package (where it differs from the backdrop, whose colour comes from
+                     each photo's border), widened by MARGIN per cent on each side (5)
+  --centre           keep the object turning in place: its swing off the turntable's axis
+                     and the jitter between photos are taken out, each ring on its own;
+                     what the shift exposes takes the backdrop's colour
+  --even-exposure    even out the flicker of the light through each ring; the
+                     differences between rings stay
+  --backdrop white|COLOUR[:TOLERANCE]  turn the backdrop into white (or #RRGGBB, or a
+                     colour name): colours within TOLERANCE (40) of it fully, a soft edge
+                     up to one and a half times that
+  --preview OUT.png  write a sheet of a few photos before and after, instead of the package
+                     With --dry-run, each ring's crop, swing and exposure spread are printed.
+
+Without --fit, --quality, --auto-rotate, --strip and the turntable options every photo keeps
+its bytes. The package is written under a hidden name beside OUT.360, checked the way the
+viewer opens it, and only then given its name; when the command fails or is interrupted nothing
+is left behind.
 )";
 }

@@ -2,6 +2,7 @@
 
 #include "PackagePlan.h"
 #include "PhotoProcessor.h"
+#include "studio/StudioOptions.h"
 
 #include <QString>
 #include <QStringList>
@@ -13,6 +14,7 @@ struct MakeArguments {
     QString out;
     QString ringFolder;
     PhotoOptions photos;
+    StudioOptions studio;
     bool dryRun = false;
     bool quiet = false;
     bool help = false;

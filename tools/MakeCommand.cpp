@@ -13,6 +13,7 @@
 #include "PhotoProcessor.h"
 #include "PlanReport.h"
 #include "ProgressReporter.h"
+#include "studio/StudioPreview.h"
 
 #include "format/Descriptor.h"
 
@@ -34,8 +35,11 @@ int fail(const QString& text) {
     return 1;
 }
 
-void printDryRun(const PackagePlan& plan, const QByteArray& descriptor) {
+void printDryRun(const PackagePlan& plan, const QByteArray& descriptor, const ShootSurvey* survey) {
     QTextStream out(stdout);
+    if (survey)
+        for (const QString& line : survey->plan().report())
+            out << line << '\n';
     out << descriptorMemberName() << '\n';
     for (const PlannedMember& member : plan.members())
         out << member.name << " <- " << member.source << '\n';
@@ -44,8 +48,8 @@ void printDryRun(const PackagePlan& plan, const QByteArray& descriptor) {
 
 // Makes the photos that change anew in `work`, two at a time, and points their members there.
 QString processPhotos(std::vector<PlannedMember>& members, const PhotoOptions& options,
-                      const QString& work, ProgressReporter& progress) {
-    const PhotoProcessor processor(options);
+                      const PhotoEdit* edit, const QString& work, ProgressReporter& progress) {
+    const PhotoProcessor processor(options, edit);
     std::vector<std::size_t> changed;
     for (std::size_t i = 0; i < members.size(); ++i)
         if (members[i].changes)
@@ -141,10 +145,16 @@ int make(const MakeArguments& parsed) {
     if (!inputs.gather(progress))
         return fail(inputs.error());
     PackagePlan plan = inputs.plan();
-    if (parsed.dryRun) {
-        printDryRun(plan, descriptorText(plan.descriptor()));
-        return 0;
+    if (parsed.dryRun)
+        printDryRun(plan, descriptorText(plan.descriptor()), inputs.survey());
+    if (!parsed.studio.preview.isEmpty()) {
+        const QString problem = writeStudioPreview(*inputs.survey(), parsed.studio.preview);
+        if (!problem.isEmpty())
+            return fail(problem);
+        QTextStream(stdout) << "wrote " << parsed.studio.preview << '\n';
     }
+    if (parsed.dryRun || !parsed.studio.preview.isEmpty())
+        return 0;
     if (!inputs.checkFreeSpace())
         return fail(inputs.error());
     std::unique_ptr<QTemporaryDir> work; // only when photos are made anew
@@ -156,7 +166,8 @@ int make(const MakeArguments& parsed) {
                             .arg(QDir::tempPath(), work->errorString()));
         InterruptGuard::addFolder(work->path());
         const QString problem =
-            processPhotos(plan.mutableMembers(), parsed.photos, work->path(), progress);
+            processPhotos(plan.mutableMembers(), parsed.photos,
+                          parsed.studio.any() ? inputs.survey() : nullptr, work->path(), progress);
         if (!problem.isEmpty()) {
             removeWork(work);
             return fail(problem);

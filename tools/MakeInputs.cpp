@@ -2,6 +2,7 @@
 #include "Mp3Check.h"
 #include "PhotoFolder.h"
 #include "PhotoProcessor.h"
+#include "PhotoResizer.h"
 #include "ProgressReporter.h"
 #include "SourcePicture.h"
 
@@ -29,7 +30,8 @@ bool MakeInputs::fail(const QString& error) {
 
 bool MakeInputs::gather(ProgressReporter& progress) {
     m_request = m_args.request;
-    if (!checkOutput() || !listFolders() || !checkSound() || !inspectPhotos(progress))
+    if (!checkOutput() || !listFolders() || !checkSound() || !inspectPhotos(progress) ||
+        !surveyShoot(progress))
         return false;
     m_plan = PackagePlan::make(m_request, m_fileType, m_size);
     if (!m_plan.isValid())
@@ -44,8 +46,8 @@ bool MakeInputs::checkOutput() {
         return fail(QStringLiteral("%1: the viewer opens only names ending in .360").arg(out));
     if (m_request.soundRepeat && m_request.soundFile.isEmpty())
         return fail(QStringLiteral("--repeat repeats the sound: give --sound FILE.mp3"));
-    if (m_args.dryRun)
-        return true;
+    if (m_args.dryRun || !m_args.studio.preview.isEmpty())
+        return true; // OUT is not written
     struct stat own {};
     if (::lstat(QFile::encodeName(out).constData(), &own) == 0)
         return fail(S_ISLNK(own.st_mode) && !QFileInfo::exists(out)
@@ -117,9 +119,10 @@ bool MakeInputs::inspectPhotos(ProgressReporter& progress) {
             m_problems << QStringLiteral("%1 %2").arg(path, picture.problem);
             continue;
         }
-        if (m_args.photos.any() && picture.kind != CImageInfo::Jpeg)
-            return fail(QStringLiteral("%1 is a %2 picture: --fit, --quality, --auto-rotate and "
-                                       "--strip make JPEG photos anew, and only those")
+        if ((m_args.photos.any() || m_args.studio.any()) && picture.kind != CImageInfo::Jpeg)
+            return fail(QStringLiteral("%1 is a %2 picture: --fit, --quality, --auto-rotate, "
+                                       "--strip and the turntable options make JPEG photos "
+                                       "anew, and only those")
                             .arg(path, SourcePicture::kindName(picture.kind)));
         const QSize packed = processor.outputSize(picture.size, picture.exifOrientation);
         if (m_problems.isEmpty() && !comparePhoto(path, picture.kind, packed))
@@ -174,6 +177,34 @@ bool MakeInputs::comparePhoto(const QString& path, int kind, QSize size) {
                         .arg(m_args.photos.fit > 0 || m_args.photos.autoRotate
                                  ? QStringLiteral(" (as packed)")
                                  : QString()));
+    return true;
+}
+
+// Measures every photo for the turntable options and plans their edit; every photo is then made
+// anew, at the size of the crop (fitted).
+bool MakeInputs::surveyShoot(ProgressReporter& progress) {
+    if (!m_args.studio.any() && m_args.studio.preview.isEmpty())
+        return true;
+    std::vector<ShootRing> rings{
+        {QStringLiteral("ring %1").arg(m_request.ring.folder), m_request.ring.files}};
+    for (const PhotoRow& row : m_request.up)
+        rings.push_back({QStringLiteral("--up %1").arg(row.folder), row.files});
+    for (const PhotoRow& row : m_request.down)
+        rings.push_back({QStringLiteral("--down %1").arg(row.folder), row.files});
+    m_survey = std::make_shared<ShootSurvey>(m_args.studio, m_args.photos.autoRotate);
+    if (!m_survey->survey(rings, progress))
+        return fail(m_survey->error());
+    if (!m_args.studio.any())
+        return true; // the preview alone
+    m_size = PhotoResizer::fitted(m_survey->plan().crop().size(), m_args.photos.fit);
+    for (const ShootRing& ring : rings) {
+        m_changed += ring.files;
+        // About half a byte a pixel made anew, in the work folder and again in the package.
+        const qint64 bytes =
+            qint64(ring.files.size()) * (qint64(m_size.width()) * m_size.height() / 2 + 4096);
+        m_workBytes += bytes;
+        m_packageBytes += bytes;
+    }
     return true;
 }
 

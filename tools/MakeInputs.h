@@ -2,10 +2,12 @@
 
 #include "MakeArguments.h"
 #include "PackagePlan.h"
+#include "studio/ShootSurvey.h"
 
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 class ProgressReporter;
 
@@ -26,6 +28,8 @@ public:
     const PackagePlan& plan() const { return m_plan; }
 
     bool checkFreeSpace();
+    // The turntable studio's survey of the shoot; null unless one of its options was given.
+    const ShootSurvey* survey() const { return m_survey.get(); }
 
 private:
     bool fail(const QString& error);
@@ -34,6 +38,7 @@ private:
     bool checkSound();
     bool inspectPhotos(ProgressReporter& progress);
     bool comparePhoto(const QString& path, int kind, QSize size);
+    bool surveyShoot(ProgressReporter& progress);
 
     const MakeArguments& m_args;
     PackageRequest m_request;
@@ -47,4 +52,5 @@ private:
     qint64 m_packageBytes = 0; // estimates
     qint64 m_workBytes = 0;
     PackagePlan m_plan;
+    std::shared_ptr<ShootSurvey> m_survey;
 };

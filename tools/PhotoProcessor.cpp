@@ -1,10 +1,12 @@
 #include "PhotoProcessor.h"
 #include "ExifOrientation.h"
 #include "JpegEncoder.h"
+#include "PhotoEdit.h"
 #include "PhotoResizer.h"
 #include "ScaledJpegDecoder.h"
 
 #include <QFile>
+#include <cmath>
 
 namespace {
 
@@ -21,11 +23,12 @@ bool isExif(const ScaledJpegDecoder::Marker& m) {
 QSize PhotoProcessor::outputSize(QSize stored, int orientation) const {
     const QSize upright =
         m_options.autoRotate ? ExifOrientation::uprightSize(stored, orientation) : stored;
-    return PhotoResizer::fitted(upright, m_options.fit);
+    return PhotoResizer::fitted(m_edit ? m_edit->area(upright).size() : upright, m_options.fit);
 }
 
 bool PhotoProcessor::changes(QSize stored, int orientation) const {
-    return m_options.quality > 0 || m_options.strip || (m_options.autoRotate && orientation != 1) ||
+    return m_edit || m_options.quality > 0 || m_options.strip ||
+           (m_options.autoRotate && orientation != 1) ||
            outputSize(stored, orientation) !=
                (m_options.autoRotate ? ExifOrientation::uprightSize(stored, orientation) : stored);
 }
@@ -52,12 +55,10 @@ QString PhotoProcessor::process(const QString& source, const QString& target) co
                     ? ScaledJpegDecoder::Marker{m.code, ExifOrientation::withOrientation(m.data, 1)}
                     : m);
     const int turn = m_options.autoRotate ? orientation : 1;
-    // Scaled as stored, then turned: the turn moves the fewest pixels that way.
-    const QSize stored = ExifOrientation::uprightSize(outputSize(read.fullSize, orientation), turn);
-    const ScaledJpegDecoder::Result pixels = ScaledJpegDecoder::decode(bytes, stored);
-    if (!pixels.problem.isEmpty())
-        return QStringLiteral("%1 cannot be decoded: %2").arg(source, pixels.problem);
-    const QImage image = ExifOrientation::upright(PhotoResizer::scaled(pixels.image, stored), turn);
+    QString problem;
+    const QImage image = edited(source, bytes, read.fullSize, turn, problem);
+    if (!problem.isEmpty())
+        return problem;
     const QByteArray encoded = JpegEncoder::encode(
         image, m_options.quality > 0 ? m_options.quality : JpegEncoder::kDefaultQuality, keep);
     QFile file(target);
@@ -65,4 +66,43 @@ QString PhotoProcessor::process(const QString& source, const QString& target) co
         file.write(encoded) != encoded.size() || !file.flush())
         return QStringLiteral("cannot write %1: %2").arg(target, file.errorString());
     return QString();
+}
+
+QImage PhotoProcessor::edited(const QString& source, const QByteArray& bytes, QSize full, int turn,
+                              QString& problem) const {
+    const QSize out = outputSize(full, turn);
+    if (!m_edit) {
+        // Scaled as stored, then turned: the turn moves the fewest pixels that way.
+        const QSize stored = ExifOrientation::uprightSize(out, turn);
+        const ScaledJpegDecoder::Result pixels = ScaledJpegDecoder::decode(bytes, stored);
+        if (!pixels.problem.isEmpty())
+            problem = QStringLiteral("%1 cannot be decoded: %2").arg(source, pixels.problem);
+        return problem.isEmpty()
+                   ? ExifOrientation::upright(PhotoResizer::scaled(pixels.image, stored), turn)
+                   : QImage();
+    }
+    // Decoded so that the kept area still covers the size packed (upright, only the part the
+    // edit reads), turned, edited, then scaled and finished.
+    const QSize upright = ExifOrientation::uprightSize(full, turn);
+    const QSize area = m_edit->area(upright).size();
+    const QSize need(int(std::ceil(double(upright.width()) * out.width() / area.width())),
+                     int(std::ceil(double(upright.height()) * out.height() / area.height())));
+    const ScaledJpegDecoder::Result pixels =
+        turn == 1 ? ScaledJpegDecoder::decodeRegion(bytes, need, m_edit->sourceArea(source, full))
+                  : ScaledJpegDecoder::decode(bytes, ExifOrientation::uprightSize(need, turn));
+    if (!pixels.problem.isEmpty()) {
+        problem = QStringLiteral("%1 cannot be decoded: %2").arg(source, pixels.problem);
+        return QImage();
+    }
+    const double scale =
+        double((qint64(upright.width()) * pixels.numerator + 7) / 8) / upright.width();
+    const QImage cut = m_edit->apply(source, ExifOrientation::upright(pixels.image, turn),
+                                     pixels.origin, scale, upright);
+    if (cut.isNull()) {
+        problem = QStringLiteral("%1: no memory for the picture").arg(source);
+        return QImage();
+    }
+    QImage packed = PhotoResizer::scaled(cut, out);
+    m_edit->finish(source, packed);
+    return packed;
 }

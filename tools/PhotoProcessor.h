@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QImage>
 #include <QSize>
 #include <QString>
+
+class PhotoEdit;
 
 // What `make` is asked to do to each photo on its way into the package. All off: every photo
 // keeps its bytes.
@@ -18,10 +22,13 @@ struct PhotoOptions {
 // the size wanted (ScaledJpegDecoder), stood upright, brought to the fitted size with the area
 // filter (PhotoResizer) and encoded 4:2:0 with optimised Huffman tables (JpegEncoder), EXIF
 // orientation written as 1, metadata other than the ICC profile dropped when stripping.
-// Thread-safe; the photo's memory is one decoded picture at the scale chosen and its result.
+// With an edit, the photo is decoded at the scale its kept area needs, stood upright, edited and
+// cut, then scaled. Thread-safe; the photo's memory is one decoded picture at the scale chosen
+// and its result.
 class PhotoProcessor {
 public:
-    explicit PhotoProcessor(const PhotoOptions& options) : m_options(options) {}
+    explicit PhotoProcessor(const PhotoOptions& options, const PhotoEdit* edit = nullptr)
+        : m_options(options), m_edit(edit) {}
 
     // The size a photo stored at `stored` with EXIF `orientation` has in the package.
     QSize outputSize(QSize stored, int orientation) const;
@@ -32,5 +39,9 @@ public:
     QString process(const QString& source, const QString& target) const;
 
 private:
+    QImage edited(const QString& source, const QByteArray& bytes, QSize full, int turn,
+                  QString& problem) const;
+
     PhotoOptions m_options;
+    const PhotoEdit* m_edit;
 };

@@ -35,8 +35,29 @@ void copyMarkers(const jpeg_decompress_struct& info, QList<ScaledJpegDecoder::Ma
                                                    qsizetype(m->data_length))});
 }
 
+// The rows and columns of `region` (full pixels) at the scale started, as libjpeg crops them;
+// the whole picture for an invalid region.
+void cropTo(Session& s, QRect region, QPoint& origin, JDIMENSION& first, JDIMENSION& end) {
+    first = 0;
+    end = s.info.output_height;
+    if (!region.isValid())
+        return;
+    const double scale = double(s.info.output_width) / s.info.image_width;
+    const QRect wanted =
+        QRect(int(region.left() * scale), int(region.top() * scale),
+              int(region.width() * scale) + 2, int(region.height() * scale) + 2)
+            .intersected(QRect(0, 0, int(s.info.output_width), int(s.info.output_height)));
+    if (wanted.isEmpty())
+        return;
+    JDIMENSION x = JDIMENSION(wanted.left()), width = JDIMENSION(wanted.width());
+    jpeg_crop_scanline(&s.info, &x, &width);
+    origin = QPoint(int(x), wanted.top());
+    first = JDIMENSION(wanted.top());
+    end = JDIMENSION(wanted.bottom() + 1);
+}
+
 bool run(Session& s, const QByteArray& jpeg, QSize atLeast, bool keepMarkers, bool headerOnly,
-         ScaledJpegDecoder::Result& result) {
+         QRect region, ScaledJpegDecoder::Result& result) {
     QImage& image = result.image;
     if (setjmp(s.back))
         return false;
@@ -59,17 +80,24 @@ bool run(Session& s, const QByteArray& jpeg, QSize atLeast, bool keepMarkers, bo
     s.info.scale_denom = 8;
     s.info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&s.info);
-    image = QImage(int(s.info.output_width), int(s.info.output_height), QImage::Format_RGB888);
+    JDIMENSION first = 0, end = 0;
+    cropTo(s, region, result.origin, first, end);
+    image = QImage(int(s.info.output_width), int(end - first), QImage::Format_RGB888);
     if (image.isNull()) {
         std::snprintf(s.message, sizeof s.message, "no memory for %u x %u pixels",
                       s.info.output_width, s.info.output_height);
         return false;
     }
-    while (s.info.output_scanline < s.info.output_height) {
-        JSAMPROW row = image.scanLine(int(s.info.output_scanline));
+    if (first > 0)
+        jpeg_skip_scanlines(&s.info, first);
+    while (s.info.output_scanline < end) {
+        JSAMPROW row = image.scanLine(int(s.info.output_scanline - first));
         jpeg_read_scanlines(&s.info, &row, 1);
     }
-    jpeg_finish_decompress(&s.info);
+    if (end < s.info.output_height)
+        jpeg_abort_decompress(&s.info); // the rows below are not wanted
+    else
+        jpeg_finish_decompress(&s.info);
     return true;
 }
 
@@ -90,18 +118,23 @@ ScaledJpegDecoder::Result ScaledJpegDecoder::decode(const QByteArray& jpeg, QSiz
     return read(jpeg, atLeast, keepMarkers, false);
 }
 
+ScaledJpegDecoder::Result ScaledJpegDecoder::decodeRegion(const QByteArray& jpeg, QSize atLeast,
+                                                          QRect region) {
+    return read(jpeg, atLeast, false, false, region);
+}
+
 ScaledJpegDecoder::Result ScaledJpegDecoder::header(const QByteArray& jpeg) {
     return read(jpeg, QSize(), true, true);
 }
 
 ScaledJpegDecoder::Result ScaledJpegDecoder::read(const QByteArray& jpeg, QSize atLeast,
-                                                  bool keepMarkers, bool headerOnly) {
+                                                  bool keepMarkers, bool headerOnly, QRect region) {
     Result result;
     Session s;
     s.info.err = jpeg_std_error(&s.manager);
     s.manager.error_exit = jumpBack;
     s.manager.emit_message = onMessage;
-    const bool ok = run(s, jpeg, atLeast, keepMarkers, headerOnly, result);
+    const bool ok = run(s, jpeg, atLeast, keepMarkers, headerOnly, region, result);
     jpeg_destroy_decompress(&s.info);
     if (!ok) {
         result.image = QImage();

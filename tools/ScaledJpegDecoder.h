@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QImage>
 #include <QList>
+#include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -26,12 +28,17 @@ public:
         QSize fullSize;        // the picture's size in the file, whatever the scale
         int numerator = 8;     // the DCT factor taken, numerator / 8
         QList<Marker> markers; // APP1 ... APP15 and COM, in file order, when asked for
+        QPoint origin;         // where the image's top left lies in the whole picture at that scale
         QString problem;       // why the picture could not be decoded; empty otherwise
     };
 
     // atLeast: invalid or empty for the full size. keepMarkers: also return the APPn and COM
     // segments (not APP0, which every encoder writes anew).
     static Result decode(const QByteArray& jpeg, QSize atLeast, bool keepMarkers = false);
+    // Only the part of the picture that covers `region` (full pixels) at the scale decode() would
+    // take, widened to libjpeg's block boundaries: the rows above are skipped and those below
+    // never decoded, the columns cut in the decoder. origin says where the part lies.
+    static Result decodeRegion(const QByteArray& jpeg, QSize atLeast, QRect region);
     // Only the header: the full size and the marker segments, no pixels (image stays null).
     static Result header(const QByteArray& jpeg);
     // The same as decode() for a file; the problem says when it cannot be read.
@@ -42,5 +49,6 @@ public:
     static int numeratorFor(QSize full, QSize atLeast);
 
 private:
-    static Result read(const QByteArray& jpeg, QSize atLeast, bool keepMarkers, bool headerOnly);
+    static Result read(const QByteArray& jpeg, QSize atLeast, bool keepMarkers, bool headerOnly,
+                       QRect region = QRect());
 };

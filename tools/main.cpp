@@ -94,7 +94,10 @@ int main(int argc, char** argv) {
     InterruptGuard::install();
     // The contact sheet draws text, which needs a GUI application; it never shows a window, so
     // it runs on the offscreen platform and needs no display.
-    const bool drawing = argc > 1 && qstrcmp(argv[1], "sheet") == 0;
+    // So does make's preview of a turntable shoot.
+    bool drawing = argc > 1 && qstrcmp(argv[1], "sheet") == 0;
+    for (int i = 2; argc > 1 && qstrcmp(argv[1], "make") == 0 && i < argc; ++i)
+        drawing = drawing || qstrcmp(argv[i], "--preview") == 0;
     if (drawing)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv)
