@@ -48,6 +48,7 @@ protected:
         window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
         window.bCommandFile = true;
         window.mnuOpen_Click();
+        window.finishLoading();
         ASSERT_EQ(prompter.messages, QStringList{});
         ASSERT_EQ(window.iHCount, p.horizontal);
     }
