@@ -66,9 +66,10 @@ public:
     bool readDescriptor();
 
     // Probes the header of horizontal picture 0 and then those of every other picture to be
-    // loaded: a picture whose header claims more pixels than the free memory could hold for it
-    // alone is refused at once, by its declared size, naming it. Then decodes picture 0 once: the
-    // pixel size taken is the decoded picture's, and a picture that does not decode, or is too
+    // loaded: a picture whose header gives a larger width or height than the first picture's is
+    // refused at once, naming it, so that the memory check, which counts every picture at the
+    // first one's size, counts each at least at its own declared size. Then decodes picture 0 once:
+    // the pixel size taken is the decoded picture's, and a picture that does not decode, or is too
     // large, stops the opening here, before anything is sized by it.
     bool probeFirstPicture();
 
@@ -133,8 +134,8 @@ private:
     // Sizes the slots and fills the ring maps; shows the loading's first progress line.
     void prepareSlots(PictureSlots& slots, const PictureJobs& jobs);
     PictureLoader::Storage loaderStorage() const;
-    // Reads every other picture's header; refuses one that claims too much (see above).
-    bool probeOtherHeaders();
+    // Reads every other picture's header: a picture larger than the first is refused.
+    bool probeOtherHeaders(qint32 width, qint32 height);
 
     ProgressSink& m_progress;
     Prompter& m_prompter;

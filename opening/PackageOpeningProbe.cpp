@@ -38,7 +38,7 @@ bool PackageOpening::probeFirstPicture() {
             QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
     if (info.Width() <= 0 || info.Height() <= 0)
         return fail(QStringLiteral("The picture %1 gives no size in its header.").arg(name));
-    if (!probeOtherHeaders())
+    if (!probeOtherHeaders(info.Width(), info.Height()))
         return false;
     // The header's 16-bit fields can be wrong (a BMP stored top-down reads as 65,536 minus its
     // height) or can claim a size the data does not hold. Nothing is sized by the picture before
@@ -67,13 +67,12 @@ bool PackageOpening::probeFirstPicture() {
     return true;
 }
 
-bool PackageOpening::probeOtherHeaders() {
-    // Pictures of other sizes than the first open: the loader holds one that passes its share of
-    // the memory as its file's bytes. But a header that claims more pixels than the free memory
-    // could hold for that picture alone is refused here, by the size it declares, before any
-    // decode. Headers that cannot be read are left to the decode, which names what is wrong.
+bool PackageOpening::probeOtherHeaders(qint32 width, qint32 height) {
+    // The memory check counts every picture at the first one's size: a smaller picture takes less
+    // than it is counted for; a larger one is refused here, by the size its header declares,
+    // before any decode. Headers that cannot be read are left to the decode, which names what is
+    // wrong with them.
     const PictureJobs jobs = pictureJobs();
-    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
     for (std::size_t index = 1; index < jobs.jobs.size(); ++index) {
         const PictureLoader::Job& job = jobs.jobs[index];
         CImageInfo info;
@@ -82,9 +81,17 @@ bool PackageOpening::probeOtherHeaders() {
         } catch (const GyroError&) {
             continue;
         }
-        if (info.ImageType() != 0 && decodedPictureBytes(info.Width(), info.Height()) > free)
-            return fail(QStringLiteral("The picture %1 does not fit in the free memory.")
-                            .arg(job.memberName));
+        if (info.ImageType() == 0 || (info.Width() <= width && info.Height() <= height))
+            continue;
+        return fail(QStringLiteral("The picture %1 is %2 x %3 pixels, larger than the first "
+                                   "picture %4 (%5 x %6): no picture of a package may be larger "
+                                   "than its first.")
+                        .arg(job.memberName)
+                        .arg(info.Width())
+                        .arg(info.Height())
+                        .arg(jobs.jobs.front().memberName)
+                        .arg(width)
+                        .arg(height));
     }
     return true;
 }
