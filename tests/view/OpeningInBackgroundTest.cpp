@@ -11,15 +11,6 @@ namespace {
 
 class OpeningInBackground : public Viewer {
 protected:
-    // Opens as start-up does, and comes back as soon as the first picture is shown.
-    void start(const TestPackage& p, const QString& name = QStringLiteral("obj.360")) {
-        package = p;
-        const QString path = folder.file(name);
-        ASSERT_TRUE(p.write(path));
-        window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
-        window.bCommandFile = true;
-        window.mnuOpen_Click();
-    }
     int held() const {
         int count = 0;
         for (int i = 0; i <= window.imgArray->upperBound(); ++i)
@@ -96,6 +87,8 @@ TEST_F(OpeningInBackground, ABrokenPictureFoundLateGivesTheOpeningsMessageAndAnE
               QStringList{QString(whole.problem)
                               .replace(QStringLiteral("thing.360"), QStringLiteral("obj.360"))});
     EXPECT_FALSE(window.imgMain->isVisibleTo(&window));
+    EXPECT_FALSE(window.HscrArray->isVisibleTo(&window));
+    EXPECT_FALSE(window.hscrlZoom->isVisibleTo(&window));
     EXPECT_FALSE(window.imgMain->picture());
     EXPECT_EQ(held(), 0);
     EXPECT_FALSE(window.loading());
