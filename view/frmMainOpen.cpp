@@ -92,6 +92,9 @@ void frmMain::mnuOpen_Click() {
         return;
 
     PackageOpening opening(loadingProgress, m_prompter, m_freeMemory, m_settings);
+    // The pictures are decoded once the first is shown, in the order a user turns to them: none
+    // during the extraction, where they would come before the first one.
+    opening.setEarlyDecoding(false);
     // Photos larger than the screen are held at the size the opening shows them.
     if (const QScreen* where = screen())
         opening.setOpeningShown(m_pictureArea->openingShown(
