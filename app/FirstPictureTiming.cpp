@@ -34,31 +34,42 @@ double sinceProcessStart() {
 
 } // namespace
 
-FirstPictureTiming::FirstPictureTiming(QWidget* picture, QObject* parent) : QObject(parent) {
+FirstPictureTiming::FirstPictureTiming(QWidget* picture, QWidget* window, bool packageNamed,
+                                       QObject* parent)
+    : QObject(parent) {
     const QByteArray asked = qgetenv("GYROLOOK_TIMING");
     if (asked.isEmpty() || asked == "0")
         return;
     m_exit = asked == "exit";
     m_picture = picture;
+    if (!packageNamed)
+        m_window = window;
     // On the application, so that it sees the paint before any filter of the control does: what
     // those start once the paint is done (the sound) then runs after the moment is taken.
     QCoreApplication::instance()->installEventFilter(this);
 }
 
 bool FirstPictureTiming::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::Paint)
+        return QObject::eventFilter(watched, event);
     const auto* control = qobject_cast<ImageControl*>(watched);
-    if (watched == m_picture && event->type() == QEvent::Paint && control && control->picture()) {
-        QCoreApplication::instance()->removeEventFilter(this);
-        // The paint and the flush to the screen finish before the event loop runs again.
-        QTimer::singleShot(0, this, [this] {
-            timespec wall{};
-            clock_gettime(CLOCK_REALTIME, &wall);
-            std::fprintf(stderr, "gyrolook: first picture %.1f ms at %lld%09ld\n",
-                         sinceProcessStart(), static_cast<long long>(wall.tv_sec), wall.tv_nsec);
-            std::fflush(stderr);
-            if (m_exit)
-                QCoreApplication::exit(0);
-        });
-    }
+    if (m_window && watched == m_window)
+        report("empty window");
+    else if (!m_window && watched == m_picture && control && control->picture())
+        report("first picture");
     return QObject::eventFilter(watched, event);
+}
+
+void FirstPictureTiming::report(const char* what) {
+    QCoreApplication::instance()->removeEventFilter(this);
+    // The paint and the flush to the screen finish before the event loop runs again.
+    QTimer::singleShot(0, this, [this, what] {
+        timespec wall{};
+        clock_gettime(CLOCK_REALTIME, &wall);
+        std::fprintf(stderr, "gyrolook: %s %.1f ms at %lld%09ld\n", what, sinceProcessStart(),
+                     static_cast<long long>(wall.tv_sec), wall.tv_nsec);
+        std::fflush(stderr);
+        if (m_exit)
+            QCoreApplication::exit(0);
+    });
 }

@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     SystemFreeMemory freeMemory;
     frmMain window(prompter, program, optionSettings(), media, freeMemory);
     prompter.setParentWindow(&window);
-    const FirstPictureTiming timing(window.imgMain);
+    const FirstPictureTiming timing(window.imgMain, &window, !commandLine.package.isEmpty());
     window.Form_Load();
     window.show();
     return QApplication::exec();

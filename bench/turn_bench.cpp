@@ -250,6 +250,7 @@ struct BenchWindow {
             QLatin1Char('"') + QFileInfo(path).absoluteFilePath() + QLatin1Char('"');
         window->bCommandFile = true;
         window->mnuOpen_Click();
+        window->finishLoading(); // turning is measured with every picture held
         if (prompter.messages.isEmpty() && window->iHCount > 0)
             return true;
         out << "error " << path << ": " << prompter.messages.join(QLatin1Char(' ')) << Qt::endl;

@@ -12,6 +12,7 @@
 #include "opening/EarlyPictures.h"
 #include "opening/FreeMemorySource.h"
 #include "opening/MemberLookup.h"
+#include "opening/PictureJobs.h"
 #include "opening/PictureLoader.h"
 #include "opening/UsedMembers.h"
 #include "pictures/DecodedBytes.h"
@@ -41,9 +42,6 @@ bool isWantedPicture(const QString& path, bool vertical) {
            (vertical && (name.contains(QLatin1String("_V")) || name.contains(QLatin1String("_M"))));
 }
 
-// The largest picture side the header probe's fields can hold.
-constexpr int kLargestSide = 65535;
-
 // Early decodes may take this share of the memory free when the extraction starts.
 constexpr qint64 kEarlyShare = 4;
 
@@ -71,8 +69,12 @@ int PackageOpening::earlyPictureCount() const {
 
 bool PackageOpening::fail(const QString& problem) {
     dropEarlyPictures();
-    m_problem = QStringLiteral("Cannot open %1.\n\n%2").arg(m_title, problem);
+    m_problem = refusal(m_title, problem);
     return false;
+}
+
+QString PackageOpening::refusal(const QString& title, const QString& problem) {
+    return QStringLiteral("Cannot open %1.\n\n%2").arg(title, problem);
 }
 
 QString PackageOpening::memberPath(const QString& memberName) const {
@@ -233,99 +235,12 @@ bool PackageOpening::checkRings(RingKind kind, int count, int ringCount, int row
     return true;
 }
 
-bool PackageOpening::probeFirstPicture() {
-    const QString name = horizontalMemberName(m_descriptor.fileName, 0, m_descriptor.fileType);
-    const QString path = memberPath(name);
-    if (!FileExists(path))
-        return fail(QStringLiteral("The picture %1 is missing from the package.").arg(name));
-    CImageInfo info;
-    try {
-        info.ReadImageInfo(path);
-    } catch (const GyroError& error) {
-        return fail(
-            QStringLiteral("The picture %1 cannot be read: %2.").arg(name, error.description()));
-    }
-    if (info.ImageType() == 0)
-        return fail(
-            QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
-    if (info.Width() <= 0 || info.Height() <= 0)
-        return fail(QStringLiteral("The picture %1 gives no size in its header.").arg(name));
-    // The header's 16-bit fields can be wrong (a BMP stored top-down reads as 65,536 minus its
-    // height) or can claim a size the data does not hold. Nothing is sized by the picture before
-    // it has been decoded once: its real size is the decoded one.
-    const PictureRead first = readFirstPicture(path, name);
-    if (first.declined)
-        return refuseClaim(name, info.Width(), info.Height());
-    if (!first.picture)
-        return fail(first.problem);
-    const QSize real = first.picture->size();
-    if (real.width() > kLargestSide || real.height() > kLargestSide)
-        return fail(QStringLiteral("The picture %1 is %2 x %3 pixels; the viewer shows pictures of "
-                                   "at most %4 pixels a side.")
-                        .arg(name)
-                        .arg(real.width())
-                        .arg(real.height())
-                        .arg(kLargestSide));
-    // A picture held at a screen level is decoded whole when zoomed past it: one that could never
-    // be is refused now, like a header's claim, before anything is sized by it.
-    if (first.picture->levelScale() > 1 &&
-        decodedPictureBytes(real.width(), real.height()) > mostForOnePicture())
-        return refuseClaim(name, real.width(), real.height());
-    m_width = real.width();
-    m_height = real.height();
-    m_level = first.picture->levelScale();
-    return true;
-}
-
-qint64 PackageOpening::mostForOnePicture() const {
-    // A share of the free memory when every picture is held decoded, or half of what the files
-    // leave when they are held compressed (the two latest decodes).
-    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
-    const qint64 pictures = std::max(1, m_horizontal + m_upper + m_lower);
-    const qint64 files = compressedEstimate(pictures, qint64(m_counters.sngMaxFileLen));
-    return std::max(free / pictures, (free - files) / 2);
-}
-
 void PackageOpening::setOpeningShown(OpeningShownSize shown) {
     m_scaleFor = {};
     if (shown)
         m_scaleFor = [shown = std::move(shown)](QSize natural) {
             return ::levelScale(natural, shown(natural));
         };
-}
-
-PictureRead PackageOpening::readFirstPicture(const QString& path, const QString& name) const {
-    // Usually read already while the extraction went on; the loader takes that read later.
-    if (m_early) {
-        QFuture<PictureRead> started = m_early->find(path);
-        if (started.isValid()) {
-            const PictureRead read = started.result();
-            if (!read.declined)
-                return read;
-        }
-    }
-    // Decoded to check it, then held only as its file's bytes until the loader's turn. A header
-    // claiming more pixels than the memory check could ever give one picture is left undone
-    // before they are asked for.
-    const qint64 most = mostForOnePicture();
-    return PictureLoader::read(
-        path, name, PictureLoader::Storage::Compressed,
-        [most](qint64 bytes) { return bytes <= most; }, m_scaleFor);
-}
-
-bool PackageOpening::refuseClaim(const QString& name, qint64 width, qint64 height) {
-    // Checked by its header's size, which the memory check refuses (or the picture alone passes
-    // what the pictures could have).
-    dropEarlyPictures();
-    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
-    const MemoryBudget claimed =
-        checkMemoryBudget(m_horizontal + m_upper + m_lower, width, height,
-                          qint64(m_counters.sngMaxFileLen), free, m_options.bOptUseRam);
-    if (claimed.storage != PictureStorage::Refused)
-        return fail(QStringLiteral("The picture %1 does not fit in the free memory.").arg(name));
-    m_memory = claimed;
-    m_problem = claimed.message;
-    return false;
 }
 
 bool PackageOpening::checkMemory() {
@@ -352,79 +267,63 @@ bool PackageOpening::checkMemory() {
     return true;
 }
 
-std::vector<PictureLoader::Job> PackageOpening::horizontalJobs() const {
-    const int n = m_horizontal;
-    std::vector<PictureLoader::Job> jobs;
-    for (int i = 0; i < n; ++i) {
-        const QString name = horizontalMemberName(m_descriptor.fileName, i, m_descriptor.fileType);
-        jobs.push_back(
-            {memberPath(name), name, i,
-             QStringLiteral("Gyrolook: Loading Horizontal Image #%1 of %2").arg(i + 1).arg(n),
-             QString()});
-    }
-    return jobs;
+PictureJobs PackageOpening::pictureJobs() const {
+    return PictureJobs::build(m_descriptor.fileName, m_descriptor.fileType, m_horizontal,
+                              {m_upper, m_counters.bytVRows, &m_upperGeometry},
+                              {m_lower, m_counters.bytMRows, &m_lowerGeometry},
+                              [this](const QString& name) { return memberPath(name); });
 }
 
-std::vector<std::pair<int, int>>
-PackageOpening::addRingJobs(RingKind kind, int firstSlot, int count, int rows,
-                            const RingGeometry& geometry, const QString& stem,
-                            std::vector<PictureLoader::Job>& jobs) const {
-    std::vector<std::pair<int, int>> starts;
-    if (count == 0)
-        return starts;
-    int slot = firstSlot;
-    int previousColumn = -1;
-    for (const RingMember& member : geometry.members(rows)) {
-        const QString name = verticalMemberName(m_descriptor.fileName, kind, member.column,
-                                                member.row, m_descriptor.fileType);
-        if (member.column != previousColumn)
-            starts.emplace_back(member.column, slot);
-        previousColumn = member.column;
-        jobs.push_back(
-            {memberPath(name), name, slot, QString(), stem.arg(slot - (firstSlot - 1)).arg(count)});
-        ++slot;
-    }
-    return starts;
-}
-
-bool PackageOpening::loadPictures(PictureSlots& slots) {
+void PackageOpening::prepareSlots(PictureSlots& slots, const PictureJobs& jobs) {
     const int n = m_horizontal;
     slots.clear();
     slots.pictures.resize(static_cast<std::size_t>(n + 1 + m_upper + m_lower));
     slots.UpperRing.assign(static_cast<std::size_t>(n + 1), PictureSlots::kNoRing);
     slots.LowerRing.assign(static_cast<std::size_t>(n + 1), PictureSlots::kNoRing);
-
+    for (const auto& [column, slot] : jobs.upperStarts)
+        slots.UpperRing[std::size_t(column)] = static_cast<std::uint8_t>(slot);
+    for (const auto& [column, slot] : jobs.lowerStarts)
+        slots.LowerRing[std::size_t(column)] = static_cast<std::uint8_t>(slot);
     m_progress.setMessage(QStringLiteral("Gyrolook: Loading Horizontal Image #1 of %1").arg(n));
     m_progress.refresh();
+}
 
-    std::vector<PictureLoader::Job> jobs = horizontalJobs();
-    // The ring maps take the slot of each ring's first row.
-    const auto upperStarts =
-        addRingJobs(RingKind::Upper, n + 1, m_upper, m_counters.bytVRows, m_upperGeometry,
-                    QStringLiteral("Gyrolook: Loading Vertical Image #%1 of %2"), jobs);
-    const auto lowerStarts =
-        addRingJobs(RingKind::Lower, n + m_upper + 1, m_lower, m_counters.bytMRows, m_lowerGeometry,
-                    QStringLiteral("Gyrolook: Loading Lower Vertical Image #%1 of %2"), jobs);
+PictureLoader::Storage PackageOpening::loaderStorage() const {
+    return m_memory.storage == PictureStorage::Compressed ? PictureLoader::Storage::Compressed
+                                                          : PictureLoader::Storage::Decoded;
+}
 
+bool PackageOpening::loadPictures(PictureSlots& slots) {
+    const PictureJobs jobs = pictureJobs();
+    prepareSlots(slots, jobs);
     // The decodes of compressed pictures kept while turning are not the pictures' to take.
     const qint64 budget = m_memory.availableBytes - m_memory.keptDecodeBytes;
     const PictureLoader::Outcome outcome =
         PictureLoader(m_scaleFor)
-            .load(jobs,
-                  m_memory.storage == PictureStorage::Compressed
-                      ? PictureLoader::Storage::Compressed
-                      : PictureLoader::Storage::Decoded,
-                  budget, m_progress, slots.pictures, m_early.get());
+            .load(jobs.jobs, loaderStorage(), budget, m_progress, slots.pictures, m_early.get());
     dropEarlyPictures();
     if (!outcome.ok) {
         slots.clear();
         return fail(outcome.problem);
     }
-    for (const auto& [column, slot] : upperStarts)
-        slots.UpperRing[std::size_t(column)] = static_cast<std::uint8_t>(slot);
-    for (const auto& [column, slot] : lowerStarts)
-        slots.LowerRing[std::size_t(column)] = static_cast<std::uint8_t>(slot);
     return true;
+}
+
+std::unique_ptr<BackgroundLoading>
+PackageOpening::startLoading(PictureSlots& slots, BackgroundLoading::Callbacks callbacks) {
+    PictureJobs jobs = pictureJobs();
+    prepareSlots(slots, jobs);
+    BackgroundLoading::Setup setup;
+    setup.order = PictureJobs::viewingOrder(m_horizontal, int(jobs.jobs.size()));
+    // The reads begun during the extraction go on and are taken in their turn.
+    if (m_early)
+        for (const PictureLoader::Job& job : jobs.jobs)
+            setup.early.push_back(m_early->take(job.path));
+    setup.jobs = std::move(jobs.jobs);
+    setup.storage = loaderStorage();
+    setup.budget = m_memory.availableBytes - m_memory.keptDecodeBytes;
+    setup.scaleFor = m_scaleFor;
+    return std::make_unique<BackgroundLoading>(std::move(setup), m_progress, std::move(callbacks));
 }
 
 bool PackageOpening::runAll(const QString& packagePath, const QString& folder,

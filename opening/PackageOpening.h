@@ -3,8 +3,10 @@
 #include "format/Descriptor.h"
 #include "format/PackageCounters.h"
 #include "format/RingGeometry.h"
+#include "opening/BackgroundLoading.h"
 #include "opening/MemberLookup.h"
 #include "opening/MemoryBudget.h"
+#include "opening/PictureJobs.h"
 #include "opening/PictureLoader.h"
 #include "pictures/PictureSlots.h"
 #include "pictures/ScreenLevel.h"
@@ -63,9 +65,12 @@ public:
     // sound member is left in the folder.
     bool readDescriptor();
 
-    // Probes the header of horizontal picture 0, then decodes it once: the pixel size taken is the
-    // decoded picture's, and a picture that does not decode, or is too large, stops the opening
-    // here, before anything is sized by it.
+    // Probes the header of horizontal picture 0 and then those of every other picture to be
+    // loaded: a picture whose header gives a larger width or height than the first picture's is
+    // refused at once, naming it, so that the memory check, which counts every picture at the
+    // first one's size, counts each at least at its own declared size. Then decodes picture 0 once:
+    // the pixel size taken is the decoded picture's, and a picture that does not decode, or is too
+    // large, stops the opening here, before anything is sized by it.
     bool probeFirstPicture();
 
     // Decides whether the pictures fit in free memory and how they are held.
@@ -75,11 +80,20 @@ public:
     // the progress lines of each stage, deleting each member file once its picture is held.
     bool loadPictures(PictureSlots& slots);
 
+    // For the viewer, in place of loadPictures: fills the ring maps and sizes the slots (empty),
+    // and returns the loading of the pictures, not yet started (see BackgroundLoading). The
+    // pictures decoded during the extraction go to it; this opening may end before it does.
+    std::unique_ptr<BackgroundLoading> startLoading(PictureSlots& slots,
+                                                    BackgroundLoading::Callbacks callbacks);
+
     // Runs every step above.
     bool runAll(const QString& packagePath, const QString& folder, PictureSlots& slots);
 
     // The message for the user when a step failed; empty otherwise.
     const QString& problem() const { return m_problem; }
+
+    // The message for the user when the package titled `title` cannot be opened for `problem`.
+    static QString refusal(const QString& title, const QString& problem);
 
     // What the steps found out.
     const QString& packageTitle() const { return m_title; }
@@ -115,13 +129,13 @@ private:
     // Refuses a first picture whose decode was left undone for want of memory: with the memory
     // check's refusal by the size its header claims, else as not fitting.
     bool refuseClaim(const QString& name, qint64 width, qint64 height);
-    // The loader's entries for the horizontal ring, slot by slot.
-    std::vector<PictureLoader::Job> horizontalJobs() const;
-    // Appends the loader's entries for the rings of one kind from `firstSlot` on; returns each
-    // ring's column and the slot of its first row.
-    std::vector<std::pair<int, int>> addRingJobs(RingKind kind, int firstSlot, int count, int rows,
-                                                 const RingGeometry& geometry, const QString& stem,
-                                                 std::vector<PictureLoader::Job>& jobs) const;
+    // The loader's entries, in slot order, and the ring maps' starts.
+    PictureJobs pictureJobs() const;
+    // Sizes the slots and fills the ring maps; shows the loading's first progress line.
+    void prepareSlots(PictureSlots& slots, const PictureJobs& jobs);
+    PictureLoader::Storage loaderStorage() const;
+    // Reads every other picture's header: a picture larger than the first is refused.
+    bool probeOtherHeaders(qint32 width, qint32 height);
 
     ProgressSink& m_progress;
     Prompter& m_prompter;

@@ -81,6 +81,41 @@ PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& member
     return {nullptr, undecodable(memberName, decoded.error)};
 }
 
+PictureRead PictureLoader::readWithin(const Job& job, Storage storage, qint64 budget,
+                                      const JpegDecoder::ScaleFor& scaleFor) {
+    return read(
+        job.path, job.memberName, storage, [budget](qint64 bytes) { return bytes <= budget; },
+        scaleFor);
+}
+
+PictureRead PictureLoader::settle(PictureRead read, const Job& job, Storage storage,
+                                  qint64 heldBytes, qint64 budget,
+                                  const JpegDecoder::ScaleFor& scaleFor) {
+    const auto doesNotFit = [&job] {
+        return PictureRead{
+            nullptr,
+            QStringLiteral("The picture %1 does not fit in the free memory.").arg(job.memberName)};
+    };
+    if (read.declined)
+        // Left undone early (no memory for it then): read now.
+        read = readWithin(job, storage, budget, scaleFor);
+    if (read.declined)
+        return doesNotFit();
+    if (read.picture && read.picture->isDecoded() &&
+        heldBytes + read.picture->heldBytes() > budget) {
+        // Larger than the first picture that the memory check went by: held as its file's
+        // bytes instead, as a package that fits only that way is (it decoded already).
+        QByteArray bytes;
+        QString problem;
+        if (!readPictureBytes(job.path, job.memberName, bytes, problem))
+            return {nullptr, problem};
+        read = {Picture::fromEncoded(bytes, read.picture->size(), read.picture->levelScale()), {}};
+    }
+    if (read.picture && heldBytes + read.picture->heldBytes() > budget)
+        return doesNotFit();
+    return read;
+}
+
 namespace {
 
 // One load of a list of pictures: the reads started ahead of the list's turn (launch), the
@@ -107,10 +142,9 @@ public:
             QFuture<PictureRead> started =
                 m_early ? m_early->take(job.path) : QFuture<PictureRead>();
             if (!started.isValid() || (started.isFinished() && started.result().declined))
-                started =
-                    QtConcurrent::run([path = job.path, name = job.memberName, storage = m_storage,
-                                       budget = m_budget, scaleFor = m_scaleFor] {
-                        return readWithin(path, name, storage, budget, scaleFor);
+                started = QtConcurrent::run(
+                    [job, storage = m_storage, budget = m_budget, scaleFor = m_scaleFor] {
+                        return PictureLoader::readWithin(job, storage, budget, scaleFor);
                     });
             m_running.push_back(std::move(started));
         }
@@ -120,19 +154,8 @@ public:
     PictureRead collect(const Job& job) {
         PictureRead read = m_running.front().result();
         m_running.pop_front();
-        if (read.declined)
-            // Left undone early (no memory for it then): read now, on this thread.
-            read = readWithin(job.path, job.memberName, m_storage, m_budget, m_scaleFor);
-        if (read.declined)
-            return {nullptr, doesNotFit(job.memberName)};
-        if (read.picture && read.picture->isDecoded() &&
-            m_outcome.heldBytes + read.picture->heldBytes() > m_budget)
-            // Larger than the first picture that the memory check went by: held as its file's
-            // bytes instead, as a package that fits only that way is (it decoded already).
-            read = heldCompressed(job, read.picture->size(), read.picture->levelScale());
-        if (read.picture && m_outcome.heldBytes + read.picture->heldBytes() > m_budget)
-            read = {nullptr, doesNotFit(job.memberName)};
-        return read;
+        return PictureLoader::settle(std::move(read), job, m_storage, m_outcome.heldBytes, m_budget,
+                                     m_scaleFor);
     }
 
     void hold(const Job& job, const PicturePtr& picture) {
@@ -161,26 +184,6 @@ public:
     const PictureLoader::Outcome& outcome() const { return m_outcome; }
 
 private:
-    // Reads a picture whose pixels, decoded, take at most `budget` bytes; a larger one is left
-    // undone (declined) before any of its pixel memory is taken.
-    static PictureRead readWithin(const QString& path, const QString& name, Storage storage,
-                                  qint64 budget, const JpegDecoder::ScaleFor& scaleFor) {
-        return PictureLoader::read(
-            path, name, storage, [budget](qint64 bytes) { return bytes <= budget; }, scaleFor);
-    }
-
-    static QString doesNotFit(const QString& memberName) {
-        return QStringLiteral("The picture %1 does not fit in the free memory.").arg(memberName);
-    }
-
-    static PictureRead heldCompressed(const Job& job, QSize size, int level) {
-        QByteArray bytes;
-        QString problem;
-        if (!readPictureBytes(job.path, job.memberName, bytes, problem))
-            return {nullptr, problem};
-        return {Picture::fromEncoded(bytes, size, level), {}};
-    }
-
     const std::vector<Job>& m_jobs;
     const Storage m_storage;
     const qint64 m_budget;

@@ -71,6 +71,17 @@ public:
                               const JpegDecoder::Reserve& reserve = {},
                               const JpegDecoder::ScaleFor& scaleFor = {});
 
+    // read() of a picture whose pixels, decoded, take at most `budget` bytes; a larger one is left
+    // undone (declined) before any of its pixel memory is taken.
+    static PictureRead readWithin(const Job& job, Storage storage, qint64 budget,
+                                  const JpegDecoder::ScaleFor& scaleFor);
+
+    // What a read becomes once the loading holds `heldBytes` of `budget` already: a read left
+    // undone is read again within the budget, a decoded picture that would pass the budget is held
+    // as its file's bytes instead, and one that passes it all the same is refused as not fitting.
+    static PictureRead settle(PictureRead read, const Job& job, Storage storage, qint64 heldBytes,
+                              qint64 budget, const JpegDecoder::ScaleFor& scaleFor);
+
 private:
     JpegDecoder::ScaleFor m_scaleFor;
 };

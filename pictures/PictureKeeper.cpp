@@ -4,13 +4,12 @@
 
 #include "pictures/DecodedBytes.h"
 #include "pictures/JpegPlanes.h"
+#include "pictures/LowPriority.h"
 #include "pictures/ScreenLevel.h"
 
 #include <QThread>
 #include <algorithm>
 #include <iterator>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace {
 
@@ -32,18 +31,6 @@ bool paintsFromItself(const PicturePtr& picture, int scale) {
 
 qint64 bytesOf(const Picture::Pixels& pixels) {
     return pixels.planes ? pixels.planes->heldBytes() : pixels.image.sizeInBytes();
-}
-
-// Work ahead gives way to the window thread and to every other program: a nice value of 10 for
-// the worker thread (on Linux a thread has a nice value of its own). Qt's thread priorities do not
-// do it there: all but IdlePriority map to SCHED_OTHER at nice 0, and SCHED_IDLE would let any
-// busy program on the machine starve the decodes the next turn waits for.
-void lowerThisThread() {
-    thread_local bool lowered = false;
-    if (!lowered) {
-        setpriority(PRIO_PROCESS, id_t(gettid()), 10);
-        lowered = true;
-    }
 }
 
 } // namespace

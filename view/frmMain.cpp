@@ -1,6 +1,7 @@
 #include "frmMain.h"
 
 #include "format/Navigation.h"
+#include "opening/BackgroundLoading.h"
 #include "opening/PrivateFolder.h"
 #include "pictures/PictureKeeper.h"
 #include "toolkit/CommonDialog.h"

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "format/HotSpotTables.h"
+#include "pictures/Picture.h"
 #include "view/OpenDialogFolder.h"
 #include "windows/LoadingProgress.h"
 
@@ -11,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class BackgroundLoading;
 class CommonDialog;
 class FreeMemorySource;
 class ImageArray;
@@ -74,6 +76,12 @@ public:
     // The program's command-line text, whole: each argument in double quotes, separated by one
     // blank. MaxArgs changes nothing.
     QString GetCommandLine(int MaxArgs = 1);
+
+    // Waits until the pictures of the package opened last are all held, or its loading has failed
+    // (then reported, as the event loop would report it). For tests and benches.
+    void finishLoading();
+    // The loading of the package opened last, while it goes on (null once every picture is held).
+    const BackgroundLoading* loading() const { return m_loading.get(); }
 
     // Removes the private folder of the package shown, with everything extracted into it (the
     // sound file included). Safe to call at any time; Exit and closing the window call it.
@@ -171,8 +179,17 @@ private:
     bool readPackage(PackageOpening& opening, const QString& fullPath);
     // Sizes the picture and the window to the first horizontal picture.
     bool sizeToFirstPicture(PackageOpening& opening);
-    // Every picture into its imgArray slot, and the ring maps.
+    // The ring maps and the imgArray slots (empty), the first picture held, and the loading of
+    // the rest begun (see BackgroundLoading).
     bool loadSlots(PackageOpening& opening);
+    // The picture of an imgArray slot not held yet, held at once while the loading goes on.
+    bool holdNow(int slot);
+    // The loading's news: a picture held, the loading's end, a picture that cannot be held.
+    void loadingHeld(int slot, const PicturePtr& picture);
+    void loadingDone();
+    void loadingFailed(const QString& problem);
+    // Ends the loading at once, letting go of what it held.
+    void stopLoading();
     // Picture 0 at its natural size as the zoom's base, then zoomed, with the controls shown.
     void showFirstView();
     void clearView();
@@ -228,4 +245,7 @@ private:
     std::unique_ptr<PictureKeeper> m_keeper; // decodes of compressed pictures, kept and ahead
     // Started again by every turn and zoom; when it runs out, restOnPicture().
     QTimer* m_rest = nullptr;
+    // The pictures of the package still being loaded; last, so that it stops first.
+    std::unique_ptr<BackgroundLoading> m_loading;
+    int m_openings = 0; // counts the openings: news of a loading ended is not taken
 };

@@ -37,6 +37,7 @@ QString frmMain::GetCommandLine(int MaxArgs) {
 }
 
 void frmMain::mnuExit_Click() {
+    stopLoading();
     m_media.sendCommand(closeAllCommand());
     // The extracted sound track. Without a package folder there is nothing of ours to delete: a
     // bare name would point into the working folder.
@@ -50,6 +51,7 @@ void frmMain::mnuExit_Click() {
 }
 
 void frmMain::Form_Unload() {
+    stopLoading();
     m_media.sendCommand(closeAllCommand());
     removePackageFolder();
 }

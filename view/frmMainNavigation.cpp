@@ -46,7 +46,8 @@ RingRows ringRowsOf(const std::vector<std::uint8_t>& upperRing,
 
 bool frmMain::showSlot(int slot) {
     const ImageControl* element = imgArray->at(slot);
-    if (!element || !element->picture())
+    // A picture the loading has not reached yet is held at once.
+    if (!element || (!element->picture() && !holdNow(slot)))
         return false;
     imgMain->setPicture(element->picture());
     return true;
@@ -173,7 +174,7 @@ void frmMain::prepareAhead() {
     if (whole)
         next.push_back(shown);
     for (const int slot : PictureKeeper::slotsAhead(at))
-        if (const ImageControl* element = imgArray->at(slot))
+        if (const ImageControl* element = imgArray->at(slot); element && element->picture())
             next.push_back(element->picture());
     // Started once the turn is painted, so the work ahead does not compete with the paint; a list
     // made for a picture no longer shown (a later turn, another package) is dropped. The decodes

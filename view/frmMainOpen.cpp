@@ -10,6 +10,7 @@
 #include "format/OptionSettings.h"
 #include "format/PackageCounters.h"
 #include "format/Prompter.h"
+#include "opening/BackgroundLoading.h"
 #include "opening/PackageOpening.h"
 #include "opening/PrivateFolder.h"
 #include "pictures/PictureKeeper.h"
@@ -25,11 +26,13 @@
 #include "view/WrongFileType.h"
 
 #include <QCheckBox>
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 void frmMain::removePackageFolder() {
     m_packageFolder.reset();
@@ -50,6 +53,7 @@ void frmMain::clearView() {
 }
 
 void frmMain::releasePackage() {
+    stopLoading();
     m_keeper->clear();
     // Every slot of the previous package goes, the lower rings' too; element 0 stays and lets go
     // of its picture.
@@ -59,10 +63,9 @@ void frmMain::releasePackage() {
 }
 
 void frmMain::failOpening(const QString& message) {
-    // The extracted files go with the private folder; the window stays cleared.
-    imgMain->setPicture(nullptr);
-    imgMain->hide();
-    releasePackage();
+    // The extracted files go with the private folder; the window is left cleared, also when the
+    // first pictures were shown before a later one was found broken.
+    clearView();
     removePackageFolder();
     vSoundFile.clear();
     bHasSound = false;
@@ -89,18 +92,30 @@ void frmMain::mnuOpen_Click() {
         return;
 
     PackageOpening opening(loadingProgress, m_prompter, m_freeMemory, m_settings);
+    // The pictures are decoded once the first is shown, in the order a user turns to them: none
+    // during the extraction, where they would come before the first one.
+    opening.setEarlyDecoding(false);
     // Photos larger than the screen are held at the size the opening shows them.
     if (const QScreen* where = screen())
         opening.setOpeningShown(m_pictureArea->openingShown(
             hscrlZoom->value(), where->availableGeometry().size(), where->devicePixelRatio()));
-    if (!readPackage(opening, fullPath) || !sizeToFirstPicture(opening) || !opening.checkMemory() ||
-        !loadSlots(opening)) {
+    if (!readPackage(opening, fullPath) || !sizeToFirstPicture(opening) || !opening.checkMemory()) {
         failOpening(opening.problem());
+        return;
+    }
+    if (!loadSlots(opening)) {
+        failOpening(PackageOpening::refusal(opening.packageTitle(), m_loading->problem()));
         return;
     }
     showFirstView();
 
-    loadingProgress.close();
+    // The rest loads while the package is shown, its progress beside the window.
+    if (m_loading) {
+        loadingProgress.placeBeside(this);
+        m_loading->start();
+    } else {
+        loadingProgress.close();
+    }
     startSoundAfterPicture();
 }
 
@@ -194,16 +209,60 @@ bool frmMain::loadSlots(PackageOpening& opening) {
     iCurrent = 0;
     bBusy = true;
     HscrArray->setValue(iCurrent);
-    PictureSlots slots;
-    const bool loaded = opening.loadPictures(slots);
     bBusy = false;
-    if (!loaded)
-        return false;
+    const int number = ++m_openings;
+    const QString title = opening.packageTitle();
+    // The loading's news of a failure or of its end is taken from the event loop, where the
+    // loading may be let go; news of a loading since replaced is dropped.
+    BackgroundLoading::Callbacks callbacks{
+        [this](int slot, const PicturePtr& picture) { loadingHeld(slot, picture); },
+        [this, number, title](const QString& problem) {
+            QTimer::singleShot(0, this, [this, number, title, problem] {
+                if (number == m_openings && m_loading)
+                    failOpening(PackageOpening::refusal(title, problem));
+            });
+        },
+        [this, number] {
+            QTimer::singleShot(0, this, [this, number] {
+                if (number == m_openings)
+                    loadingDone();
+            });
+        }};
+    PictureSlots slots;
+    m_loading = opening.startLoading(slots, std::move(callbacks));
     for (std::size_t slot = 0; slot < slots.pictures.size(); ++slot)
-        imgArray->load(static_cast<int>(slot))->setPicture(slots.pictures[slot]);
+        imgArray->load(static_cast<int>(slot))->setPicture(nullptr);
     UpperRing = slots.UpperRing;
     LowerRing = slots.LowerRing;
-    return true;
+    // The picture shown first, before any other.
+    return holdNow(iCurrent);
+}
+
+bool frmMain::holdNow(int slot) {
+    return m_loading && m_loading->now(slot) != nullptr;
+}
+
+void frmMain::loadingHeld(int slot, const PicturePtr& picture) {
+    if (ImageControl* element = imgArray->at(slot))
+        element->setPicture(picture);
+}
+
+void frmMain::loadingDone() {
+    if (m_loading && m_loading->finished()) {
+        m_loading.reset();
+        loadingProgress.close();
+    }
+}
+
+void frmMain::stopLoading() {
+    m_loading.reset();
+}
+
+void frmMain::finishLoading() {
+    if (!m_loading)
+        return;
+    m_loading->finish();
+    QCoreApplication::processEvents(); // the news of the loading's end
 }
 
 void frmMain::showFirstView() {

@@ -4,6 +4,8 @@
 
 #include <QPointer>
 
+class QWidget;
+
 class frmLoading;
 
 // Drives the progress window for a load and is the progress sink that the opening, the
@@ -25,6 +27,9 @@ public:
     void setMessage(const QString& text) override;
     void refresh() override;
     void close();
+    // Moves the window beside `main` (right of it, else left, else below, else above, on main's
+    // screen), so that it does not hide what main shows. Nothing happens without a window.
+    void placeBeside(const QWidget* main);
 
     // The window, or nullptr when none exists.
     frmLoading* window() const;

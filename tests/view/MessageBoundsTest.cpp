@@ -49,6 +49,7 @@ TEST(MessageBounds, ThousandsOfFailedMembersGiveABoxThatFitsOnTheScreen) {
     window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
     window.bCommandFile = true;
     window.mnuOpen_Click();
+    window.finishLoading();
 
     const QStringList lines = text.split(QLatin1Char('\n'));
     EXPECT_LE(lines.size(), 25) << text.left(2000).toStdString();

@@ -44,12 +44,14 @@ TEST_F(OpenDialogStart, OpensWhereTheLastPackageCameFrom) {
         return QString(); // cancelled
     });
     window.mnuOpen_Click();
+    window.finishLoading();
     ASSERT_EQ(asked.size(), 1);
     // Before any package: the folder started in (from a terminal) or home, as the rules say.
     EXPECT_TRUE(asked.first() == QDir::currentPath() || asked.first() == QDir::homePath())
         << asked.first().toStdString();
     open(TestPackage{});
     window.mnuOpen_Click();
+    window.finishLoading();
     ASSERT_EQ(asked.size(), 2);
     EXPECT_EQ(asked.last(), QDir(folder.path()).absolutePath());
 }

@@ -44,6 +44,7 @@ protected:
         window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
         window.bCommandFile = true;
         window.mnuOpen_Click();
+        window.finishLoading();
         EXPECT_EQ(prompter.messages.size(), 1);
         return prompter.messages.value(0);
     }

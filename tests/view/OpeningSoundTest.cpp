@@ -65,6 +65,7 @@ TEST(OpeningSound, PlaysLoopsAndStopsBeforeTheNextExtraction) {
         window.sCommandFile = QStringLiteral("\"" GYRO_SAMPLE_PACKAGE "\"");
         window.bCommandFile = true;
         window.mnuOpen_Click();
+        window.finishLoading();
         ASSERT_TRUE(media.isPlaying());
         EXPECT_TRUE(media.sentCommands().contains(QStringLiteral("play MP3_Device repeat")));
         const qint64 rate = audio.bytesPerSecond();
@@ -84,6 +85,7 @@ TEST(OpeningSound, PlaysLoopsAndStopsBeforeTheNextExtraction) {
         window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
         window.bCommandFile = true;
         window.mnuOpen_Click();
+        window.finishLoading();
         qApp->removeEventFilter(&watch);
         ASSERT_EQ(services.prompter.messages, QStringList{});
         ASSERT_TRUE(watch.seen);
@@ -110,6 +112,7 @@ TEST(OpeningSound, SoundOffInTheOptionsWindowSilencesThePlayingTrack) {
         window.sCommandFile = QStringLiteral("\"" GYRO_SAMPLE_PACKAGE "\"");
         window.bCommandFile = true;
         window.mnuOpen_Click();
+        window.finishLoading();
         ASSERT_TRUE(services.media.isPlaying());
         const qint64 rate = audio.bytesPerSecond();
         ASSERT_TRUE(audio.waitForSize(audio.size() + rate));

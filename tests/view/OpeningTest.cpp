@@ -53,6 +53,7 @@ protected:
         window->sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
         window->bCommandFile = true;
         window->mnuOpen_Click();
+        window->finishLoading();
     }
 
     // The private folders that exist now.

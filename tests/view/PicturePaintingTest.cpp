@@ -28,7 +28,7 @@ protected:
         std::vector<QByteArray> files;
         for (int i = 0; i < p.horizontal; ++i) {
             const QString name = horizontalMemberName(p.baseName, i, p.extension);
-            files.push_back(encodeJpegSampled(detailedPicture({61 + i, 45}).mirrored(i, false),
+            files.push_back(encodeJpegSampled(detailedPicture({63 - i, 45}).mirrored(i, false),
                                               sampling, progressive));
             p.omitMembers.append(name);
             p.extraMembers.insert(name, files.back());

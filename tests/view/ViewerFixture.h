@@ -40,14 +40,21 @@ protected:
         return p;
     }
 
-    // Writes the package and opens it the way start-up does for a path on the command line.
-    void open(const TestPackage& p, const QString& name = QStringLiteral("obj.360")) {
+    // Writes the package and opens it the way start-up does for a path on the command line; back
+    // as soon as its first picture is shown, the others still loading.
+    void start(const TestPackage& p, const QString& name = QStringLiteral("obj.360")) {
         package = p;
         const QString path = folder.file(name);
         ASSERT_TRUE(p.write(path));
         window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
         window.bCommandFile = true;
         window.mnuOpen_Click();
+    }
+
+    // The same, back once every picture is held.
+    void open(const TestPackage& p, const QString& name = QStringLiteral("obj.360")) {
+        ASSERT_NO_FATAL_FAILURE(start(p, name));
+        window.finishLoading();
         ASSERT_EQ(prompter.messages, QStringList{});
         ASSERT_EQ(window.iHCount, p.horizontal);
     }

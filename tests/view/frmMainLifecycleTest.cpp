@@ -105,6 +105,7 @@ TEST_F(Lifecycle, StartUpOpensTheCommandLinePackageBeforeTheWindowShows) {
     qApp->installEventFilter(&watch);
     w.Form_Load();
     qApp->removeEventFilter(&watch);
+    w.finishLoading();
 
     EXPECT_TRUE(watch.progressShown);
     EXPECT_FALSE(watch.mainVisibleThen);

@@ -1,0 +1,140 @@
+// The probe step of an opening: the headers of every picture, and the first picture decoded once.
+#include "PackageOpening.h"
+
+#include "format/FileUtil.h"
+#include "format/GyroError.h"
+#include "format/MemberNames.h"
+#include "format/OptionSettings.h"
+#include "imageinfo/CImageInfo.h"
+#include "opening/EarlyPictures.h"
+#include "opening/FreeMemorySource.h"
+#include "pictures/DecodedBytes.h"
+#include "pictures/PixelPool.h"
+
+#include <QFile>
+#include <algorithm>
+
+namespace {
+
+// The largest picture side the header probe's fields can hold.
+constexpr int kLargestSide = 65535;
+
+} // namespace
+
+bool PackageOpening::probeFirstPicture() {
+    const QString name = horizontalMemberName(m_descriptor.fileName, 0, m_descriptor.fileType);
+    const QString path = memberPath(name);
+    if (!FileExists(path))
+        return fail(QStringLiteral("The picture %1 is missing from the package.").arg(name));
+    CImageInfo info;
+    try {
+        info.ReadImageInfo(path);
+    } catch (const GyroError& error) {
+        return fail(
+            QStringLiteral("The picture %1 cannot be read: %2.").arg(name, error.description()));
+    }
+    if (info.ImageType() == 0)
+        return fail(
+            QStringLiteral("The picture %1 is not a GIF, JPEG, PNG or BMP picture.").arg(name));
+    if (info.Width() <= 0 || info.Height() <= 0)
+        return fail(QStringLiteral("The picture %1 gives no size in its header.").arg(name));
+    if (!probeOtherHeaders(info.Width(), info.Height()))
+        return false;
+    // The header's 16-bit fields can be wrong (a BMP stored top-down reads as 65,536 minus its
+    // height) or can claim a size the data does not hold. Nothing is sized by the picture before
+    // it has been decoded once: its real size is the decoded one.
+    const PictureRead first = readFirstPicture(path, name);
+    if (first.declined)
+        return refuseClaim(name, info.Width(), info.Height());
+    if (!first.picture)
+        return fail(first.problem);
+    const QSize real = first.picture->size();
+    if (real.width() > kLargestSide || real.height() > kLargestSide)
+        return fail(QStringLiteral("The picture %1 is %2 x %3 pixels; the viewer shows pictures of "
+                                   "at most %4 pixels a side.")
+                        .arg(name)
+                        .arg(real.width())
+                        .arg(real.height())
+                        .arg(kLargestSide));
+    // A picture held at a screen level is decoded whole when zoomed past it: one that could never
+    // be is refused now, like a header's claim, before anything is sized by it.
+    if (first.picture->levelScale() > 1 &&
+        decodedPictureBytes(real.width(), real.height()) > mostForOnePicture())
+        return refuseClaim(name, real.width(), real.height());
+    m_width = real.width();
+    m_height = real.height();
+    m_level = first.picture->levelScale();
+    return true;
+}
+
+bool PackageOpening::probeOtherHeaders(qint32 width, qint32 height) {
+    // The memory check counts every picture at the first one's size: a smaller picture takes less
+    // than it is counted for; a larger one is refused here, by the size its header declares,
+    // before any decode. Headers that cannot be read are left to the decode, which names what is
+    // wrong with them.
+    const PictureJobs jobs = pictureJobs();
+    for (std::size_t index = 1; index < jobs.jobs.size(); ++index) {
+        const PictureLoader::Job& job = jobs.jobs[index];
+        CImageInfo info;
+        try {
+            info.ReadImageInfo(job.path);
+        } catch (const GyroError&) {
+            continue;
+        }
+        if (info.ImageType() == 0 || (info.Width() <= width && info.Height() <= height))
+            continue;
+        return fail(QStringLiteral("The picture %1 is %2 x %3 pixels, larger than the first "
+                                   "picture %4 (%5 x %6): no picture of a package may be larger "
+                                   "than its first.")
+                        .arg(job.memberName)
+                        .arg(info.Width())
+                        .arg(info.Height())
+                        .arg(jobs.jobs.front().memberName)
+                        .arg(width)
+                        .arg(height));
+    }
+    return true;
+}
+
+qint64 PackageOpening::mostForOnePicture() const {
+    // A share of the free memory when every picture is held decoded, or half of what the files
+    // leave when they are held compressed (the two latest decodes).
+    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    const qint64 pictures = std::max(1, m_horizontal + m_upper + m_lower);
+    const qint64 files = compressedEstimate(pictures, qint64(m_counters.sngMaxFileLen));
+    return std::max(free / pictures, (free - files) / 2);
+}
+
+PictureRead PackageOpening::readFirstPicture(const QString& path, const QString& name) const {
+    // Usually read already while the extraction went on; the loader takes that read later.
+    if (m_early) {
+        QFuture<PictureRead> started = m_early->find(path);
+        if (started.isValid()) {
+            const PictureRead read = started.result();
+            if (!read.declined)
+                return read;
+        }
+    }
+    // Decoded to check it, then held only as its file's bytes until the loader's turn. A header
+    // claiming more pixels than the memory check could ever give one picture is left undone
+    // before they are asked for.
+    const qint64 most = mostForOnePicture();
+    return PictureLoader::read(
+        path, name, PictureLoader::Storage::Compressed,
+        [most](qint64 bytes) { return bytes <= most; }, m_scaleFor);
+}
+
+bool PackageOpening::refuseClaim(const QString& name, qint64 width, qint64 height) {
+    // Checked by its header's size, which the memory check refuses (or the picture alone passes
+    // what the pictures could have).
+    dropEarlyPictures();
+    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    const MemoryBudget claimed =
+        checkMemoryBudget(m_horizontal + m_upper + m_lower, width, height,
+                          qint64(m_counters.sngMaxFileLen), free, m_options.bOptUseRam);
+    if (claimed.storage != PictureStorage::Refused)
+        return fail(QStringLiteral("The picture %1 does not fit in the free memory.").arg(name));
+    m_memory = claimed;
+    m_problem = claimed.message;
+    return false;
+}

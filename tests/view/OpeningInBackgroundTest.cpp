@@ -1,0 +1,100 @@
+// Through the real main window: a package's first picture is shown before the rest are held, the
+// rest load behind it, and turning, Open, closing and a broken picture found late all behave
+// while they do.
+#include "ViewerFixture.h"
+#include "opening/BackgroundLoading.h"
+#include "support/HeadlessOpening.h"
+
+#include <QDir>
+
+namespace {
+
+class OpeningInBackground : public Viewer {
+protected:
+    int held() const {
+        int count = 0;
+        for (int i = 0; i <= window.imgArray->upperBound(); ++i)
+            count += window.imgArray->at(i) && window.imgArray->at(i)->picture() ? 1 : 0;
+        return count;
+    }
+};
+
+TEST_F(OpeningInBackground, TheFirstPictureIsShownAndTurningShowsPicturesNotHeldYet) {
+    start(ringedPackage());
+    ASSERT_EQ(prompter.messages, QStringList{});
+    EXPECT_EQ(shownMember(), horizontal(0));
+    EXPECT_TRUE(window.imgMain->isVisibleTo(&window));
+    EXPECT_TRUE(window.HscrArray->isVisibleTo(&window));
+    ASSERT_TRUE(window.loading());
+    EXPECT_EQ(held(), 1); // only the event loop hands the others over
+    EXPECT_TRUE(window.loadingProgress.window());
+
+    for (const int position : {18, 35, 7}) {
+        window.HscrArray->setValue(position);
+        EXPECT_EQ(shownMember(), horizontal(position)) << position;
+    }
+    window.HscrArray->setValue(9);
+    window.VscrArray->setValue(window.VscrArray->value() + 1); // onto the upper ring's row 2
+    EXPECT_EQ(shownMember(), upper(9, 2));
+
+    window.finishLoading();
+    EXPECT_FALSE(window.loading());
+    EXPECT_EQ(held(), package.pictureNames().size());
+    EXPECT_EQ(window.loadingProgress.window(), nullptr);
+    EXPECT_EQ(prompter.messages, QStringList{});
+}
+
+TEST_F(OpeningInBackground, OpenAndCloseDuringTheLoadingLeaveNothingBehind) {
+    start(ringedPackage());
+    const QString first = window.sPackageDir;
+    ASSERT_TRUE(window.loading());
+    TestPackage small;
+    small.horizontal = 20;
+    small.baseName = QStringLiteral("small");
+    start(small, QStringLiteral("small.360"));
+    EXPECT_FALSE(QDir(first).exists());
+    window.finishLoading();
+    EXPECT_EQ(held(), 20);
+    EXPECT_EQ(shownMember(), horizontal(0));
+
+    start(ringedPackage());
+    const QString second = window.sPackageDir;
+    ASSERT_TRUE(window.loading());
+    window.Form_Unload();
+    EXPECT_FALSE(window.loading());
+    EXPECT_FALSE(QDir(second).exists());
+    QCoreApplication::processEvents(); // news from the loading stopped changes nothing
+    EXPECT_EQ(prompter.messages, QStringList{});
+}
+
+TEST_F(OpeningInBackground, ABrokenPictureFoundLateGivesTheOpeningsMessageAndAnEmptyWindow) {
+    TestPackage broken = ringedPackage();
+    const QString late = horizontal(30);
+    broken.omitMembers << late;
+    broken.extraMembers[late] = QByteArray(300, 'x');
+    // What the opening says of this package when it loads every picture before showing one.
+    const Opened whole = openPackage(broken);
+    ASSERT_FALSE(whole.ok);
+
+    start(broken);
+    ASSERT_EQ(prompter.messages, QStringList{});
+    EXPECT_EQ(shownMember(), horizontal(0));
+    const QString privateFolder = window.sPackageDir;
+    // The event loop brings the news.
+    for (int round = 0; round < 10000 && prompter.messages.isEmpty(); ++round)
+        QTest::qWait(5);
+    EXPECT_EQ(prompter.messages,
+              QStringList{QString(whole.problem)
+                              .replace(QStringLiteral("thing.360"), QStringLiteral("obj.360"))});
+    EXPECT_FALSE(window.imgMain->isVisibleTo(&window));
+    EXPECT_FALSE(window.HscrArray->isVisibleTo(&window));
+    EXPECT_FALSE(window.hscrlZoom->isVisibleTo(&window));
+    EXPECT_FALSE(window.imgMain->picture());
+    EXPECT_EQ(held(), 0);
+    EXPECT_FALSE(window.loading());
+    EXPECT_EQ(window.loadingProgress.window(), nullptr);
+    EXPECT_TRUE(window.sPackageDir.isEmpty());
+    EXPECT_FALSE(QDir(privateFolder).exists());
+}
+
+} // namespace
