@@ -1,6 +1,8 @@
 #include "JpegFiles.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <jpeglib.h>
@@ -66,4 +68,38 @@ QImage detailedPicture(QSize size) {
         }
     }
     return image;
+}
+
+QByteArray rampJpeg(QSize size) {
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long bytes = 0;
+    jpeg_mem_dest(&info, &out, &bytes);
+    info.image_width = JDIMENSION(size.width());
+    info.image_height = JDIMENSION(size.height());
+    info.input_components = 3;
+    info.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&info);
+    jpeg_set_quality(&info, 90, TRUE);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<unsigned char> row(std::size_t(size.width()) * 3);
+    for (int x = 0; x < size.width(); ++x) {
+        row[std::size_t(3 * x)] = uchar(255 - 255 * x / std::max(size.width() - 1, 1));
+        row[std::size_t(3 * x + 2)] = uchar(255 * x / std::max(size.width() - 1, 1));
+    }
+    while (info.next_scanline < info.image_height) {
+        const uchar green = uchar(255 * int(info.next_scanline) / std::max(size.height() - 1, 1));
+        for (int x = 0; x < size.width(); ++x)
+            row[std::size_t(3 * x + 1)] = green;
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    QByteArray result(reinterpret_cast<const char*>(out), qsizetype(bytes));
+    std::free(out);
+    return result;
 }
