@@ -33,7 +33,7 @@ private:
     bool listFolders();
     bool checkSound();
     bool inspectPhotos(ProgressReporter& progress);
-    bool comparePhoto(const QString& path, int kind, QSize size);
+    bool comparePhoto(const QString& path, int kind, QSize size, int orientation);
 
     const MakeArguments& m_args;
     PackageRequest m_request;
@@ -43,6 +43,7 @@ private:
     int m_kind = 0;
     QString m_firstPath;
     QSize m_size; // as packed
+    int m_firstOrientation = 1;
     QStringList m_changed;
     qint64 m_packageBytes = 0; // estimates
     qint64 m_workBytes = 0;

@@ -163,12 +163,38 @@ TEST(MakeCommand, ReportsExifOrientation) {
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(dir.file("ring/DSC_5.JPG") + " carries EXIF orientation 6"))
         << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("--ignore-orientation")) << run.err.toStdString();
+
+    // The tag is wrong (the pixels stand upright): turning refuses and names the tags, ignoring
+    // them packs the photo as stored.
+    const struct {
+        QStringList options;
+        int exitCode;
+        QString says; // empty: no word of orientation
+    } cases[] = {
+        {{"--auto-rotate"},
+         1,
+         "their EXIF orientations, 6 in " + dir.file("ring/DSC_5.JPG") + " and 1 in " +
+             dir.file("ring/DSC_1.JPG")},
+        {{"--ignore-orientation"}, 0, {}},
+        {{"--auto-rotate", "--ignore-orientation"}, 0, {}},
+    };
+    for (const auto& c : cases) {
+        const ToolRun dry = runPack(QStringList{"make", dir.file("turned.360"), "--name", "pot",
+                                                "--ring", dir.file("ring"), "--dry-run"} +
+                                    c.options);
+        EXPECT_EQ(dry.exitCode, c.exitCode) << dry.err.toStdString();
+        if (c.says.isEmpty())
+            EXPECT_FALSE(dry.err.contains("orientation")) << dry.err.toStdString();
+        else
+            EXPECT_TRUE(dry.err.contains(c.says)) << dry.err.toStdString();
+    }
 }
 
 TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
     TempDir dir;
     copyShoot(dir);
-    // Rows that do not fit: five pictures, and six against the twelve of the first row.
+    // Rows that do not fit: five pictures, and six beside a row of twelve.
     for (const auto& [folder, count] : {std::pair{"five", 5}, std::pair{"six", 6}}) {
         QDir(dir.path()).mkpath(folder);
         for (int j = 0; j < count; ++j)
@@ -210,7 +236,7 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
         {{"--up", dir.file("five")},
          dir.file("five") + " (--up) holds 5 pictures, but the viewer needs 12 there"},
         {{"--up", dir.file("up2"), "--up", dir.file("six")},
-         dir.file("six") + " (--up) holds 6 pictures, but " + dir.file("up2")},
+         dir.file("six") + " (--up) holds 6 pictures, but the viewer needs 12 there"},
         {{"--down", dir.file("down2")}, "--down needs --up"},
         {{"--up", dir.file("up2"), "--start", "4"}, "--start 4 falls between the columns of"},
         {{"--start", "36"}, "--start 36 is outside the ring"},
