@@ -130,6 +130,24 @@ TEST(MakeCommand, PackagesOpenWithEveryPhotoInItsPlace) {
     }
 }
 
+// A turntable shoot's row above holds as many photos as the ring: every third one goes in, and
+// the package opens with its twelve rings.
+TEST(MakeCommand, RowOfAShootGivesEveryThirdPhoto) {
+    TempDir dir;
+    copyShoot(dir);
+    const QStringList args = {"make",   dir.file("shoot.360"), "--name", "pot",
+                              "--ring", dir.file("ring"),      "--up",   dir.file("ring")};
+    const ToolRun dry = runPack(args + QStringList{"--dry-run"});
+    ASSERT_EQ(dry.exitCode, 0) << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains("pot_V03_0002.jpg <- " + dir.file("ring/DSC_4.JPG")));
+    EXPECT_TRUE(dry.out.contains("pot_V33_0002.jpg <- " + dir.file("ring/DSC_34.JPG")));
+    const ToolRun run = runPack(args + QStringList{"--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("1 row above of 12 pictures: " + dir.file("ring") +
+                                 " (photos 1, 4, 7, ... 34: every 3rd of 36)"))
+        << run.out.toStdString();
+}
+
 TEST(MakeCommand, DryRunPrintsMembersAndDescriptorAndWritesNothing) {
     TempDir dir;
     copyShoot(dir);
