@@ -43,18 +43,4 @@ TEST(ThumbnailJpeg, PicturesAreWeighedByTheWorkTheyDeclare) {
     }
 }
 
-TEST(ThumbnailJpeg, ScaleIsTheStrongestThatCoversTheTarget) {
-    const struct {
-        QSize natural, target;
-        int scale;
-    } cases[] = {
-        {{6016, 4016}, {256, 170}, 8}, {{6016, 4016}, {2048, 1367}, 2},
-        {{2000, 1000}, {256, 128}, 4}, {{257, 100}, {256, 99}, 1},
-        {{2049, 8}, {2048, 8}, 1},     {{17, 9}, {3, 2}, 8},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(ThumbnailJpeg::scaleFor(c.natural, c.target), c.scale)
-            << c.natural.width() << " x " << c.natural.height();
-}
-
 } // namespace
