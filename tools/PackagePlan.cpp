@@ -6,6 +6,7 @@
 #include "format/Navigation.h"
 #include "format/ScreenUnits.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -44,6 +45,15 @@ QString wrongRowCount(const QString& row, int c, int n) {
         .arg(n / navigation::kRingStride)
         .arg(navigation::kRingStride)
         .arg(n);
+}
+
+// A row's name for the contact sheet: its folder's own name, on one line.
+QString rowName(const QString& folder) {
+    static const QRegularExpression control(QStringLiteral("[\\x00-\\x1f\\x7f]"));
+    return QFileInfo(QDir(folder).absolutePath())
+        .fileName()
+        .replace(control, QStringLiteral("?"))
+        .left(60);
 }
 
 QString optionName(RingKind kind) {
@@ -215,6 +225,8 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
         // angle kRingStride x j.
         const int step = static_cast<int>(rows[r].files.size()) / columns;
         m_rowUses.push_back({rows[r].folder, kind, static_cast<int>(rows[r].files.size()), step});
+        (kind == RingKind::Upper ? m_descriptor.upperRowNames : m_descriptor.lowerRowNames)
+            .push_back(rowName(rows[r].folder));
         for (int j = 0; j < columns; ++j) {
             const int angle = j * navigation::kRingStride;
             const int column = m_reverse ? modulo(m_start - angle, n) : modulo(angle - m_start, n);

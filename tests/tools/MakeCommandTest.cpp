@@ -146,6 +146,12 @@ TEST(MakeCommand, RowOfAShootGivesEveryThirdPhoto) {
     EXPECT_TRUE(run.out.contains("1 row above of 12 pictures: " + dir.file("ring") +
                                  " (photos 1, 4, 7, ... 34: every 3rd of 36)"))
         << run.out.toStdString();
+    // The sheet labels the row by its folder.
+    EXPECT_TRUE(dry.out.contains("[RowNames]\nUp2=ring\n")) << dry.out.toStdString();
+    const ToolRun sheet =
+        runPack({"sheet", dir.file("shoot.360"), dir.file("sheet.png"), "--quiet"});
+    ASSERT_EQ(sheet.exitCode, 0) << sheet.err.toStdString();
+    EXPECT_TRUE(sheet.out.contains(", lines ring H, ")) << sheet.out.toStdString();
 }
 
 TEST(MakeCommand, DryRunPrintsMembersAndDescriptorAndWritesNothing) {
