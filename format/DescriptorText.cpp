@@ -8,6 +8,12 @@ void section(QString& text, const QString& key, const QString& value) {
 
 } // namespace
 
+QString rowNameKey(bool upper, int row) {
+    return QStringLiteral("%1%2")
+        .arg(upper ? QStringLiteral("Up") : QStringLiteral("Down"))
+        .arg(row);
+}
+
 QByteArray descriptorText(const DescriptorFields& fields) {
     QString text;
     section(text, QStringLiteral("FileName"), fields.fileName);
@@ -33,5 +39,11 @@ QByteArray descriptorText(const DescriptorFields& fields) {
                     .arg(spot.rect.x2)
                     .arg(spot.rect.y2);
     }
+    if (!fields.upperRowNames.empty() || !fields.lowerRowNames.empty())
+        text += QStringLiteral("[%1]\r\n").arg(QLatin1String(kRowNamesSection));
+    for (const auto& [upper, names] :
+         {std::pair{true, &fields.upperRowNames}, std::pair{false, &fields.lowerRowNames}})
+        for (std::size_t r = 0; r < names->size(); ++r)
+            text += QStringLiteral("%1=%2\r\n").arg(rowNameKey(upper, int(r) + 2), (*names)[r]);
     return text.toUtf8();
 }

@@ -14,9 +14,6 @@
 
 namespace {
 
-// The JPEG decoder may hold at most this much for one picture.
-constexpr qint64 kDecoderMemoryMb = 160;
-
 bool isNamePart(const QString& text) {
     return !text.contains(QLatin1Char('/')) && !text.contains(QLatin1Char('\\')) &&
            !text.contains(QChar(0));
@@ -86,11 +83,6 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
     if (!natural.isValid() || natural.isEmpty())
         return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
                           .arg(name, reader.errorString()));
-    if (qint64(natural.width()) * natural.height() > MaxDecodePixels)
-        return refuse(QStringLiteral("The picture %1 is %2 x %3 pixels, too large for a thumbnail.")
-                          .arg(name)
-                          .arg(natural.width())
-                          .arg(natural.height()));
     QSize target = natural;
     if (target.width() > size || target.height() > size)
         target = natural.scaled(size, size, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
@@ -98,15 +90,21 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
     QImage image;
     if (format == "jpeg") {
         ThumbnailJpeg::Result jpeg = ThumbnailJpeg::decode(
-            bytes, target, {MaxDecodePixels, MaxDecodeWork, MaxJpegScans, kDecoderMemoryMb});
+            bytes, target, {MaxDecodePixels, MaxDecodeWork, MaxJpegScans, MaxCoefficientBytes});
         if (jpeg.status == ThumbnailJpeg::Status::Refused)
             return refuse(QStringLiteral("The picture %1 %2.").arg(name, jpeg.problem));
         image = std::move(jpeg.image);
         if (jpeg.status == ThumbnailJpeg::Status::NeedsReader)
             reader.setScaledSize(target);
     }
-    // The other kinds are decoded whole. Their size was checked above, which keeps them well
-    // inside the bound Qt's readers put on one picture.
+    // The other kinds are decoded whole, which their size must keep well inside the bound Qt's
+    // readers put on one picture.
+    if (image.isNull() && format != "jpeg" &&
+        qint64(natural.width()) * natural.height() > MaxDecodePixels)
+        return refuse(QStringLiteral("The picture %1 is %2 x %3 pixels, too large for a thumbnail.")
+                          .arg(name)
+                          .arg(natural.width())
+                          .arg(natural.height()));
     if (image.isNull())
         image = reader.read();
     if (image.isNull())

@@ -9,12 +9,13 @@
 //
 // File managers run this on every package a user browses, so every input is bounded: the archive
 // directory as MemberReader bounds it, the descriptor to IniFile::MaxFileBytes, the picture to
-// MaxPictureBytes, its size to MaxDecodePixels, a JPEG picture to MaxJpegScans scans and a
-// progressive one to MaxDecodeWork pixels times scans, all weighed from the headers before
-// anything is decoded (JPEG pictures are decoded at the DCT scale nearest above the thumbnail's
-// size, see ThumbnailJpeg; the other kinds whole, then scaled). Pictures are GIF,
-// JPEG, PNG or BMP, as the viewer accepts them. A refusal leaves a one-line problem() that names
-// the package and what is wrong.
+// MaxPictureBytes. A JPEG picture is bounded by the work its header declares (ThumbnailJpeg):
+// MaxDecodePixels decoded at the DCT scale nearest above the thumbnail's size, MaxJpegScans scans,
+// MaxDecodeWork pixels times passes and MaxCoefficientBytes held for a progressive picture, so
+// photos of any camera get their thumbnail at a fraction of their full decode. The other kinds are
+// decoded whole, then scaled, and are bounded to MaxDecodePixels. Pictures are GIF, JPEG, PNG or
+// BMP, as the viewer accepts them. A refusal leaves a one-line problem() that names the package
+// and what is wrong.
 //
 // writePng() saves the thumbnail as a PNG file. A new target is written beside it under a
 // temporary name and renamed when complete, so it appears whole or not at all. A target that
@@ -29,6 +30,7 @@ public:
     static constexpr qint64 MaxDecodePixels = 24 * 1000 * 1000;
     static constexpr int MaxJpegScans = 100;
     static constexpr qint64 MaxDecodeWork = MaxDecodePixels * 12;
+    static constexpr qint64 MaxCoefficientBytes = 160 * 1024 * 1024;
 
     bool make(const QString& packagePath, int size);
     bool writePng(const QString& path);

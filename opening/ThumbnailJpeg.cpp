@@ -1,12 +1,11 @@
 #include "ThumbnailJpeg.h"
 
+#include "pictures/JpegDecoder.h"
 #include "pictures/JpegSession.h"
 
 #include <csetjmp>
 
 namespace {
-
-using Session = JpegSession;
 
 // Start-of-scan markers never occur inside entropy-coded data (its 0xFF bytes are followed by
 // 0x00), so counting them counts the scans, plus those of a preview the metadata may embed.
@@ -14,41 +13,36 @@ int countScans(const QByteArray& bytes) {
     return int(std::min<qsizetype>(bytes.count(QByteArrayView("\xFF\xDA", 2)), 1 << 30));
 }
 
-// The functions below call libjpeg under setjmp; no object with a destructor lives in their
-// frames.
-
-bool readHeader(Session& session, const QByteArray& bytes, qint64 memoryMb) {
+// Calls libjpeg under setjmp; no object with a destructor lives in its frame.
+bool readHeader(JpegSession& session, const QByteArray& bytes) {
     if (setjmp(session.back))
         return false;
     jpeg_create_decompress(&session.info);
-    session.info.mem->max_memory_to_use = long(memoryMb) << 20;
     jpeg_mem_src(&session.info, reinterpret_cast<const unsigned char*>(bytes.constData()),
                  static_cast<unsigned long>(bytes.size()));
     jpeg_read_header(&session.info, TRUE);
     return true;
 }
 
-bool readPixels(Session& session, QImage& image) {
-    if (setjmp(session.back))
-        return false;
-    jpeg_decompress_struct& info = session.info;
-    jpeg_start_decompress(&info);
-    while (info.output_scanline < info.output_height) {
-        JSAMPROW row = image.scanLine(int(info.output_scanline));
-        if (jpeg_read_scanlines(&info, &row, 1) == 0)
-            return false;
-    }
-    jpeg_finish_decompress(&info);
-    return true;
-}
-
-QString messageOf(const Session& session) {
-    return session.message[0] ? QString::fromLocal8Bit(session.message)
-                              : QStringLiteral("the picture data is damaged");
+// The header as the library read it; `scans` counted from the bytes.
+ThumbnailJpeg::Header headerOf(const jpeg_decompress_struct& info, int scans) {
+    ThumbnailJpeg::Header header;
+    header.natural = QSize(int(info.image_width), int(info.image_height));
+    header.progressive = info.progressive_mode;
+    header.scans = scans;
+    for (int c = 0; c < info.num_components; ++c)
+        header.coefficientBytes += qint64(info.comp_info[c].width_in_blocks) *
+                                   info.comp_info[c].height_in_blocks * DCTSIZE2 *
+                                   qint64(sizeof(JCOEF));
+    return header;
 }
 
 ThumbnailJpeg::Result refused(const QString& problem) {
     return {ThumbnailJpeg::Status::Refused, QImage(), problem};
+}
+
+QString sizeText(QSize size) {
+    return QStringLiteral("%1 x %2 pixels").arg(size.width()).arg(size.height());
 }
 
 } // namespace
@@ -61,48 +55,57 @@ int ThumbnailJpeg::scaleFor(QSize natural, QSize target) {
     return 1;
 }
 
+QString ThumbnailJpeg::refusal(const Header& header, QSize target, const Limits& limits) {
+    const qint64 pixels = qint64(header.natural.width()) * header.natural.height();
+    if (header.natural.width() <= 0 || header.natural.height() <= 0)
+        return QStringLiteral("gives no size in its header");
+    if (header.scans > limits.scans)
+        return QStringLiteral("holds %1 scans; at most %2 are decoded")
+            .arg(header.scans)
+            .arg(limits.scans);
+    const int scale = scaleFor(header.natural, target);
+    const qint64 scaled = qint64((header.natural.width() + scale - 1) / scale) *
+                          ((header.natural.height() + scale - 1) / scale);
+    const qint64 passes = header.progressive ? std::max(header.scans, 1) : 1;
+    const bool tooMuch = scaled > limits.scaledPixels || pixels * passes > limits.work ||
+                         (header.progressive && header.coefficientBytes > limits.coefficientBytes);
+    if (!tooMuch)
+        return QString();
+    return QStringLiteral("is %1%2, too large for a thumbnail")
+        .arg(sizeText(header.natural),
+             header.progressive ? QStringLiteral(" in %1 scans").arg(header.scans) : QString());
+}
+
 ThumbnailJpeg::Result ThumbnailJpeg::decode(const QByteArray& bytes, QSize target,
                                             const Limits& limits) {
-    const int scans = countScans(bytes);
-    if (scans > limits.scans)
-        return refused(
-            QStringLiteral("holds %1 scans; at most %2 are decoded").arg(scans).arg(limits.scans));
-    Session session{};
+    JpegSession session{};
     session.attachErrors();
-    Result result;
-    if (!readHeader(session, bytes, limits.memoryMb)) {
-        result = refused(QStringLiteral("cannot be decoded: %1").arg(messageOf(session)));
-    } else {
-        jpeg_decompress_struct& info = session.info;
-        const QSize natural(int(info.image_width), int(info.image_height));
-        const qint64 pixels = qint64(natural.width()) * natural.height();
-        const qint64 work = info.progressive_mode ? pixels * std::max(scans, 1) : pixels;
-        const J_COLOR_SPACE space = info.jpeg_color_space;
-        if (pixels <= 0) {
-            result = refused(QStringLiteral("gives no size in its header"));
-        } else if (pixels > limits.pixels || work > limits.work) {
-            result =
-                refused(QStringLiteral("is %1 x %2 pixels%3, too large for a thumbnail")
-                            .arg(natural.width())
-                            .arg(natural.height())
-                            .arg(info.progressive_mode ? QStringLiteral(" in %1 scans").arg(scans)
-                                                       : QString()));
-        } else if (space != JCS_GRAYSCALE && space != JCS_YCbCr && space != JCS_RGB) {
-            result.status = Status::NeedsReader;
-        } else {
-            info.out_color_space = kPaintColorSpace;
-            info.scale_num = 1;
-            info.scale_denom = unsigned(scaleFor(natural, target));
-            jpeg_calc_output_dimensions(&info);
-            QImage image(int(info.output_width), int(info.output_height), QImage::Format_RGB32);
-            if (image.isNull())
-                result = refused(QStringLiteral("cannot be decoded: out of memory"));
-            else if (!readPixels(session, image))
-                result = refused(QStringLiteral("cannot be decoded: %1").arg(messageOf(session)));
-            else
-                result = {Status::Decoded, std::move(image), QString()};
-        }
-    }
+    const bool read = readHeader(session, bytes);
+    const Header header = read ? headerOf(session.info, countScans(bytes)) : Header{};
     jpeg_destroy_decompress(&session.info);
-    return result;
+    if (!read)
+        return refused(QStringLiteral("cannot be decoded: %1")
+                           .arg(session.message[0]
+                                    ? QString::fromLocal8Bit(session.message)
+                                    : QStringLiteral("the picture data is damaged")));
+    const QString problem = refusal(header, target, limits);
+    if (!problem.isEmpty())
+        return refused(problem);
+
+    const int scale = scaleFor(header.natural, target);
+    JpegDecoder::Result decoded = JpegDecoder::decode(
+        bytes, [&](qint64 bytesNeeded) { return bytesNeeded <= limits.scaledPixels * 4; },
+        JpegDecoder::Output::Pixels, [scale](QSize) { return scale; });
+    switch (decoded.status) {
+    case JpegDecoder::Status::Decoded:
+        return {Status::Decoded, std::move(decoded.image), QString()};
+    case JpegDecoder::Status::Unsupported:
+        return {Status::NeedsReader, QImage(), QString()};
+    case JpegDecoder::Status::Declined:
+        return refused(
+            QStringLiteral("is %1, too large for a thumbnail").arg(sizeText(header.natural)));
+    case JpegDecoder::Status::Failed:
+        break;
+    }
+    return refused(QStringLiteral("cannot be decoded: %1").arg(decoded.error));
 }

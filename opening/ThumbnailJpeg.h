@@ -5,24 +5,32 @@
 #include <QSize>
 #include <QString>
 
-// Decodes a JPEG picture for a thumbnail with libjpeg-turbo, at the smallest DCT scale (1/8,
-// 1/4, 1/2 or whole) whose result still covers the thumbnail's size, so a large picture costs a
-// fraction of its full decode.
+// Decodes a JPEG picture for a thumbnail at the smallest DCT scale (1/8, 1/4, 1/2 or whole) whose
+// result still covers the thumbnail's size, so a camera photo costs a fraction of its full decode.
+// The decode itself is JpegDecoder's; this class decides from the header whether the picture may
+// be decoded at all.
 //
-// The work a picture declares is weighed from its header before any pixel is decoded: its pixel
-// count, and for a progressive picture its pixels times its scans (every scan passes over all its
-// coefficients, which the decoder holds whole). What passes the limits is decoded with the
-// decoder's own memory bound (the process-wide bound of Qt's readers is left alone). Damaged data
-// and data that ends before the picture does ("Premature end of JPEG file") are refused, as the
-// viewer refuses them. Colour spaces the decoder cannot turn into 32-bit pixels itself (CMYK,
-// YCCK) come back as NeedsReader, checked against the same limits, for Qt's reader to decode.
+// A picture is weighed by the work it declares, not by its size alone: the pixels the decoder
+// writes at the scale used, the coefficients it reads (every pixel once, a progressive picture's
+// once per scan, counted from its start-of-scan markers) and the coefficient memory a progressive
+// picture holds whole. Damaged data and data that ends before the picture does ("Premature end of
+// JPEG file") are refused, as the viewer refuses them. Colour spaces the decoder cannot turn into
+// 32-bit pixels itself (CMYK, YCCK) come back as NeedsReader, weighed by the same limits, for
+// Qt's reader to decode.
 class ThumbnailJpeg {
 public:
     struct Limits {
-        qint64 pixels;   // most pixels of a picture
-        qint64 work;     // most pixels times scans of a progressive picture
-        int scans;       // most scans of any picture
-        qint64 memoryMb; // most memory the decoder may take for one picture
+        qint64 scaledPixels;     // most pixels decoded at the scale used
+        qint64 work;             // most pixels times passes (scans of a progressive picture)
+        int scans;               // most scans of any picture
+        qint64 coefficientBytes; // most coefficient memory a progressive picture holds
+    };
+    // What a picture's header declares.
+    struct Header {
+        QSize natural;
+        bool progressive = false;
+        int scans = 1;
+        qint64 coefficientBytes = 0; // the coefficients of every component, 2 bytes each
     };
     enum class Status { Decoded, Refused, NeedsReader };
     struct Result {
@@ -34,6 +42,10 @@ public:
     // The scale denominator (8, 4, 2 or 1) at which a picture of `natural` size still covers
     // `target`.
     static int scaleFor(QSize natural, QSize target);
+
+    // Why a picture of this header may not be decoded for `target` (completing "The picture X "),
+    // or an empty text when it may.
+    static QString refusal(const Header& header, QSize target, const Limits& limits);
 
     static Result decode(const QByteArray& bytes, QSize target, const Limits& limits);
 };

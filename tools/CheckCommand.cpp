@@ -1,6 +1,8 @@
-// gyrolook-pack check PKG.360 [--json] [--password TEXT] [--free-memory BYTES]
+// gyrolook-pack check PKG.360 [--json] [--password TEXT] [--free-memory BYTES] [--screen WxH]
 // Opens a package the way the viewer does, without a window and without sound, and reports what
-// the viewer would hold, or the message it would show.
+// the viewer would hold, or the message it would show: a plain line first (CheckSummary), then
+// every field the opening found.
+#include "CheckSummary.h"
 #include "Commands.h"
 #include "PackageCheck.h"
 #include "ProgressReporter.h"
@@ -67,13 +69,32 @@ QStringList reachWarnings(const PackageOpening& opening, const PictureSlots& slo
                                opening.lowerCount() ? c.bytMRows : 0);
 }
 
+CheckFigures figuresOf(const PackageOpening& opening, QSize screen) {
+    const PackageCounters& c = opening.counters();
+    CheckFigures f;
+    f.around = opening.horizontalCount();
+    f.above = opening.upperCount();
+    f.rowsAbove = f.above ? c.bytVRows : 0;
+    f.below = opening.lowerCount();
+    f.rowsBelow = f.below ? c.bytMRows : 0;
+    f.size = QSize(opening.pictureWidth(), opening.pictureHeight());
+    f.largestFile = qint64(c.sngMaxFileLen);
+    f.screen = screen;
+    return f;
+}
+
 QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, bool ok,
-                   const QString& message) {
+                   const QString& message, QSize screen) {
     const PackageCounters& c = opening.counters();
     const Descriptor& d = opening.descriptor();
     const MemoryBudget& m = opening.memory();
+    const CheckFigures figures = figuresOf(opening, screen);
     return QJsonObject{
         {QStringLiteral("ok"), ok},
+        {QStringLiteral("summary"), ok ? checkSummary(figures) : QString()},
+        {QStringLiteral("viewerBytes"), ok ? double(viewerBytes(figures)) : 0.},
+        {QStringLiteral("screen"),
+         QStringLiteral("%1x%2").arg(screen.width()).arg(screen.height())},
         {QStringLiteral("message"), message},
         {QStringLiteral("sngUnzipCount"), double(c.sngUnzipCount)},
         {QStringLiteral("skippedMembers"), opening.skippedMembers()},
@@ -113,8 +134,16 @@ QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, boo
     };
 }
 
+// The summary first, then every field under its name.
 void printText(QTextStream& out, const QJsonObject& object) {
+    const QString summary = object[QStringLiteral("summary")].toString();
+    out << (summary.isEmpty() ? QStringLiteral("The viewer would not open it: ") +
+                                    object[QStringLiteral("message")].toString().simplified()
+                              : summary)
+        << '\n';
     for (auto it = object.begin(); it != object.end(); ++it) {
+        if (it.key() == QLatin1String("summary"))
+            continue;
         const QJsonValue value = it.value();
         out << it.key() << ' ';
         if (value.isString())
@@ -130,7 +159,7 @@ void printText(QTextStream& out, const QJsonObject& object) {
 
 int usage() {
     QTextStream(stderr) << "usage: gyrolook-pack check PKG.360 [--json] [--password TEXT] "
-                           "[--free-memory BYTES] [--quiet]\n";
+                           "[--free-memory BYTES] [--screen WxH] [--quiet]\n";
     return 2;
 }
 
@@ -142,6 +171,7 @@ int runCheck(const QStringList& args) {
     bool json = false;
     bool quiet = false;
     std::unique_ptr<FreeMemorySource> memory = std::make_unique<SystemFreeMemory>();
+    QSize screen(1920, 1080);
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (arg == QLatin1String("--json")) {
@@ -156,6 +186,13 @@ int runCheck(const QStringList& args) {
             if (!ok)
                 return usage();
             memory = std::make_unique<FixedFreeMemory>(bytes);
+        } else if (arg == QLatin1String("--screen") && i + 1 < args.size()) {
+            const QStringList sides = args.at(++i).split(QLatin1Char('x'));
+            bool wide = false, high = false;
+            screen =
+                sides.size() == 2 ? QSize(sides[0].toInt(&wide), sides[1].toInt(&high)) : QSize();
+            if (!wide || !high || screen.width() < 1 || screen.height() < 1)
+                return usage();
         } else if (package.isEmpty() && !arg.startsWith(QLatin1String("--"))) {
             package = arg;
         } else {
@@ -170,7 +207,8 @@ int runCheck(const QStringList& args) {
     check.run(package);
     progress.finish();
     QTextStream out(stdout);
-    const QJsonObject object = report(check.opening(), check.slots(), check.ok(), check.message());
+    const QJsonObject object =
+        report(check.opening(), check.slots(), check.ok(), check.message(), screen);
     if (json)
         out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
     else

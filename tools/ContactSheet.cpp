@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 
@@ -15,13 +16,30 @@ const QColor kHotSpot(230, 0, 0);
 
 } // namespace
 
+namespace {
+
+QFont sheetFont() {
+    QFont font;
+    font.setPixelSize(11);
+    return font;
+}
+
+} // namespace
+
+int sheetLabelWidth(const QStringList& labels) {
+    const QFontMetrics metrics(sheetFont());
+    int widest = 0;
+    for (const QString& label : labels)
+        widest = std::max(widest, metrics.horizontalAdvance(label));
+    return widest + 2 * SheetLayout::kGap;
+}
+
 QImage paintContactSheet(const SheetLayout& layout, const std::vector<QImage>& cells,
                          const HotSpotTables& hotSpots, QSize pictureSize) {
     QImage sheet(layout.imageSize(), QImage::Format_RGB32);
     sheet.fill(kBackground);
     QPainter painter(&sheet);
-    QFont font;
-    font.setPixelSize(11);
+    const QFont font = sheetFont();
     painter.setFont(font);
     const QFontMetrics metrics(font);
 

@@ -27,6 +27,8 @@ bool flag(const QString& arg, MakeArguments& parsed) {
         parsed.quiet = true;
     else if (arg == QLatin1String("--auto-rotate"))
         parsed.photos.autoRotate = true;
+    else if (arg == QLatin1String("--ignore-orientation"))
+        parsed.photos.ignoreOrientation = true;
     else if (arg == QLatin1String("--strip"))
         parsed.photos.strip = true;
     else if (arg == QLatin1String("--help") || arg == QLatin1String("-h"))
@@ -93,7 +95,7 @@ const char* MakeArguments::usage() {
     return "usage: gyrolook-pack make OUT.360 --name NAME --ring DIR [--start K] [--reverse] "
            "[--up DIR]... [--down DIR]... [--sound FILE.mp3 [--repeat]] "
            "[--hotspot IMAGE:X1,Y1,X2,Y2]... [--fit PIXELS] [--quality Q] [--auto-rotate] "
-           "[--strip] [--crop auto[:MARGIN%]] [--centre] [--even-exposure] "
+           "[--ignore-orientation] [--strip] [--crop auto[:MARGIN%]] [--centre] [--even-exposure] "
            "[--backdrop white|COLOUR[:TOLERANCE]] [--preview OUT.png] [--dry-run] [--quiet]";
 }
 
@@ -118,6 +120,8 @@ skipped with a line each; anything else that is not a photo is refused, all in o
   --fit PIXELS       scale photos down so their longest side is PIXELS (never up)
   --quality Q        encode the photos anew at JPEG quality Q (default 90 when encoding)
   --auto-rotate      stand photos upright as their EXIF orientation says; orientation 1 written
+  --ignore-orientation  take every EXIF orientation as 1 (pixels already upright, tags wrong);
+                     photos made anew get orientation 1
   --strip            drop the photos' metadata except the colour (ICC) profile
   --dry-run          print the member names and the descriptor instead of writing
   --quiet            no progress on standard error

@@ -44,6 +44,7 @@ void printDryRun(const PackagePlan& plan, const QByteArray& descriptor, const Sh
     for (const PlannedMember& member : plan.members())
         out << member.name << " <- " << member.source << '\n';
     out << "\n" << QString::fromUtf8(descriptor).remove(QLatin1Char('\r'));
+    out << '\n' << packageSummary(plan) << '\n';
 }
 
 // Makes the photos that change anew in `work`, two at a time, and points their members there.

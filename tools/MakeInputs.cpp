@@ -124,11 +124,12 @@ bool MakeInputs::inspectPhotos(ProgressReporter& progress) {
                                        "--strip and the turntable options make JPEG photos "
                                        "anew, and only those")
                             .arg(path, SourcePicture::kindName(picture.kind)));
-        const QSize packed = processor.outputSize(picture.size, picture.exifOrientation);
-        if (m_problems.isEmpty() && !comparePhoto(path, picture.kind, packed))
+        const int orientation = processor.orientationOf(picture.exifOrientation);
+        const QSize packed = processor.outputSize(picture.size, orientation);
+        if (m_problems.isEmpty() && !comparePhoto(path, picture.kind, packed, orientation))
             return false;
         const qint64 bytes = QFileInfo(path).size();
-        if (processor.changes(picture.size, picture.exifOrientation)) {
+        if (processor.changes(picture.size, orientation)) {
             m_changed << path;
             const double share = double(packed.width()) * packed.height() /
                                  (double(picture.size.width()) * picture.size.height());
@@ -136,12 +137,12 @@ bool MakeInputs::inspectPhotos(ProgressReporter& progress) {
         } else {
             m_packageBytes += bytes;
         }
-        if (picture.exifOrientation != 1 && !m_args.photos.autoRotate)
+        if (orientation != 1 && !m_args.photos.autoRotate)
             err << "gyrolook-pack make: warning: " << path << " carries EXIF orientation "
                 << picture.exifOrientation << " (upright when "
                 << SourcePicture::orientationText(picture.exifOrientation)
                 << "); the viewer shows pictures as stored: give --auto-rotate to stand it "
-                   "upright\n";
+                   "upright, or --ignore-orientation if it already stands upright\n";
     }
     progress.finish();
     if (!m_problems.isEmpty())
@@ -152,11 +153,12 @@ bool MakeInputs::inspectPhotos(ProgressReporter& progress) {
     return true;
 }
 
-bool MakeInputs::comparePhoto(const QString& path, int kind, QSize size) {
+bool MakeInputs::comparePhoto(const QString& path, int kind, QSize size, int orientation) {
     if (m_firstPath.isEmpty()) {
         m_firstPath = path;
         m_kind = kind;
         m_size = size;
+        m_firstOrientation = orientation;
         m_fileType = SourcePicture::extensionFor(kind);
         return true;
     }
@@ -165,19 +167,29 @@ bool MakeInputs::comparePhoto(const QString& path, int kind, QSize size) {
                                    "are all of one kind")
                         .arg(path, SourcePicture::kindName(kind), m_firstPath,
                              SourcePicture::kindName(m_kind)));
-    if (size != m_size)
-        return fail(QStringLiteral("%1 is %2 x %3 pixels, but %4 is %5 x %6: the pictures of a "
-                                   "package all have one size%7")
-                        .arg(path)
-                        .arg(size.width())
-                        .arg(size.height())
-                        .arg(m_firstPath)
-                        .arg(m_size.width())
-                        .arg(m_size.height())
-                        .arg(m_args.photos.fit > 0 || m_args.photos.autoRotate
-                                 ? QStringLiteral(" (as packed)")
-                                 : QString()));
-    return true;
+    if (size == m_size)
+        return true;
+    QString why;
+    if (m_args.photos.autoRotate && orientation != m_firstOrientation)
+        why = QStringLiteral(": --auto-rotate turned them by their EXIF orientations, %1 in %2 "
+                             "and %3 in %4; when a photo's pixels already stand upright, "
+                             "--ignore-orientation packs them as stored")
+                  .arg(orientation)
+                  .arg(path)
+                  .arg(m_firstOrientation)
+                  .arg(m_firstPath);
+    return fail(QStringLiteral("%1 is %2 x %3 pixels, but %4 is %5 x %6: the pictures of a "
+                               "package all have one size%7%8")
+                    .arg(path)
+                    .arg(size.width())
+                    .arg(size.height())
+                    .arg(m_firstPath)
+                    .arg(m_size.width())
+                    .arg(m_size.height())
+                    .arg(m_args.photos.fit > 0 || m_args.photos.autoRotate
+                             ? QStringLiteral(" (as packed)")
+                             : QString(),
+                         why));
 }
 
 // Measures every photo for the turntable options and plans their edit; every photo is then made
@@ -191,7 +203,8 @@ bool MakeInputs::surveyShoot(ProgressReporter& progress) {
         rings.push_back({QStringLiteral("--up %1").arg(row.folder), row.files});
     for (const PhotoRow& row : m_request.down)
         rings.push_back({QStringLiteral("--down %1").arg(row.folder), row.files});
-    m_survey = std::make_shared<ShootSurvey>(m_args.studio, m_args.photos.autoRotate);
+    m_survey = std::make_shared<ShootSurvey>(m_args.studio, m_args.photos.autoRotate &&
+                                                                !m_args.photos.ignoreOrientation);
     if (!m_survey->survey(rings, progress))
         return fail(m_survey->error());
     if (!m_args.studio.any())

@@ -37,7 +37,7 @@ private:
     bool listFolders();
     bool checkSound();
     bool inspectPhotos(ProgressReporter& progress);
-    bool comparePhoto(const QString& path, int kind, QSize size);
+    bool comparePhoto(const QString& path, int kind, QSize size, int orientation);
     bool surveyShoot(ProgressReporter& progress);
 
     const MakeArguments& m_args;
@@ -48,6 +48,7 @@ private:
     int m_kind = 0;
     QString m_firstPath;
     QSize m_size; // as packed
+    int m_firstOrientation = 1;
     QStringList m_changed;
     qint64 m_packageBytes = 0; // estimates
     qint64 m_workBytes = 0;

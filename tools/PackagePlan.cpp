@@ -6,6 +6,7 @@
 #include "format/Navigation.h"
 #include "format/ScreenUnits.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSet>
@@ -24,7 +25,8 @@ int modulo(int value, int n) {
 }
 
 // Why a row of c pictures cannot go with a ring of n: the viewer reaches a row only when its
-// rings branch off at every third position of the ring.
+// rings branch off at every third position of the ring, so a row needs a photo there, one of
+// every c / (n / 3) it holds.
 QString wrongRowCount(const QString& row, int c, int n) {
     if (n % navigation::kRingStride != 0)
         return QStringLiteral("%1 holds %2 pictures, but the ring holds %3, not a multiple of %4: "
@@ -35,13 +37,23 @@ QString wrongRowCount(const QString& row, int c, int n) {
             .arg(n)
             .arg(navigation::kRingStride);
     return QStringLiteral("%1 holds %2 pictures, but the viewer needs %3 there, one every %4 "
-                          "positions of the ring of %5: it turns the rings above and below %4 "
-                          "positions a click")
+                          "positions of the ring of %5 (it turns the rings above and below %4 "
+                          "positions a click); a row of a multiple of %3 photos, taken evenly "
+                          "round, is used at those positions")
         .arg(row)
         .arg(c)
         .arg(n / navigation::kRingStride)
         .arg(navigation::kRingStride)
         .arg(n);
+}
+
+// A row's name for the contact sheet: its folder's own name, on one line.
+QString rowName(const QString& folder) {
+    static const QRegularExpression control(QStringLiteral("[\\x00-\\x1f\\x7f]"));
+    return QFileInfo(QDir(folder).absolutePath())
+        .fileName()
+        .replace(control, QStringLiteral("?"))
+        .left(60);
 }
 
 QString optionName(RingKind kind) {
@@ -93,6 +105,7 @@ bool PackagePlan::placeRing(const PackageRequest& request) {
                 .arg(n)
                 .arg(n - 1));
     m_horizontal = n;
+    m_ringFolder = request.ring.folder;
     m_start = request.start;
     m_reverse = request.reverse;
     const QString& name = m_descriptor.fileName;
@@ -184,20 +197,14 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
     if (rows.empty())
         return true;
     const int n = m_horizontal;
-    const int count = static_cast<int>(rows.front().files.size());
+    // The columns the viewer turns through: one every kRingStride positions.
+    const int columns = n % navigation::kRingStride == 0 ? n / navigation::kRingStride : 0;
     for (const PhotoRow& row : rows) {
         const int c = static_cast<int>(row.files.size());
         if (c == 0)
             return fail(
                 QStringLiteral("%1 (%2) holds no picture").arg(row.folder, optionName(kind)));
-        if (c != count)
-            return fail(QStringLiteral("%1 (%2) holds %3 pictures, but %4, the first %2 row, "
-                                       "holds %5: every row of a side needs the same count")
-                            .arg(row.folder, optionName(kind))
-                            .arg(c)
-                            .arg(rows.front().folder)
-                            .arg(count));
-        if (c * navigation::kRingStride != n)
+        if (columns == 0 || c % columns != 0)
             return fail(wrongRowCount(
                 row.folder + QStringLiteral(" (") + optionName(kind) + QStringLiteral(")"), c, n));
     }
@@ -207,18 +214,23 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
                         .arg(rows.size())
                         .arg(optionName(kind))
                         .arg(RingReach::kMaxRows));
-    const int k = n / count;
-    if (m_start % k != 0)
+    if (m_start % navigation::kRingStride != 0)
         return fail(QStringLiteral("--start %1 falls between the columns of %2 (%3), which has a "
                                    "picture every %4 positions: --start must be a multiple of %4")
                         .arg(m_start)
                         .arg(rows.front().folder, optionName(kind))
-                        .arg(k));
+                        .arg(navigation::kRingStride));
     for (std::size_t r = 0; r < rows.size(); ++r) {
-        for (int j = 0; j < count; ++j) {
-            const int angle = j * k;
+        // A row of `columns` x step photos taken evenly round: photo j x step faces the ring's
+        // angle kRingStride x j.
+        const int step = static_cast<int>(rows[r].files.size()) / columns;
+        m_rowUses.push_back({rows[r].folder, kind, static_cast<int>(rows[r].files.size()), step});
+        (kind == RingKind::Upper ? m_descriptor.upperRowNames : m_descriptor.lowerRowNames)
+            .push_back(rowName(rows[r].folder));
+        for (int j = 0; j < columns; ++j) {
+            const int angle = j * navigation::kRingStride;
             const int column = m_reverse ? modulo(m_start - angle, n) : modulo(angle - m_start, n);
-            const QString& photo = rows[r].files.at(j);
+            const QString& photo = rows[r].files.at(j * step);
             m_members.push_back({verticalMemberName(m_descriptor.fileName, kind, column,
                                                     static_cast<int>(r) + navigation::kFirstRingRow,
                                                     m_descriptor.fileType),
@@ -226,7 +238,7 @@ bool PackagePlan::placeRows(const PackageRequest& request, RingKind kind) {
         }
     }
     (kind == RingKind::Upper ? m_upRows : m_downRows) = static_cast<int>(rows.size());
-    (kind == RingKind::Upper ? m_upRings : m_downRings) = count;
+    (kind == RingKind::Upper ? m_upRings : m_downRings) = columns;
     return true;
 }
 

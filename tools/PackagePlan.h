@@ -35,9 +35,19 @@ struct PlannedMember {
     bool changes = false; // made anew (--fit, --quality, --auto-rotate, --strip) on the way
 };
 
+// A row as placed: `photos` given, every `step`-th taken (from the first).
+struct PlannedRow {
+    QString folder;
+    RingKind kind = RingKind::Upper;
+    int photos = 0;
+    int step = 1;
+};
+
 // Turns a request into member names and a descriptor, following the package format: the ring's
 // pictures become positions 0 ... N-1, and the pictures of a row go to every third position (the
-// viewer turns the rings above and below three positions a click, so a row holds N / 3 pictures),
+// viewer turns the rings above and below three positions a click, so a row needs N / 3 pictures;
+// a row of a multiple of that, taken evenly round as a turntable does, gives every step-th photo,
+// step = its count / (N / 3): a row as large as the ring gives every third),
 // the first --up row being row 2 of the upper rings, the next row 3, and so on (--down alike for
 // the lower rings, which need upper rings: the viewer enters the vertical rings only where an
 // upper ring branches off). --start K and --reverse turn the whole shoot: the picture that was
@@ -47,7 +57,8 @@ struct PlannedMember {
 //
 // Everything the viewer could not index, reach or would count wrongly is refused with a sentence
 // that names the folder or option at fault: a name with a marker of the counting rules or
-// blanks at its ends, a member name too long to extract, rows whose count is not a third of N,
+// blanks at its ends, a member name too long to extract, rows whose count is not a multiple of
+// N / 3,
 // more than nine rows a side, --down without --up, more pictures than the ring maps can index,
 // hot spots outside the pictures or the descriptor's number range.
 class PackagePlan {
@@ -72,6 +83,10 @@ public:
     // Rows and rings (row-2 pictures) of each side; 0 and 0 for a side without rings.
     int rows(RingKind kind) const { return kind == RingKind::Upper ? m_upRows : m_downRows; }
     int rings(RingKind kind) const { return kind == RingKind::Upper ? m_upRings : m_downRings; }
+    // The ring's folder, and each row's folder with the photos it gave, upper rows from the
+    // lowest, then lower rows.
+    const QString& ringFolder() const { return m_ringFolder; }
+    const std::vector<PlannedRow>& plannedRows() const { return m_rowUses; }
 
 private:
     bool fail(const QString& error);
@@ -85,6 +100,8 @@ private:
     QString m_error;
     std::vector<PlannedMember> m_members;
     DescriptorFields m_descriptor;
+    QString m_ringFolder;
+    std::vector<PlannedRow> m_rowUses;
     int m_horizontal = 0;
     int m_start = 0;
     bool m_reverse = false;

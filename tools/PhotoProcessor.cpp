@@ -46,12 +46,12 @@ QString PhotoProcessor::process(const QString& source, const QString& target) co
     int orientation = 1;
     for (const ScaledJpegDecoder::Marker& m : read.markers)
         if (isExif(m))
-            orientation = ExifOrientation::read(m.data);
+            orientation = orientationOf(ExifOrientation::read(m.data));
     QList<ScaledJpegDecoder::Marker> keep;
     for (const ScaledJpegDecoder::Marker& m : read.markers)
         if (!m_options.strip || isIccProfile(m))
             keep.append(
-                isExif(m) && m_options.autoRotate
+                isExif(m) && (m_options.autoRotate || m_options.ignoreOrientation)
                     ? ScaledJpegDecoder::Marker{m.code, ExifOrientation::withOrientation(m.data, 1)}
                     : m);
     const int turn = m_options.autoRotate ? orientation : 1;

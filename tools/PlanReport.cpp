@@ -5,6 +5,7 @@
 #include "format/PackageCounters.h"
 
 #include <QStringList>
+#include <algorithm>
 #include <set>
 
 namespace {
@@ -66,22 +67,61 @@ QString packageDifferences(const PackagePlan& plan, const PackageWalk& walk) {
     return found.join(QStringLiteral("; "));
 }
 
+namespace {
+
+QString ordinal(int n) {
+    const int tens = n % 100;
+    const char* suffix = "th";
+    if (tens < 11 || tens > 13)
+        suffix = n % 10 == 1 ? "st" : n % 10 == 2 ? "nd" : n % 10 == 3 ? "rd" : "th";
+    return QString::number(n) + QLatin1String(suffix);
+}
+
+// Which photos of a row larger than its rings went in, counted from 1 in the folder's order.
+QString photosTaken(const PlannedRow& row) {
+    const int taken = row.photos / row.step;
+    QStringList first;
+    for (int j = 0; j < std::min(taken, 3); ++j)
+        first << QString::number(1 + j * row.step);
+    QString numbers = first.join(QStringLiteral(", "));
+    if (taken > 3)
+        numbers += (taken > 4 ? QStringLiteral(", ... ") : QStringLiteral(", ")) +
+                   QString::number(1 + (taken - 1) * row.step);
+    return QStringLiteral("%1 (photos %2: every %3 of %4)")
+        .arg(row.folder, numbers, ordinal(row.step))
+        .arg(row.photos);
+}
+
+// "2 rows above of 12 pictures: up20 (photos 1, 4, 7, ... 34: every 3rd of 36), up40"
+QString sideSummary(const PackagePlan& plan, RingKind kind) {
+    QStringList rows;
+    for (const PlannedRow& row : plan.plannedRows())
+        if (row.kind == kind)
+            rows << (row.step > 1 ? photosTaken(row) : row.folder);
+    return QStringLiteral("%1 row%2 %3 of %4 pictures: %5")
+        .arg(rows.size())
+        .arg(rows.size() == 1 ? QString() : QStringLiteral("s"))
+        .arg(kind == RingKind::Upper ? QStringLiteral("above") : QStringLiteral("below"))
+        .arg(plan.rings(kind))
+        .arg(rows.join(QStringLiteral(", ")));
+}
+
+} // namespace
+
 QString packageSummary(const PackagePlan& plan) {
-    QString text = QStringLiteral("%1 horizontal pictures").arg(plan.horizontalCount());
+    QString text = QStringLiteral("%1 horizontal pictures from %2")
+                       .arg(plan.horizontalCount())
+                       .arg(plan.ringFolder());
     for (RingKind kind : {RingKind::Upper, RingKind::Lower}) {
         if (plan.rings(kind) > 0)
-            text += QStringLiteral(", %1 %2 rings of %3 row%4")
-                        .arg(plan.rings(kind))
-                        .arg(sideName(kind))
-                        .arg(plan.rows(kind))
-                        .arg(plan.rows(kind) == 1 ? QString() : QStringLiteral("s"));
+            text += QStringLiteral("; ") + sideSummary(plan, kind);
     }
     const DescriptorFields& d = plan.descriptor();
     if (!d.sound.isEmpty())
-        text += QStringLiteral(", sound %1%2")
+        text += QStringLiteral("; sound %1%2")
                     .arg(d.sound, d.soundRepeat ? QStringLiteral(" (repeated)") : QString());
     if (!d.hotSpots.empty())
-        text += QStringLiteral(", %1 hot spot%2")
+        text += QStringLiteral("; %1 hot spot%2")
                     .arg(d.hotSpots.size())
                     .arg(d.hotSpots.size() == 1 ? QString() : QStringLiteral("s"));
     return text;

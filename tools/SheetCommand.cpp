@@ -8,6 +8,12 @@
 #include "ProgressReporter.h"
 #include "SheetLayout.h"
 
+#include "RingReach.h"
+
+#include "archive/MemberReader.h"
+#include "format/DescriptorText.h"
+#include "format/IniFile.h"
+#include "format/MemberNames.h"
 #include "format/PackageCounters.h"
 
 #include <QFile>
@@ -60,6 +66,28 @@ SheetArguments parse(const QStringList& args) {
     }
     parsed.ok = parsed.ok && parsed.files.size() == 2;
     return parsed;
+}
+
+// The names `make` gave the rows (the folders they came from), read from the package's
+// descriptor; V2, M2, ... stay where it gave none.
+SheetLayout::Labels rowLabels(const QString& package) {
+    SheetLayout::Labels labels;
+    MemberReader archive;
+    QByteArray bytes;
+    if (!archive.open(package))
+        return labels;
+    const std::int64_t descriptor = archive.find(descriptorMemberName());
+    if (descriptor < 0 || !archive.read(descriptor, IniFile::MaxFileBytes, bytes))
+        return labels;
+    const IniFile ini = IniFile::fromBytes(std::move(bytes));
+    const QString section = QString::fromLatin1(kRowNamesSection);
+    for (int row = navigation::kFirstRingRow; row < navigation::kFirstRingRow + RingReach::kMaxRows;
+         ++row) {
+        labels.upper << ini.value(section, rowNameKey(true, row)).trimmed();
+        labels.lower << ini.value(section, rowNameKey(false, row)).trimmed();
+    }
+    labels.width = sheetLabelWidth(labels.upper + labels.lower);
+    return labels;
 }
 
 // Every held picture, decoded at the scale its cell needs and scaled to the cell.
@@ -119,9 +147,10 @@ int runSheet(const QStringList& args) {
     const PackageOpening& opening = walk.opening();
     const QSize pictureSize(opening.pictureWidth(), opening.pictureHeight());
     const PackageCounters& counters = opening.counters();
-    const SheetLayout layout(
-        parsed.width, opening.horizontalCount(), opening.upperCount() ? counters.bytVRows : 0,
-        opening.lowerCount() ? counters.bytMRows : 0, pictureSize, parsed.columns);
+    const SheetLayout layout(parsed.width, opening.horizontalCount(),
+                             opening.upperCount() ? counters.bytVRows : 0,
+                             opening.lowerCount() ? counters.bytMRows : 0, pictureSize,
+                             parsed.columns, rowLabels(parsed.files.at(0)));
     if (!layout.isValid())
         return fail(layout.error());
     std::vector<QImage> cells;

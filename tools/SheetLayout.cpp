@@ -4,17 +4,22 @@
 
 namespace {
 
-int cellWidthFor(int width, int columns) {
-    return columns > 0 ? (width - 2 * SheetLayout::kMargin - SheetLayout::kLabelWidth) / columns -
-                             SheetLayout::kGap
-                       : 0;
+int cellWidthFor(int width, int columns, int labelWidth) {
+    return columns > 0
+               ? (width - 2 * SheetLayout::kMargin - labelWidth) / columns - SheetLayout::kGap
+               : 0;
+}
+
+QString labelOf(const QStringList& names, int row, const QString& fallback) {
+    const int i = row - navigation::kFirstRingRow;
+    return i < names.size() && !names.at(i).isEmpty() ? names.at(i) : fallback;
 }
 
 // As many positions a block as keep cells at least kNarrowestCell wide, spread evenly.
-int automaticColumns(int width, int positions) {
-    if (positions < 1 || cellWidthFor(width, positions) >= SheetLayout::kNarrowestCell)
+int automaticColumns(int width, int positions, int labelWidth) {
+    if (positions < 1 || cellWidthFor(width, positions, labelWidth) >= SheetLayout::kNarrowestCell)
         return positions;
-    const int most = std::max(1, (width - 2 * SheetLayout::kMargin - SheetLayout::kLabelWidth) /
+    const int most = std::max(1, (width - 2 * SheetLayout::kMargin - labelWidth) /
                                      (SheetLayout::kNarrowestCell + SheetLayout::kGap));
     const int blocks = (positions + most - 1) / most;
     return (positions + blocks - 1) / blocks;
@@ -24,17 +29,24 @@ int automaticColumns(int width, int positions) {
 
 SheetLayout::SheetLayout(int width, int positions, int upperRows, int lowerRows, QSize pictureSize,
                          int columns)
-    : m_positions(positions) {
+    : SheetLayout(width, positions, upperRows, lowerRows, pictureSize, columns, Labels()) {}
+
+SheetLayout::SheetLayout(int width, int positions, int upperRows, int lowerRows, QSize pictureSize,
+                         int columns, const Labels& labels)
+    : m_labelWidth(std::max(int(kLabelWidth), labels.width)), m_positions(positions) {
     for (int row = navigation::kFirstRingRow + upperRows - 1; row >= navigation::kFirstRingRow;
          --row)
-        m_rows.push_back({SheetRow::Ring::Upper, row, QStringLiteral("V%1").arg(row)});
+        m_rows.push_back({SheetRow::Ring::Upper, row,
+                          labelOf(labels.upper, row, QStringLiteral("V%1").arg(row))});
     m_rows.push_back(
         {SheetRow::Ring::Horizontal, navigation::kHorizontalRingValue, QStringLiteral("H")});
     for (int row = navigation::kFirstRingRow; row < navigation::kFirstRingRow + lowerRows; ++row)
-        m_rows.push_back({SheetRow::Ring::Lower, row, QStringLiteral("M%1").arg(row)});
+        m_rows.push_back({SheetRow::Ring::Lower, row,
+                          labelOf(labels.lower, row, QStringLiteral("M%1").arg(row))});
 
-    m_columns = columns > 0 ? std::min(columns, positions) : automaticColumns(width, positions);
-    const int cellWidth = cellWidthFor(width, m_columns);
+    m_columns = columns > 0 ? std::min(columns, positions)
+                            : automaticColumns(width, positions, m_labelWidth);
+    const int cellWidth = cellWidthFor(width, m_columns, m_labelWidth);
     if (cellWidth < 1 || pictureSize.isEmpty()) {
         m_error = QStringLiteral("a sheet %1 pixels wide leaves no room for %2 columns; give "
                                  "--columns fewer or --width more")
@@ -66,7 +78,7 @@ int SheetLayout::lineOf(SheetRow::Ring ring, int row) const {
 QRect SheetLayout::cell(int line, int position) const {
     const int block = position / m_columns;
     const int column = position % m_columns;
-    return QRect(kMargin + kLabelWidth + column * (m_cell.width() + kGap),
+    return QRect(kMargin + m_labelWidth + column * (m_cell.width() + kGap),
                  blockTop(block) + kHeaderHeight + line * (m_cell.height() + kGap), m_cell.width(),
                  m_cell.height());
 }
@@ -78,5 +90,5 @@ QRect SheetLayout::numberBox(int position) const {
 
 QRect SheetLayout::labelBox(int line, int block) const {
     const QRect first = cell(line, block * m_columns);
-    return QRect(kMargin, first.top(), kLabelWidth - kGap, first.height());
+    return QRect(kMargin, first.top(), m_labelWidth - kGap, first.height());
 }

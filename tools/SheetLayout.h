@@ -5,6 +5,7 @@
 #include <QSize>
 
 #include <QString>
+#include <QStringList>
 #include <vector>
 
 // One line of a contact sheet: the horizontal ring, or one row of the upper or lower rings.
@@ -29,11 +30,21 @@ public:
     // When no column count is given, the positions wrap rather than get cells narrower than this.
     static constexpr int kNarrowestCell = 16;
 
+    // Names of the rows (row 2 first) that stand for the labels V2, M2, ... where given, and the
+    // width the labels take (at least kLabelWidth).
+    struct Labels {
+        QStringList upper;
+        QStringList lower;
+        int width = kLabelWidth;
+    };
+
     // columns: positions a block; 0 for as many as fit cells of kNarrowestCell pixels, in blocks
     // of even length. Invalid (isValid() false, error() says why) when the width leaves no pixel
     // for a cell.
     SheetLayout(int width, int positions, int upperRows, int lowerRows, QSize pictureSize,
                 int columns = 0);
+    SheetLayout(int width, int positions, int upperRows, int lowerRows, QSize pictureSize,
+                int columns, const Labels& labels);
 
     bool isValid() const { return m_error.isEmpty(); }
     const QString& error() const { return m_error; }
@@ -57,6 +68,7 @@ private:
     int blockTop(int block) const;
 
     QString m_error;
+    int m_labelWidth = kLabelWidth;
     int m_positions = 0;
     int m_columns = 0;
     QSize m_cell;

@@ -1,26 +1,58 @@
 #include "JpegFiles.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 #include <jpeglib.h>
 
+namespace {
+
+// One libjpeg compression into memory at quality 90, rows written by the caller through `info`.
+class MemoryJpeg {
+public:
+    MemoryJpeg(QSize size, int components, J_COLOR_SPACE space) {
+        info.err = jpeg_std_error(&m_errors);
+        jpeg_create_compress(&info);
+        jpeg_mem_dest(&info, &m_out, &m_bytes);
+        info.image_width = JDIMENSION(size.width());
+        info.image_height = JDIMENSION(size.height());
+        info.input_components = components;
+        info.in_color_space = space;
+        jpeg_set_defaults(&info);
+        jpeg_set_quality(&info, 90, TRUE);
+    }
+    MemoryJpeg(const MemoryJpeg&) = delete;
+    MemoryJpeg& operator=(const MemoryJpeg&) = delete;
+
+    void writeRow(std::vector<unsigned char>& row) {
+        JSAMPROW rows[1] = {row.data()};
+        jpeg_write_scanlines(&info, rows, 1);
+    }
+    QByteArray finish() {
+        jpeg_finish_compress(&info);
+        jpeg_destroy_compress(&info);
+        QByteArray bytes(reinterpret_cast<const char*>(m_out), qsizetype(m_bytes));
+        std::free(m_out);
+        return bytes;
+    }
+
+    jpeg_compress_struct info;
+
+private:
+    jpeg_error_mgr m_errors;
+    unsigned char* m_out = nullptr;
+    unsigned long m_bytes = 0;
+};
+
+} // namespace
+
 QByteArray encodeJpegSampled(const QImage& image, JpegSampling sampling, bool progressive) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
-    jpeg_compress_struct info;
-    jpeg_error_mgr errors;
-    info.err = jpeg_std_error(&errors);
-    jpeg_create_compress(&info);
-    unsigned char* out = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&info, &out, &size);
-    info.image_width = JDIMENSION(rgb.width());
-    info.image_height = JDIMENSION(rgb.height());
     const bool grey = sampling == JpegSampling::Grey;
-    info.input_components = grey ? 1 : 3;
-    info.in_color_space = grey ? JCS_GRAYSCALE : JCS_RGB;
-    jpeg_set_defaults(&info);
-    jpeg_set_quality(&info, 90, TRUE);
+    MemoryJpeg jpeg(rgb.size(), grey ? 1 : 3, grey ? JCS_GRAYSCALE : JCS_RGB);
+    jpeg_compress_struct& info = jpeg.info;
     if (!grey) {
         info.comp_info[0].h_samp_factor = sampling == JpegSampling::S444 ? 1 : 2;
         info.comp_info[0].v_samp_factor = sampling == JpegSampling::S420 ? 2 : 1;
@@ -39,14 +71,9 @@ QByteArray encodeJpegSampled(const QImage& image, JpegSampling sampling, bool pr
                 for (int c = 0; c < 3; ++c)
                     row[std::size_t(3 * x + c)] = from[3 * x + c];
         }
-        JSAMPROW rows[1] = {row.data()};
-        jpeg_write_scanlines(&info, rows, 1);
+        jpeg.writeRow(row);
     }
-    jpeg_finish_compress(&info);
-    jpeg_destroy_compress(&info);
-    QByteArray bytes(reinterpret_cast<const char*>(out), qsizetype(size));
-    std::free(out);
-    return bytes;
+    return jpeg.finish();
 }
 
 QImage detailedPicture(QSize size) {
@@ -66,4 +93,21 @@ QImage detailedPicture(QSize size) {
         }
     }
     return image;
+}
+
+QByteArray rampJpeg(QSize size) {
+    MemoryJpeg jpeg(size, 3, JCS_RGB);
+    jpeg_start_compress(&jpeg.info, TRUE);
+    std::vector<unsigned char> row(std::size_t(size.width()) * 3);
+    for (int x = 0; x < size.width(); ++x) {
+        row[std::size_t(3 * x)] = uchar(255 - 255 * x / std::max(size.width() - 1, 1));
+        row[std::size_t(3 * x + 2)] = uchar(255 * x / std::max(size.width() - 1, 1));
+    }
+    for (int y = 0; y < size.height(); ++y) {
+        const uchar green = uchar(255 * y / std::max(size.height() - 1, 1));
+        for (int x = 0; x < size.width(); ++x)
+            row[std::size_t(3 * x + 1)] = green;
+        jpeg.writeRow(row);
+    }
+    return jpeg.finish();
 }

@@ -12,3 +12,8 @@ QByteArray encodeJpegSampled(const QImage& image, JpegSampling sampling, bool pr
 // A picture with detail in every channel and sharp colour edges, so that chroma upsampling and
 // colour conversion are exercised everywhere.
 QImage detailedPicture(QSize size);
+
+// A baseline 4:2:0 JPEG of a camera's size, encoded a row at a time (no picture of that size is
+// held): red falls and blue rises from left to right, green rises from top to bottom, so the
+// corners tell a flip or a turn apart. Smooth content keeps it small and quick to encode.
+QByteArray rampJpeg(QSize size);

@@ -45,6 +45,22 @@ TEST(CheckCommand, SamplePackage) {
     EXPECT_EQ(result[QStringLiteral("hotspots")].toObject()[QStringLiteral("count")].toInt(), 1);
 }
 
+TEST(CheckCommand, PlainSummaryComesFirst) {
+    const QString summary = QStringLiteral("108 photos: 36 around, 4 rows above, 2 rows below; "
+                                           "640 x 480; up to about 133 MB in the viewer on a 1920 "
+                                           "x 1080 screen");
+    const ToolRun text = runPack({QStringLiteral("check"), QStringLiteral(GYRO_SAMPLE_PACKAGE)});
+    ASSERT_EQ(text.exitCode, 0) << text.err.toStdString();
+    EXPECT_TRUE(text.out.startsWith(summary + QLatin1Char('\n'))) << text.out.toStdString();
+    EXPECT_TRUE(text.out.contains(QStringLiteral("\nsngHCount 36\n")));
+    EXPECT_EQ(checkJson({QStringLiteral(GYRO_SAMPLE_PACKAGE)}, 0)[QStringLiteral("summary")],
+              summary);
+    const ToolRun refused = runPack({QStringLiteral("check"), QStringLiteral("missing.360")});
+    EXPECT_TRUE(refused.out.startsWith(
+        QStringLiteral("The viewer would not open it: Cannot open missing.360.")))
+        << refused.out.toStdString();
+}
+
 TEST(CheckCommand, MessagesTheViewerWouldShow) {
     TempDir dir;
     TestPackage package;

@@ -130,6 +130,30 @@ TEST(MakeCommand, PackagesOpenWithEveryPhotoInItsPlace) {
     }
 }
 
+// A turntable shoot's row above holds as many photos as the ring: every third one goes in, and
+// the package opens with its twelve rings.
+TEST(MakeCommand, RowOfAShootGivesEveryThirdPhoto) {
+    TempDir dir;
+    copyShoot(dir);
+    const QStringList args = {"make",   dir.file("shoot.360"), "--name", "pot",
+                              "--ring", dir.file("ring"),      "--up",   dir.file("ring")};
+    const ToolRun dry = runPack(args + QStringList{"--dry-run"});
+    ASSERT_EQ(dry.exitCode, 0) << dry.err.toStdString();
+    EXPECT_TRUE(dry.out.contains("pot_V03_0002.jpg <- " + dir.file("ring/DSC_4.JPG")));
+    EXPECT_TRUE(dry.out.contains("pot_V33_0002.jpg <- " + dir.file("ring/DSC_34.JPG")));
+    const ToolRun run = runPack(args + QStringList{"--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("1 row above of 12 pictures: " + dir.file("ring") +
+                                 " (photos 1, 4, 7, ... 34: every 3rd of 36)"))
+        << run.out.toStdString();
+    // The sheet labels the row by its folder.
+    EXPECT_TRUE(dry.out.contains("[RowNames]\nUp2=ring\n")) << dry.out.toStdString();
+    const ToolRun sheet =
+        runPack({"sheet", dir.file("shoot.360"), dir.file("sheet.png"), "--quiet"});
+    ASSERT_EQ(sheet.exitCode, 0) << sheet.err.toStdString();
+    EXPECT_TRUE(sheet.out.contains(", lines ring H, ")) << sheet.out.toStdString();
+}
+
 TEST(MakeCommand, DryRunPrintsMembersAndDescriptorAndWritesNothing) {
     TempDir dir;
     copyShoot(dir);
@@ -163,12 +187,38 @@ TEST(MakeCommand, ReportsExifOrientation) {
     EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_TRUE(run.err.contains(dir.file("ring/DSC_5.JPG") + " carries EXIF orientation 6"))
         << run.err.toStdString();
+    EXPECT_TRUE(run.err.contains("--ignore-orientation")) << run.err.toStdString();
+
+    // The tag is wrong (the pixels stand upright): turning refuses and names the tags, ignoring
+    // them packs the photo as stored.
+    const struct {
+        QStringList options;
+        int exitCode;
+        QString says; // empty: no word of orientation
+    } cases[] = {
+        {{"--auto-rotate"},
+         1,
+         "their EXIF orientations, 6 in " + dir.file("ring/DSC_5.JPG") + " and 1 in " +
+             dir.file("ring/DSC_1.JPG")},
+        {{"--ignore-orientation"}, 0, {}},
+        {{"--auto-rotate", "--ignore-orientation"}, 0, {}},
+    };
+    for (const auto& c : cases) {
+        const ToolRun dry = runPack(QStringList{"make", dir.file("turned.360"), "--name", "pot",
+                                                "--ring", dir.file("ring"), "--dry-run"} +
+                                    c.options);
+        EXPECT_EQ(dry.exitCode, c.exitCode) << dry.err.toStdString();
+        if (c.says.isEmpty())
+            EXPECT_FALSE(dry.err.contains("orientation")) << dry.err.toStdString();
+        else
+            EXPECT_TRUE(dry.err.contains(c.says)) << dry.err.toStdString();
+    }
 }
 
 TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
     TempDir dir;
     copyShoot(dir);
-    // Rows that do not fit: five pictures, and six against the twelve of the first row.
+    // Rows that do not fit: five pictures, and six beside a row of twelve.
     for (const auto& [folder, count] : {std::pair{"five", 5}, std::pair{"six", 6}}) {
         QDir(dir.path()).mkpath(folder);
         for (int j = 0; j < count; ++j)
@@ -210,7 +260,7 @@ TEST(MakeCommand, RefusesWhatTheViewerCouldNotShowNamingTheCulprit) {
         {{"--up", dir.file("five")},
          dir.file("five") + " (--up) holds 5 pictures, but the viewer needs 12 there"},
         {{"--up", dir.file("up2"), "--up", dir.file("six")},
-         dir.file("six") + " (--up) holds 6 pictures, but " + dir.file("up2")},
+         dir.file("six") + " (--up) holds 6 pictures, but the viewer needs 12 there"},
         {{"--down", dir.file("down2")}, "--down needs --up"},
         {{"--up", dir.file("up2"), "--start", "4"}, "--start 4 falls between the columns of"},
         {{"--start", "36"}, "--start 36 is outside the ring"},

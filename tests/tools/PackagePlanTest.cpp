@@ -1,8 +1,10 @@
 // The package plan's layout rules and the reach of the viewer's scroll bars, without a picture.
 #include "tools/PackagePlan.h"
 #include "tools/NaturalOrder.h"
+#include "tools/PlanReport.h"
 #include "tools/RingReach.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 namespace {
@@ -33,18 +35,21 @@ TEST(PackagePlan, RefusesEveryLayoutTheViewerCannotTurn) {
     } cases[] = {
         {"rows every third", request(36, {12, 12}, {12}), ""},
         {"72 + 24", request(72, {24}, {24}), ""},
-        {"rows every position", request(36, {36}, {}),
-         "up2 (--up) holds 36 pictures, but the "
-         "viewer needs 12 there"},
+        {"rows every position", request(36, {36}, {}), ""},
+        {"rows of twice the ring", request(36, {72}, {24}), ""},
+        {"rows of a ring's count that no column count divides", request(36, {30}, {}),
+         "up2 (--up) holds 30 pictures, but the viewer needs 12 there"},
         {"rows every second", request(36, {18}, {18}),
          "holds 18 pictures, but the viewer needs 12"},
         {"rows every sixth", request(36, {12}, {6}), "down2 (--down) holds 6 pictures"},
         {"72 + 36", request(72, {36}, {36}), "needs 24 there"},
+        {"72 + 48", request(72, {48}, {}), ""},
         {"ring not a multiple", request(35, {7}, {}), "not a multiple of 3"},
         {"down without up", request(36, {}, {12}), "--down needs --up"},
         {"ten rows", request(36, std::vector<int>(10, 12), {}), "10 rows given with --up"},
         {"nine rows", request(36, std::vector<int>(9, 12), {}), ""},
-        {"uneven rows", request(36, {12, 6}, {}), "up3 (--up) holds 6 pictures, but up2"},
+        {"uneven rows", request(36, {12, 6}, {}), "up3 (--up) holds 6 pictures, but the viewer"},
+        {"rows of a shoot beside rows of columns", request(36, {36, 12}, {}), ""},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -72,6 +77,63 @@ TEST(PackagePlan, NamesAndPlacesEveryPicture) {
     EXPECT_EQ(plan.members()[48].name, QStringLiteral("pot_M03_0002.jpg"));
     EXPECT_EQ(plan.rings(RingKind::Upper), 12);
     EXPECT_EQ(plan.rows(RingKind::Lower), 1);
+}
+
+// A turntable shoot: a row with a photo for every position of the ring gives every third photo
+// to the viewer's 12 columns, turned with the ring by --start and --reverse.
+TEST(PackagePlan, RowOfAShootGivesThePhotosAtTheViewersColumns) {
+    const struct {
+        const char* name;
+        int start;
+        bool reverse;
+        int rowPhotos;
+        // Column (V number) -> the photo of the row it takes.
+        std::vector<std::pair<int, int>> taken;
+    } cases[] = {
+        {"36 photos", 0, false, 36, {{0, 0}, {3, 3}, {6, 6}, {33, 33}}},
+        {"72 photos", 0, false, 72, {{0, 0}, {3, 6}, {33, 66}}},
+        {"36 photos from 6", 6, false, 36, {{0, 6}, {3, 9}, {30, 0}, {33, 3}}},
+        {"36 photos reversed", 0, true, 36, {{0, 0}, {3, 33}, {33, 3}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        PackageRequest r = request(36, {c.rowPhotos}, {});
+        r.start = c.start;
+        r.reverse = c.reverse;
+        const PackagePlan plan = PackagePlan::make(r, QStringLiteral(".jpg"), QSize(8, 8));
+        ASSERT_TRUE(plan.isValid()) << plan.error().toStdString();
+        ASSERT_EQ(plan.members().size(), 48u);
+        EXPECT_EQ(plan.rings(RingKind::Upper), 12);
+        for (const auto& [column, photo] : c.taken) {
+            const QString name = QStringLiteral("pot_V%1_0002.jpg").arg(column, 2, 10, QChar('0'));
+            const auto member =
+                std::find_if(plan.members().begin(), plan.members().end(),
+                             [&](const PlannedMember& m) { return m.name == name; });
+            ASSERT_NE(member, plan.members().end()) << name.toStdString();
+            EXPECT_EQ(member->source, QStringLiteral("up2/P%1.jpg").arg(photo))
+                << name.toStdString();
+        }
+    }
+}
+
+TEST(PackagePlan, SummaryNamesRowsByTheirFoldersAndThePhotosTaken) {
+    const struct {
+        PackageRequest request;
+        const char* summary;
+    } cases[] = {
+        {request(36, {36, 12}, {12}),
+         "36 horizontal pictures from ring; 2 rows above of 12 pictures: up2 (photos 1, 4, 7, ... "
+         "34: every 3rd of 36), up3; 1 row below of 12 pictures: down2"},
+        {request(12, {8}, {}),
+         "12 horizontal pictures from ring; 1 row above of 4 pictures: up2 (photos 1, 3, 5, 7: "
+         "every 2nd of 8)"},
+        {request(5, {}, {}), "5 horizontal pictures from ring"},
+    };
+    for (const auto& c : cases) {
+        const PackagePlan plan = PackagePlan::make(c.request, QStringLiteral(".jpg"), QSize(8, 8));
+        ASSERT_TRUE(plan.isValid()) << plan.error().toStdString();
+        EXPECT_EQ(packageSummary(plan).toStdString(), c.summary);
+    }
 }
 
 TEST(PackagePlan, RefusesNamesBeforeAnythingIsWritten) {

@@ -1,5 +1,6 @@
 // Runs "gyrolook-pack thumbnail" as a separate process, the way a file manager does: on real
 // packages, and on hostile archives that must be refused in one line without writing anything.
+#include "support/JpegFiles.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "support/TestPackage.h"
@@ -126,6 +127,37 @@ TEST(ThumbnailCommand, SamplePackageGivesTheTeapotScaledToFit) {
         EXPECT_LT(double(difference) / (c.expected.width() * c.expected.height() * 3), 6.0);
         EXPECT_EQ(dir.entries(), QStringList{QStringLiteral("teapot.png")});
         QFile::remove(out);
+    }
+}
+
+// Camera photos of 24, 36 and 61 megapixels: a thumbnail each, the right way round.
+TEST(ThumbnailCommand, CameraPhotosOfEverySizeGetTheirThumbnail) {
+    const struct {
+        QSize photo, thumbnail;
+    } cases[] = {
+        {{6016, 4016}, {256, 170}}, {{7360, 4912}, {256, 170}}, {{9504, 6336}, {256, 170}}};
+    for (const auto& c : cases) {
+        TempDir dir;
+        const QString package = dir.file(QStringLiteral("camera.360"));
+        QFile file(package);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(withDescriptor({storedMember("obj_H_0000.png", rampJpeg(c.photo))}));
+        file.close();
+        const QString out = dir.file(QStringLiteral("t.png"));
+        const ToolRun run = runPack({QStringLiteral("thumbnail"), package, out});
+        ASSERT_EQ(run.exitCode, 0) << c.photo.width() << ": " << run.err.toStdString();
+        const QImage thumbnail(out, "PNG");
+        ASSERT_EQ(thumbnail.size(), c.thumbnail) << c.photo.width();
+        // Red on the left, blue on the right, green rising downwards.
+        const int right = thumbnail.width() - 2, bottom = thumbnail.height() - 2;
+        const QColor topLeft = thumbnail.pixelColor(1, 1);
+        const QColor topRight = thumbnail.pixelColor(right, 1);
+        const QColor bottomLeft = thumbnail.pixelColor(1, bottom);
+        EXPECT_GT(topLeft.red(), 230) << c.photo.width();
+        EXPECT_LT(topLeft.blue(), 25) << c.photo.width();
+        EXPECT_LT(topLeft.green(), 25) << c.photo.width();
+        EXPECT_GT(topRight.blue(), 230) << c.photo.width();
+        EXPECT_GT(bottomLeft.green(), 230) << c.photo.width();
     }
 }
 

@@ -1,5 +1,6 @@
 #include "VideoExport.h"
 
+#include "FramePipeline.h"
 #include "LibraryFree.h"
 #include "RingFrames.h"
 #include "SpinSource.h"
@@ -117,6 +118,7 @@ QString openVideo(const QString& path, bool mp4, const RingFrames& frames, Video
     codec->time_base = frameTime;
     codec->framerate = av_inv_q(frameTime);
     codec->gop_size = std::max(1, count);
+    codec->thread_count = 0; // the encoder's threads on every core
     codec->color_range = AVCOL_RANGE_MPEG;
     codec->colorspace = AVCOL_SPC_SMPTE170M; // the scaler's default matrix
     codec->color_primaries = AVCOL_PRI_BT709;
@@ -182,8 +184,9 @@ bool VideoExport::write(const QString& path, ProgressReporter& progress) {
         return fail(QStringLiteral("out of memory"));
 
     const int total = count * m_options.turns;
+    FramePipeline frames(m_source, m_frames, m_options.longestSide, total);
     for (int i = 0; i < total; ++i) {
-        const QImage picture = m_frames.frame(m_source, i % count, m_options.longestSide);
+        const QImage picture = frames.next();
         if (picture.isNull())
             return fail(QStringLiteral("a picture of the ring does not decode"));
         if (av_frame_make_writable(frame.get()) < 0)
