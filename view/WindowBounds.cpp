@@ -22,3 +22,8 @@ QPoint keptOnArea(const QRect& frame, const QRect& available) {
     corner.setY(std::max(corner.y(), available.top()));
     return corner;
 }
+
+QSize roomFromCorner(const QRect& frame, const QRect& available) {
+    const QSize room(available.right() - frame.left() + 1, available.bottom() - frame.top() + 1);
+    return room.expandedTo(frame.size()).boundedTo(available.size());
+}

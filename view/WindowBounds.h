@@ -20,3 +20,8 @@ QSize boundedOuterSize(QSize requested, QSize frame, int minimumClientWidth, QSi
 // Where the window's frame goes so that it lies on the available area: moved up and left just
 // enough, never past the area's top-left corner. A frame that fits stays where it is.
 QPoint keptOnArea(const QRect& frame, const QRect& available);
+
+// The largest outer size a window whose frame is `frame` may take without moving: from its
+// top-left corner to the available area's right and bottom edges, never less than it has now (a
+// window that must grow past the edges is moved by keptOnArea() instead) nor more than the area.
+QSize roomFromCorner(const QRect& frame, const QRect& available);

@@ -12,13 +12,20 @@ TwipSize zoomedSize(int zoom, double baseWidthTwips, double baseHeightTwips) {
     return {factor * baseWidthTwips, factor * baseHeightTwips};
 }
 
-TwipSize grownWindowSize(TwipSize picture, TwipSize window) {
-    // The sums are single-precision in twips; the comparisons are strict. The window only grows.
-    const float across = static_cast<float>(picture.width) + 220.0f;
-    const float down = static_cast<float>(picture.height) + 1500.0f;
-    if (across > 4965.0f && across > window.width)
-        window.width = across;
-    if (down > 4785.0f && down > window.height)
-        window.height = down;
-    return window;
+namespace {
+
+// One side of zoomedWindowSize(): the side's new length from the picture's side plus its margin.
+double zoomedSide(double pictureSide, float margin, float threshold, double windowSide) {
+    // The sums are single-precision in twips; the comparisons are strict.
+    const float wanted = static_cast<float>(pictureSide) + margin;
+    if (wanted > threshold)
+        return wanted;
+    return windowSide > threshold ? threshold : windowSide;
+}
+
+} // namespace
+
+TwipSize zoomedWindowSize(TwipSize picture, TwipSize window) {
+    return {zoomedSide(picture.width, 220.0f, 4965.0f, window.width),
+            zoomedSide(picture.height, 1500.0f, 4785.0f, window.height)};
 }

@@ -15,6 +15,10 @@ struct TwipSize {
 };
 TwipSize zoomedSize(int zoom, double baseWidthTwips, double baseHeightTwips);
 
-// The window's outer size (twips) after showing a picture of the given size: it grows to the
-// picture plus 220 across and plus 1500 down once those sums pass 4965 and 4785, and never shrinks.
-TwipSize grownWindowSize(TwipSize picture, TwipSize window);
+// The window's outer size (twips) after zooming to a picture of the given size. Across, once the
+// picture plus 220 passes 4965, the window takes that sum, larger or smaller than it was; below
+// that, a wider window comes back to 4965 and a narrower one stays as it is. Down the same, with
+// the picture plus 1500 and 4785. So zooming in grows the window to its picture, zooming out
+// brings it back towards it, and a window smaller than the thresholds is not enlarged while the
+// picture still fits. The screen and the control strip bound the result further (WindowBounds.h).
+TwipSize zoomedWindowSize(TwipSize picture, TwipSize window);

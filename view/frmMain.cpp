@@ -74,6 +74,7 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     m_rest->setSingleShot(true);
     connect(m_rest, &QTimer::timeout, this, [this] { restOnPicture(); });
     createMenu();
+    createZoomKeys();
     wireEvents();
     setAcceptDrops(true); // a package dropped on the window opens as from the command line
 
@@ -198,12 +199,16 @@ void frmMain::setOuterSizeTwips(double width, double height) {
     fitOuterSize(QSize(twipsToPixels(width), twipsToPixels(height)));
 }
 
-void frmMain::fitOuterSize(QSize requested) {
+void frmMain::fitOuterSize(QSize requested, bool keepCorner) {
     const QSize frame = frameExtent(this);
     const QScreen* where = screen();
     const QRect area = where ? where->availableGeometry() : QRect();
+    // Kept in its corner, the window grows only as far as the area's edges from where it is.
+    const QSize available = keepCorner && isVisible() && area.isValid()
+                                ? roomFromCorner(frameGeometry(), area)
+                                : area.size();
     const QSize outer =
-        boundedOuterSize(requested, frame, twipsToPixels(kControlStripWidthTwips), area.size());
+        boundedOuterSize(requested, frame, twipsToPixels(kControlStripWidthTwips), available);
     if (frame == QSize(0, 0))
         m_unframedRequest = requested;
     else

@@ -211,6 +211,13 @@ private:
     // What both zoom events do: caption, picture size, and the window grown to fit; a picture
     // panned keeps the point at the middle of the view.
     void followZoom();
+    // The zoom keys (Ctrl+0 fit, Ctrl+1 100 %, Ctrl+plus or Ctrl+= and Ctrl+minus one step),
+    // which move the zoom bar while a package is shown.
+    void createZoomKeys();
+    // The zoom value Ctrl+0 gives: the opening's, the largest step up to 100 % at which the
+    // picture is seen whole in the window this screen allows.
+    int fitZoom() const;
+    void zoomByKey(int zoom);
     // Before the first view: lowers the zoom so that a picture larger than the window the screen
     // allows is seen whole, and sizes the window to it (see PictureArea).
     void setOpeningZoom();
@@ -221,8 +228,9 @@ private:
     // Takes the close button off the window's frame, keeping minimize and maximize.
     void withdrawCloseEntry();
     // Resizes to the outer size asked for (pixels), bounded, and keeps a shown window on its
-    // screen's available area.
-    void fitOuterSize(QSize requested);
+    // screen's available area. With `keepCorner`, a shown window keeps its top-left corner (so that
+    // the controls stay under the pointer) and grows no further than the area's edges from there.
+    void fitOuterSize(QSize requested, bool keepCorner = false);
     // After a turn: paints imgMain's views of the pictures likely next on the idle cores (see
     // ViewsAhead), decoding them first when they are held compressed (see PictureKeeper).
     void prepareAhead();

@@ -20,6 +20,7 @@
 #include "toolkit/ImageArray.h"
 #include "toolkit/ImageControl.h"
 #include "toolkit/ScrollBar.h"
+#include "toolkit/Twips.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -212,9 +213,9 @@ void frmMain::followZoom() {
     const TwipSize picture = zoomedSize(z, lPicWidth, lPicHeight);
     // The thresholds are judged on the exact twips of the picture, not on its rounded pixels.
     const TwipSize before{double(outerWidthTwips()), double(outerHeightTwips())};
-    const TwipSize after = grownWindowSize(picture, before);
+    const TwipSize after = zoomedWindowSize(picture, before);
     if (after.width != before.width || after.height != before.height)
-        setOuterSizeTwips(after.width, after.height);
+        fitOuterSize(QSize(twipsToPixels(after.width), twipsToPixels(after.height)), true);
     m_pictureArea->setMiddle(middle);
     prepareAhead(); // the pictures next, at the zoom now in use
 }

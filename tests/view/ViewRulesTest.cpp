@@ -64,24 +64,36 @@ TEST(ZoomRules, CaptionAndSize) {
     EXPECT_DOUBLE_EQ(tiny.height, 360);
 }
 
-TEST(ZoomRules, WindowGrowsPastThresholdsOnly) {
-    const TwipSize window{4000, 4000};
+TEST(ZoomRules, WindowFollowsThePicturePastTheThresholds) {
     const struct {
         TwipSize picture;
+        TwipSize window;
         TwipSize expected;
     } cases[] = {
-        {{4745, 3285}, {4000, 4000}}, // exactly on both thresholds: unchanged
-        {{4746, 3285}, {4966, 4000}}, {{4745, 3286}, {4000, 4786}},
-        {{6000, 4500}, {6220, 6000}}, // 400 % of 1500 x 1125
-        {{100, 100}, {4000, 4000}},
+        // Zooming in from a window below the thresholds.
+        {{4745, 3285}, {4000, 4000}, {4000, 4000}}, // exactly on both thresholds: unchanged
+        {{4746, 3285}, {4000, 4000}, {4966, 4000}},
+        {{4745, 3286}, {4000, 4000}, {4000, 4786}},
+        {{6000, 4500}, {4000, 4000}, {6220, 6000}}, // 400 % of 1500 x 1125
+        {{100, 100}, {4000, 4000}, {4000, 4000}},
+        // Zooming out of a grown window: back to the picture plus its margins ...
+        {{5000, 3500}, {6220, 6000}, {5220, 5000}},
+        {{4746, 3286}, {6220, 6000}, {4966, 4786}},
+        // ... and no further than the thresholds, whatever the picture.
+        {{4745, 3285}, {6220, 6000}, {4965, 4785}},
+        {{75, 56.25}, {6220, 6000}, {4965, 4785}},
+        // One side past its threshold, the other not.
+        {{3000, 4000}, {6220, 3000}, {4965, 5500}},
+        // A window grown by hand beyond the picture comes back to it.
+        {{6000, 4500}, {9000, 8000}, {6220, 6000}},
     };
     for (const auto& c : cases) {
-        const TwipSize grown = grownWindowSize(c.picture, window);
-        EXPECT_DOUBLE_EQ(grown.width, c.expected.width) << c.picture.width;
-        EXPECT_DOUBLE_EQ(grown.height, c.expected.height) << c.picture.height;
+        SCOPED_TRACE(testing::Message() << c.picture.width << " x " << c.picture.height << " in "
+                                        << c.window.width << " x " << c.window.height);
+        const TwipSize zoomed = zoomedWindowSize(c.picture, c.window);
+        EXPECT_DOUBLE_EQ(zoomed.width, c.expected.width);
+        EXPECT_DOUBLE_EQ(zoomed.height, c.expected.height);
     }
-    // Zooming back out never shrinks the window.
-    EXPECT_DOUBLE_EQ(grownWindowSize({5000, 3000}, {6220, 6000}).width, 6220);
 }
 
 TEST(ViewSelection, SlotForColumnAndLevel) {

@@ -101,4 +101,20 @@ TEST(WindowBoundsRules, SizesKeepTheStripAndStayInsideTheArea) {
             << c.requested.width() << "x" << c.requested.height();
 }
 
+TEST(WindowBoundsRules, RoomFromTheCornerToTheAreasEdges) {
+    const QRect area(100, 50, 800, 600); // right 899, bottom 649
+    struct Case {
+        QRect frame;
+        QSize room;
+    };
+    const Case cases[] = {
+        {{100, 50, 300, 200}, {800, 600}},  // in the area's corner: all of it
+        {{500, 250, 300, 200}, {400, 400}}, // up to the right and bottom edges
+        {{700, 500, 300, 200}, {300, 200}}, // already past them: no less than it has
+        {{0, 0, 1000, 700}, {800, 600}},    // larger than the area: no more than the area
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(roomFromCorner(c.frame, area), c.room) << c.frame.x() << "," << c.frame.y();
+}
+
 } // namespace

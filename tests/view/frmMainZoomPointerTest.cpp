@@ -2,9 +2,11 @@
 #include "ViewerFixture.h"
 
 #include "toolkit/Twips.h"
+#include "view/WholePicture.h"
 
 #include <QLabel>
 #include <QMouseEvent>
+#include <QScreen>
 
 namespace {
 
@@ -23,12 +25,19 @@ protected:
         return p;
     }
 
+    // A zoom key pressed in the window, made the active one as the user's would be.
+    void zoomKey(int key) {
+        QApplication::setActiveWindow(&window);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        QTest::keyClick(&window, Qt::Key(key), Qt::ControlModifier);
+    }
+
     QSize outer() const { return {window.outerWidthTwips(), window.outerHeightTwips()}; }
     // A length in twips as the window system can show it: whole pixels.
     static int shown(double twips) { return pixelsToTwips(twipsToPixels(twips)); }
 };
 
-TEST_F(Zoom, ZoomValuesSizeThePictureAndGrowTheWindowOnly) {
+TEST_F(Zoom, ZoomValuesSizeThePictureAndTheWindowFollows) {
     open(smallPackage());
     ASSERT_EQ(window.lPicWidth, 1500);
     ASSERT_EQ(window.lPicHeight, 1125);
@@ -43,8 +52,9 @@ TEST_F(Zoom, ZoomValuesSizeThePictureAndGrowTheWindowOnly) {
         {20, "Zoom: 100%", 1500, 1125, opened},
         {1, "Zoom: 5%", 75, 56.25, opened},
         {80, "Zoom: 400%", 6000, 4500, QSize(shown(6220), shown(6000))},
-        {40, "Zoom: 200%", 3000, 2250, QSize(shown(6220), shown(6000))}, // never shrinks
-        {20, "Zoom: 100%", 1500, 1125, QSize(shown(6220), shown(6000))},
+        {60, "Zoom: 300%", 4500, 3375, QSize(shown(4965), shown(4875))}, // shrinks back
+        {40, "Zoom: 200%", 3000, 2250, QSize(shown(4965), shown(4785))}, // to the thresholds
+        {20, "Zoom: 100%", 1500, 1125, QSize(shown(4965), shown(4785))},
     };
     for (const auto& s : steps) {
         SCOPED_TRACE(s.z);
@@ -80,6 +90,62 @@ TEST_F(Zoom, WindowGrowsOnlyPastTheExactThresholds) {
         window.hscrlZoom->setValue(20); // the picture is exactly the base size
         EXPECT_EQ(outer().width(), c.wider ? shown(c.baseWidth + 220) : before.width());
         EXPECT_EQ(outer().height(), c.taller ? shown(c.baseHeight + 1500) : before.height());
+    }
+}
+
+TEST_F(Zoom, KeysMoveTheBarAndTheWindowKeepsItsCorner) {
+    open(smallPackage());
+    const QRect area = window.screen()->availableGeometry();
+    const struct {
+        QPoint corner; // where the window stands, from the area's top-left
+        int key;
+        int z; // the zoom value after the key
+    } presses[] = {
+        {{40, 30}, Qt::Key_Equal, 21}, {{40, 30}, Qt::Key_Plus, 22},
+        {{40, 30}, Qt::Key_Minus, 21}, {{40, 30}, Qt::Key_1, 20},
+        {{40, 30}, Qt::Key_Minus, 19}, {{40, 30}, Qt::Key_0, 20}, // fits whole at 100 %
+    };
+    for (const auto& p : presses) {
+        SCOPED_TRACE(testing::Message() << p.key << " to " << p.z);
+        window.move(area.topLeft() + p.corner);
+        zoomKey(p.key);
+        EXPECT_EQ(window.hscrlZoom->value(), p.z);
+        EXPECT_EQ(window.lblZoom->text(), QStringLiteral("Zoom: %1%").arg(p.z * 5));
+        EXPECT_EQ(window.imgMain->width(), twipsToPixels(p.z * 0.05 * 1500));
+        EXPECT_EQ(window.frameGeometry().topLeft(), area.topLeft() + p.corner);
+    }
+
+    // Growing near the area's edges: the window stays where it is and on the area.
+    window.move(area.right() - 350, area.bottom() - 350);
+    const QPoint corner = window.frameGeometry().topLeft();
+    for (int i = 0; i < 70; ++i)
+        zoomKey(Qt::Key_Plus);
+    EXPECT_EQ(window.hscrlZoom->value(), 80);
+    EXPECT_EQ(window.frameGeometry().topLeft(), corner);
+    EXPECT_TRUE(area.contains(window.frameGeometry()));
+    // And back out: the window comes back to the picture (the thresholds' size here).
+    window.move(area.topLeft());
+    for (int i = 0; i < 85; ++i)
+        zoomKey(Qt::Key_Minus);
+    EXPECT_EQ(window.hscrlZoom->value(), 1);
+    EXPECT_EQ(outer(), QSize(shown(4965), shown(4785)));
+
+    // Fit: the largest step at which a picture twice the area's size is seen whole there.
+    window.lPicWidth = pixelsToTwips(area.width() * 2);
+    window.lPicHeight = pixelsToTwips(area.height() * 2);
+    zoomKey(Qt::Key_0);
+    const int fit = window.hscrlZoom->value();
+    EXPECT_LT(fit, 10);
+    EXPECT_GE(fit, 5);
+    EXPECT_LE(window.imgMain->height() + kWindowAroundPicture.height(), area.height());
+    EXPECT_GT(twipsToPixels((fit + 1) * 0.05 * window.lPicHeight) + kWindowAroundPicture.height(),
+              area.height());
+}
+
+TEST_F(Zoom, KeysDoNothingWithoutAPackage) {
+    for (const Qt::Key key : {Qt::Key_Plus, Qt::Key_Minus, Qt::Key_0}) {
+        zoomKey(key);
+        EXPECT_EQ(window.hscrlZoom->value(), 20) << key;
     }
 }
 
