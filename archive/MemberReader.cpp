@@ -151,8 +151,9 @@ bool MemberReader::open(const QString& path) {
             const std::string kind =
                 readAt(fd.get(), head, size, 0) ? foreignFileKind(head, size) : std::string();
             if (!kind.empty())
-                return refuse(m_label + QStringLiteral(" is %1, not a package.")
-                                            .arg(QString::fromStdString(kind)));
+                return refuse(
+                    m_label +
+                    QStringLiteral(" is %1, not a package.").arg(QString::fromStdString(kind)));
             return refuse(m_label + QStringLiteral(" is not a ZIP archive."));
         }
         zip_error_t described;

@@ -9,7 +9,9 @@
 #include "SheetLayout.h"
 
 #include "format/PackageCounters.h"
+#include "format/WholeFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -131,6 +133,13 @@ int runSheet(const QStringList& args) {
     const QImage sheet =
         paintContactSheet(layout, cells, opening.descriptor().hotSpots, pictureSize);
 
+    // Encoded in memory first: the file is written only once its bytes are known, and a full disk
+    // is found before the first of them (a PNG writer does not see a short write).
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !sheet.save(&buffer, "PNG"))
+        return fail(QStringLiteral("the sheet cannot be encoded as a PNG picture"));
+    buffer.close();
     QFile file(out);
     {
         const auto held = InterruptGuard::holdOff(); // made and registered as one step
@@ -138,12 +147,12 @@ int runSheet(const QStringList& args) {
             return fail(QStringLiteral("cannot create %1: %2").arg(out, file.errorString()));
         InterruptGuard::addFile(out);
     }
-    const bool saved = sheet.save(&file, "PNG") && file.flush();
-    if (!saved)
+    const QString reason = fillNewFile(file.handle(), png);
+    if (!reason.isEmpty())
         file.remove();
     InterruptGuard::release(out);
-    if (!saved)
-        return fail(QStringLiteral("cannot write %1").arg(out));
+    if (!reason.isEmpty())
+        return fail(QStringLiteral("cannot write %1: %2").arg(out, reason));
     report(out, sheet, layout);
     return 0;
 }
