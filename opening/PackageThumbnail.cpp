@@ -7,6 +7,7 @@
 #include "format/MemberNames.h"
 #include "format/WholeFile.h"
 #include "opening/ThumbnailJpeg.h"
+#include "pictures/DecodeFailure.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -86,7 +87,7 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
     const QSize natural = reader.size();
     if (!natural.isValid() || natural.isEmpty())
         return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
-                          .arg(name, reader.errorString()));
+                          .arg(name, decodeFailureReason(reader, natural)));
     if (qint64(natural.width()) * natural.height() > MaxDecodePixels)
         return refuse(QStringLiteral("The picture %1 is %2 x %3 pixels, too large for a thumbnail.")
                           .arg(name)
@@ -112,7 +113,7 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
         image = reader.read();
     if (image.isNull())
         return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
-                          .arg(name, reader.errorString()));
+                          .arg(name, decodeFailureReason(reader, natural)));
     if (image.size() != target)
         image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     m_image = std::move(image);

@@ -6,8 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
+#include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -61,10 +63,29 @@ void removeLocked(Registry& r) {
         QDir(folder).removeRecursively(); // removes links inside, never what they point to
 }
 
+// From the signal on, the working threads' messages go nowhere: what the removal pulls from under
+// them (a picture missing from the private folder) is no cause of the end. The one line said is
+// that the command was interrupted, on a line of its own after a progress line kept in place.
+void sayInterrupted() {
+    const int saved = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+    if (saved < 0)
+        return;
+    const std::string line =
+        std::string(::isatty(saved) ? "\n" : "") + "gyrolook-pack: interrupted\n";
+    [[maybe_unused]] const ssize_t written = ::write(saved, line.data(), line.size());
+}
+
 void watch(sigset_t set) {
     int signal = 0;
     while (sigwait(&set, &signal) != 0) {
     }
+    sayInterrupted();
     Registry& r = registry();
     r.mutex.lock(); // held until the end: nothing is registered or released any more
     removeLocked(r);

@@ -6,6 +6,7 @@
 
 #include "format/PackageCounters.h"
 #include "opening/MemberLookup.h"
+#include "pictures/DecodeFailure.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,9 +33,10 @@ QImage decodePicture(const WalkPicture& picture, QSize atLeast, QString& problem
     }
     QImageReader reader(picture.path);
     reader.setAutoTransform(false);
+    const QSize declared = reader.size();
     QImage image = reader.read();
     if (image.isNull())
-        problem = reader.errorString();
+        problem = decodeFailureReason(reader, declared);
     return image;
 }
 

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "ContactSheet.h"
 #include "InterruptGuard.h"
+#include "OneLine.h"
 #include "PackageWalk.h"
 #include "ProgressReporter.h"
 #include "SheetLayout.h"
@@ -26,7 +27,7 @@ const char* const kUsage = "usage: gyrolook-pack sheet PKG.360 OUT.png [--width 
                            "[--quiet]\n";
 
 int fail(const QString& text) {
-    QTextStream(stderr) << "gyrolook-pack sheet: " << text << '\n';
+    QTextStream(stderr) << "gyrolook-pack sheet: " << oneLine(text) << '\n';
     return 1;
 }
 

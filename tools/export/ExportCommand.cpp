@@ -9,6 +9,7 @@
 // whole; OUT is never overwritten, and an interrupt leaves nothing behind. Progress goes to
 // standard error unless --quiet.
 #include "tools/Commands.h"
+#include "tools/OneLine.h"
 #include "tools/ProgressReporter.h"
 #include "tools/export/AnimatedExport.h"
 #include "tools/export/ExportTarget.h"
@@ -53,7 +54,7 @@ int usage(const QString& problem = QString()) {
 }
 
 int fail(const QString& text) {
-    QTextStream(stderr) << "gyrolook-pack export: " << text << '\n';
+    QTextStream(stderr) << "gyrolook-pack export: " << oneLine(text) << '\n';
     return 1;
 }
 
