@@ -73,12 +73,20 @@ TEST_F(FullDisk, WritersLeaveNothingPartialAndSayWhy) {
         {"contact sheet", {"sheet", kPackage, file("sheet.png"), "--quiet"}, "sheet.png"},
         {"new thumbnail", {"thumbnail", kPackage, file("new.png"), "256"}, "new.png"},
         {"existing thumbnail", {"thumbnail", kPackage, file("old.png"), "256"}, "old.png"},
+        {"animated GIF",
+         {"export", kPackage, file("spin.gif"), "--size", "160", "--quiet"},
+         "spin.gif"},
+        {"animated WebP",
+         {"export", kPackage, file("spin.webp"), "--size", "160", "--quiet"},
+         "spin.webp"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const ToolRun run = runPack(c.args);
         EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(c.target)) << run.err.toStdString();
+        // OUT is named, never the hidden file an export writes first.
+        EXPECT_FALSE(run.err.contains(".gyrolook-pack-")) << run.err.toStdString();
         EXPECT_TRUE(run.err.contains(QStringLiteral("No space left on device")))
             << run.err.toStdString();
         EXPECT_EQ(run.err.count('\n'), 1) << run.err.toStdString();

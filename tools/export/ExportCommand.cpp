@@ -229,8 +229,8 @@ int runExport(const QStringList& args) {
         return fail(target.error());
     const Written written = page ? writePage(*request, source, target.path(), progress)
                                  : writeRing(*request, source, target.path(), progress);
-    if (!written.ok)
-        return fail(written.error);
+    if (!written.ok) // the writers name the hidden file they write: the user knows OUT
+        return fail(QString(written.error).replace(target.path(), request->out));
     if (!target.commit())
         return fail(target.error());
     QTextStream out(stdout);
