@@ -15,17 +15,25 @@ QString systemText(int error) {
     return QString::fromLocal8Bit(std::strerror(error));
 }
 
-int writeAt(int fd, const char* data, std::size_t size) {
+// Runs io(offset, left) until size bytes are moved from the start of the file, resuming after an
+// interruption or a short count; 0, or the error (`stalled` when io moves nothing).
+template <typename Io> int moveAll(std::size_t size, int stalled, Io io) {
     std::size_t done = 0;
     while (done < size) {
-        const ssize_t n = ::pwrite(fd, data + done, size - done, off_t(done));
+        const ssize_t n = io(done, size - done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0)
-            return n < 0 ? errno : ENOSPC;
+            return n < 0 ? errno : stalled;
         done += std::size_t(n);
     }
     return 0;
+}
+
+int writeAt(int fd, const char* data, std::size_t size) {
+    return moveAll(size, ENOSPC, [&](std::size_t at, std::size_t left) {
+        return ::pwrite(fd, data + at, left, off_t(at));
+    });
 }
 
 // Reserves size bytes from the start of fd. File systems without reservations (EOPNOTSUPP) are
@@ -47,16 +55,9 @@ int writeAndSync(int fd, const QByteArray& bytes) {
 
 int readAll(int fd, QByteArray& bytes, off_t size) {
     bytes.resize(qsizetype(size));
-    std::size_t done = 0;
-    while (done < std::size_t(size)) {
-        const ssize_t n = ::pread(fd, bytes.data() + done, std::size_t(size) - done, off_t(done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return n < 0 ? errno : EIO;
-        done += std::size_t(n);
-    }
-    return 0;
+    return moveAll(std::size_t(size), EIO, [&](std::size_t at, std::size_t left) {
+        return ::pread(fd, bytes.data() + at, left, off_t(at));
+    });
 }
 
 } // namespace
