@@ -150,11 +150,13 @@ int make(const MakeArguments& parsed) {
         return fail(inputs.error());
     std::unique_ptr<QTemporaryDir> work; // only when photos are made anew
     if (plan.anyChanges()) {
+        auto held = InterruptGuard::holdOff(); // made and registered as one step
         work = std::make_unique<QTemporaryDir>(QDir::temp().filePath(Leftovers::pattern()));
         if (!work->isValid())
             return fail(QStringLiteral("cannot make a work folder in %1: %2")
                             .arg(QDir::tempPath(), work->errorString()));
         InterruptGuard::addFolder(work->path());
+        held.unlock();
         const QString problem =
             processPhotos(plan.mutableMembers(), parsed.photos, work->path(), progress);
         if (!problem.isEmpty()) {
