@@ -59,8 +59,12 @@ void removeLocked(Registry& r) {
         QFile::remove(archive);
         removeTemporaries(archive);
     }
+    // A working thread may still be writing into a folder while it goes: what it made after the
+    // listing keeps the folder; the next round takes that. Once the folder is gone, nothing more
+    // can be made in it.
     for (const QString& folder : r.folders)
-        QDir(folder).removeRecursively(); // removes links inside, never what they point to
+        for (int round = 0; round < 100 && QFileInfo::exists(folder); ++round)
+            QDir(folder).removeRecursively(); // removes links inside, never what they point to
 }
 
 // From the signal on, the working threads' messages go nowhere: what the removal pulls from under

@@ -243,6 +243,26 @@ TEST(MakePhotos, InterruptsLeaveNothingBehind) {
     }
 }
 
+// A signal at any moment of the opening (the extraction's threads still writing into the private
+// folder) leaves no folder behind.
+TEST(MakePhotos, AStopAtAnyMomentOfTheExtractionLeavesNoFolder) {
+    TempDir dir;
+    QDir(dir.path()).mkpath("tmp");
+    int stopped = 0;
+    for (int delay = 20; delay <= 420; delay += 10) {
+        QString err;
+        const int exit = interrupted({"sheet", QStringLiteral(GYRO_SAMPLE_PACKAGE),
+                                      dir.file(QStringLiteral("s%1.png").arg(delay))},
+                                     dir.file("tmp"), SIGTERM, delay, err);
+        stopped += exit == 128 + SIGTERM;
+        EXPECT_EQ(
+            QDir(dir.file("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList())
+            << delay << " ms";
+    }
+    EXPECT_GT(stopped, 20);
+}
+
 TEST(MakePhotos, EveryCommandTakesHelp) {
     for (const char* command :
          {"probe", "create", "extract", "check", "make", "sheet", "thumbnail"}) {
