@@ -1,6 +1,7 @@
 #include "ExtractionRun.h"
 
 #include "DisplayText.h"
+#include "ForeignFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -140,12 +141,17 @@ std::int32_t ExtractionRun::openArchive() {
 std::int32_t ExtractionRun::refuseArchive(int error, int fd) {
     switch (error) {
     case ZIP_ER_NOZIP: {
-        char magic[4] = {};
-        const bool local = ::pread(fd, magic, 4, 0) == 4 && std::memcmp(magic, "PK\3\4", 4) == 0;
+        unsigned char head[kForeignFileHead] = {};
+        const ssize_t got = ::pread(fd, head, sizeof head, 0);
+        const std::size_t size = got > 0 ? std::size_t(got) : 0;
+        const bool local = size >= 4 && std::memcmp(head, "PK\3\4", 4) == 0;
+        const std::string kind = foreignFileKind(head, size);
         if (m_archiveSize == 0)
             say(m_label + " is empty");
         else if (local)
             say(m_label + " is damaged: it is truncated or its directory is missing");
+        else if (!kind.empty())
+            say(m_label + " is " + kind + ", not a package");
         else
             say(m_label + " is not a ZIP archive");
         return UnzipResult::ArchiveRefused;

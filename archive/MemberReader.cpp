@@ -1,6 +1,7 @@
 #include "MemberReader.h"
 
 #include "DisplayText.h"
+#include "ForeignFile.h"
 #include "MemberCopy.h"
 #include "OutputFolder.h"
 
@@ -143,8 +144,18 @@ bool MemberReader::open(const QString& path) {
     int error = 0;
     m_archive = zip_fdopen(fd.get(), ZIP_RDONLY, &error);
     if (!m_archive) {
-        if (error == ZIP_ER_NOZIP)
+        if (error == ZIP_ER_NOZIP) {
+            unsigned char head[kForeignFileHead] = {};
+            const std::size_t size =
+                std::size_t(std::min<std::uint64_t>(std::uint64_t(info.st_size), sizeof head));
+            const std::string kind =
+                readAt(fd.get(), head, size, 0) ? foreignFileKind(head, size) : std::string();
+            if (!kind.empty())
+                return refuse(
+                    m_label +
+                    QStringLiteral(" is %1, not a package.").arg(QString::fromStdString(kind)));
             return refuse(m_label + QStringLiteral(" is not a ZIP archive."));
+        }
         zip_error_t described;
         zip_error_init_with_code(&described, error);
         const QString text = QString::fromUtf8(zip_error_strerror(&described));

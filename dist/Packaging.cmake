@@ -9,8 +9,10 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "viewer for objects photographed from ever
 set(CPACK_PACKAGE_DESCRIPTION
     "Gyrolook opens .360 packages (a ring of photographs taken around one object,
 optional rings above and below it and a sound track) and lets you turn the
-object, zoom and read hot spots. The package tool gyrolook-pack checks packages
-and makes their file-manager thumbnails.")
+object, zoom and read hot spots. The package tool gyrolook-pack makes packages
+from folders of photos, checks them, draws contact sheets of them, exports them
+as a web page, an animated picture or a video, and makes their file-manager
+thumbnails.")
 set(CPACK_PACKAGE_CONTACT "Gyrolook developers <gyrolook@gyrolook.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -5,7 +5,9 @@
 #include "format/Descriptor.h"
 #include "format/IniFile.h"
 #include "format/MemberNames.h"
+#include "format/WholeFile.h"
 #include "opening/ThumbnailJpeg.h"
+#include "pictures/DecodeFailure.h"
 
 #include <QBuffer>
 #include <QFileInfo>
@@ -82,7 +84,7 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
     const QSize natural = reader.size();
     if (!natural.isValid() || natural.isEmpty())
         return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
-                          .arg(name, reader.errorString()));
+                          .arg(name, decodeFailureReason(reader, natural)));
     QSize target = natural;
     if (target.width() > size || target.height() > size)
         target = natural.scaled(size, size, Qt::KeepAspectRatio).expandedTo(QSize(1, 1));
@@ -109,7 +111,7 @@ bool PackageThumbnail::decode(const QByteArray& bytes, const QString& name, int 
         image = reader.read();
     if (image.isNull())
         return refuse(QStringLiteral("The picture %1 cannot be decoded: %2.")
-                          .arg(name, reader.errorString()));
+                          .arg(name, decodeFailureReason(reader, natural)));
     if (image.size() != target)
         image = image.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     m_image = std::move(image);
@@ -125,21 +127,27 @@ bool PackageThumbnail::writePng(const QString& path) {
     if (!buffer.open(QIODevice::WriteOnly) || !m_image.save(&buffer, "PNG"))
         return refuse(QStringLiteral("The thumbnail cannot be encoded as a PNG picture."));
     const QFileInfo target(path);
+    const auto cannotWrite = [&](const QString& reason) {
+        return refuse(
+            QStringLiteral("%1 cannot be written: %2.").arg(displayFileName(path), reason));
+    };
     if (!target.exists()) {
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(png) != png.size() || !file.commit())
-            return refuse(QStringLiteral("%1 cannot be written: %2.")
-                              .arg(displayFileName(path), file.errorString()));
-        return true;
+        if (!file.open(QIODevice::WriteOnly))
+            return cannotWrite(file.errorString());
+        const QString reason = fillNewFile(file.handle(), png);
+        if (!reason.isEmpty())
+            return cannotWrite(reason); // the unfinished file goes with `file`
+        return file.commit() || cannotWrite(file.errorString());
     }
     // A file manager may have made the target and kept it open to read the picture back through
-    // that handle: the bytes go into that very file, which a rename would leave empty.
+    // that handle: the bytes go into that very file, which a rename would leave empty. The old
+    // picture stays until the new one has its space, and comes back if the writing fails.
     if (!target.isFile())
         return refuse(QStringLiteral("%1 is not a file.").arg(displayFileName(path)));
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(png) != png.size() ||
-        !file.flush())
-        return refuse(QStringLiteral("%1 cannot be written: %2.")
-                          .arg(displayFileName(path), file.errorString()));
-    return true;
+    if (!file.open(QIODevice::ReadWrite))
+        return cannotWrite(file.errorString());
+    const QString reason = replaceFileContents(file.handle(), png);
+    return reason.isEmpty() || cannotWrite(reason);
 }

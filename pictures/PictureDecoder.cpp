@@ -1,5 +1,6 @@
 #include "PictureDecoder.h"
 
+#include "pictures/DecodeFailure.h"
 #include "pictures/DecodedBytes.h"
 
 #include <QBuffer>
@@ -23,7 +24,7 @@ DecodedPicture readerDecode(const QByteArray& bytes, const JpegDecoder::Reserve&
     const qint64 width = std::abs(qint64(header.width()));
     const qint64 height = std::abs(qint64(header.height()));
     if (!reader.canRead() || width == 0 || height == 0)
-        return failed(reader.errorString());
+        return failed(decodeFailureReason(reader, header));
     // The bound the reader itself would refuse with (0: none), said plainly before any pixel
     // memory is asked for.
     const qint64 mostBytes = qint64(QImageReader::allocationLimit()) << 20;
@@ -34,7 +35,7 @@ DecodedPicture readerDecode(const QByteArray& bytes, const JpegDecoder::Reserve&
         return {DecodedPicture::Status::Declined, {}, {}};
     const QImage image = toPaintFormat(reader.read());
     if (image.isNull())
-        return failed(reader.errorString());
+        return failed(decodeFailureReason(reader, header));
     return {DecodedPicture::Status::Decoded, {image, nullptr}, {}, image.size()};
 }
 

@@ -1,5 +1,7 @@
 #include "PixelPool.h"
 
+#include "ReturnedMemory.h"
+
 #include <cstdint>
 #include <cstdlib>
 #include <new>
@@ -117,6 +119,7 @@ void PixelPool::endRecycling() {
     }
     for (void* block : blocks)
         std::free(block);
+    returnFreedMemory();
 }
 
 PixelPool::Recycling::Recycling() {

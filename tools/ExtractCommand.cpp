@@ -1,6 +1,8 @@
-// gyrolook-pack extract PKG.360 DIR [--password TEXT]: extracts a package into DIR with the
-// options the viewer's opening uses (every member directly into DIR under its bare name,
-// existing files replaced, members whose names differ only by case refused), then prints the result
+// gyrolook-pack extract PKG.360 DIR [--password TEXT] [--all]: extracts a package into DIR with
+// the options the viewer's opening uses (every member directly into DIR under its bare name,
+// existing files replaced, members whose names differ only by case refused), and only the members
+// the viewer keeps (the descriptor, the pictures it names, its sound; with the vertical rings)
+// unless --all is given; what was skipped is said on a line of its own. Then it prints the result
 // code, every package counter by its name and the extraction's messages. A password question is
 // answered with TEXT, or with an empty answer when no --password was given. Exit status 0 when the
 // result is 0, 1 otherwise, 2 for a usage error.
@@ -12,6 +14,7 @@
 #include "format/GyroError.h"
 #include "format/PackageCounters.h"
 #include "format/ProgressSink.h"
+#include "opening/UsedMembers.h"
 
 #include <QDir>
 #include <QTextStream>
@@ -19,7 +22,8 @@
 namespace {
 
 int usage() {
-    QTextStream(stderr) << "usage: gyrolook-pack extract PKG.360 DIR [--password TEXT] [--quiet]\n";
+    QTextStream(stderr)
+        << "usage: gyrolook-pack extract PKG.360 DIR [--password TEXT] [--all] [--quiet]\n";
     return 2;
 }
 
@@ -28,6 +32,7 @@ int usage() {
 int runExtract(const QStringList& args) {
     QStringList rest = args;
     const bool quiet = rest.removeAll(QStringLiteral("--quiet")) > 0;
+    const bool all = rest.removeAll(QStringLiteral("--all")) > 0;
     QString password;
     const qsizetype option = rest.indexOf(QStringLiteral("--password"));
     if (option >= 0) {
@@ -42,6 +47,12 @@ int runExtract(const QStringList& args) {
     const QString folder = rest.at(1);
     if (package.isEmpty() || folder.isEmpty())
         return usage();
+    // What the viewer keeps, found and refused from the headers as the viewer's opening does.
+    UsedMembers used;
+    if (!all && !used.survey(package, true)) {
+        QTextStream(stderr) << "gyrolook-pack extract: " << used.problem() << '\n';
+        return 1;
+    }
     QDir().mkpath(folder);
 
     ProgressReporter progress(QStringLiteral("extract"), quiet);
@@ -50,6 +61,7 @@ int runExtract(const QStringList& args) {
     CGUnzipFiles request(progress, prompter);
     request.setZipFileName(package);
     request.setExtractDir(folder);
+    request.setIncludePatterns(used.patterns());
     request.setHonorDirectories(false);
     request.setCaseSensitive(false); // as the opening: names that differ only by case collide
 
@@ -79,6 +91,9 @@ int runExtract(const QStringList& args) {
     out << message;
     if (!message.isEmpty() && !message.endsWith(QLatin1Char('\n')))
         out << '\n';
+    if (used.skipped() > 0)
+        out << "skipped " << used.skipped()
+            << " member(s) the viewer does not use; --all extracts them too\n";
     out.flush();
     return result == 0 ? 0 : 1;
 }

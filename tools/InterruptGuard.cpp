@@ -6,8 +6,10 @@
 #include <QFile>
 #include <QFileInfo>
 #include <csignal>
+#include <fcntl.h>
 #include <mutex>
 #include <pthread.h>
+#include <string>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -57,14 +59,37 @@ void removeLocked(Registry& r) {
         QFile::remove(archive);
         removeTemporaries(archive);
     }
+    // A working thread may still be writing into a folder while it goes: what it made after the
+    // listing keeps the folder; the next round takes that. Once the folder is gone, nothing more
+    // can be made in it.
     for (const QString& folder : r.folders)
-        QDir(folder).removeRecursively(); // removes links inside, never what they point to
+        for (int round = 0; round < 100 && QFileInfo::exists(folder); ++round)
+            QDir(folder).removeRecursively(); // removes links inside, never what they point to
+}
+
+// From the signal on, the working threads' messages go nowhere: what the removal pulls from under
+// them (a picture missing from the private folder) is no cause of the end. The one line said is
+// that the command was interrupted, on a line of its own after a progress line kept in place.
+void sayInterrupted() {
+    const int saved = ::dup(STDERR_FILENO);
+    const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (null >= 0) {
+        ::dup2(null, STDOUT_FILENO);
+        ::dup2(null, STDERR_FILENO);
+        ::close(null);
+    }
+    if (saved < 0)
+        return;
+    const std::string line =
+        std::string(::isatty(saved) ? "\n" : "") + "gyrolook-pack: interrupted\n";
+    [[maybe_unused]] const ssize_t written = ::write(saved, line.data(), line.size());
 }
 
 void watch(sigset_t set) {
     int signal = 0;
     while (sigwait(&set, &signal) != 0) {
     }
+    sayInterrupted();
     Registry& r = registry();
     r.mutex.lock(); // held until the end: nothing is registered or released any more
     removeLocked(r);

@@ -6,6 +6,7 @@
 // holds exactly the rings that were given.
 #include "Commands.h"
 #include "InterruptGuard.h"
+#include "Leftovers.h"
 #include "MakeArguments.h"
 #include "MakeInputs.h"
 #include "PackageWalk.h"
@@ -109,8 +110,8 @@ QString writeCheckAndMove(const MakeArguments& parsed, PackagePlan& plan,
     QString temporary;
     auto held = InterruptGuard::holdOff(); // the name is taken and registered as one step
     {
-        QTemporaryFile name(
-            QFileInfo(out).absoluteDir().filePath(QStringLiteral(".gyrolook-pack-XXXXXX.360")));
+        QTemporaryFile name(QFileInfo(out).absoluteDir().filePath(
+            Leftovers::pattern(QStringLiteral("."), QStringLiteral(".360"))));
         if (!name.open())
             return QStringLiteral("cannot write in %1: %2")
                 .arg(QFileInfo(out).absolutePath(), name.errorString());
@@ -160,12 +161,13 @@ int make(const MakeArguments& parsed) {
         return fail(inputs.error());
     std::unique_ptr<QTemporaryDir> work; // only when photos are made anew
     if (plan.anyChanges()) {
-        work = std::make_unique<QTemporaryDir>(
-            QDir::temp().filePath(QStringLiteral("gyrolook-pack-XXXXXX")));
+        auto held = InterruptGuard::holdOff(); // made and registered as one step
+        work = std::make_unique<QTemporaryDir>(QDir::temp().filePath(Leftovers::pattern()));
         if (!work->isValid())
             return fail(QStringLiteral("cannot make a work folder in %1: %2")
                             .arg(QDir::tempPath(), work->errorString()));
         InterruptGuard::addFolder(work->path());
+        held.unlock();
         const QString problem =
             processPhotos(plan.mutableMembers(), parsed.photos,
                           parsed.studio.any() ? inputs.survey() : nullptr, work->path(), progress);

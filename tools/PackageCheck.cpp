@@ -24,6 +24,7 @@ bool PackageCheck::run(const QString& packagePath) {
         m_ok = false;
         return false;
     }
+    auto held = InterruptGuard::holdOff(); // made and registered as one step
     PrivateFolder folder;
     if (!folder.isValid()) {
         m_message = QStringLiteral("Cannot open %1.\n\nNo private folder could be made: %2")
@@ -33,6 +34,7 @@ bool PackageCheck::run(const QString& packagePath) {
     }
     const QString path = folder.path();
     InterruptGuard::addFolder(path);
+    held.unlock();
     m_ok = m_opening.runAll(file.absoluteFilePath(), path, m_slots);
     folder.remove();
     InterruptGuard::release(path);

@@ -6,6 +6,7 @@
 
 #include "format/PackageCounters.h"
 #include "opening/MemberLookup.h"
+#include "pictures/DecodeFailure.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -32,9 +33,10 @@ QImage decodePicture(const WalkPicture& picture, QSize atLeast, QString& problem
     }
     QImageReader reader(picture.path);
     reader.setAutoTransform(false);
+    const QSize declared = reader.size();
     QImage image = reader.read();
     if (image.isNull())
-        problem = reader.errorString();
+        problem = decodeFailureReason(reader, declared);
     return image;
 }
 
@@ -60,13 +62,18 @@ bool PackageWalk::open(const QString& packagePath) {
         m_message = QStringLiteral("Wrong file type!!");
         return false;
     }
-    m_folder = std::make_unique<PrivateFolder>();
+    {
+        // Made and registered as one step: a signal meanwhile waits, and then finds it.
+        const auto held = InterruptGuard::holdOff();
+        m_folder = std::make_unique<PrivateFolder>();
+        if (m_folder->isValid())
+            InterruptGuard::addFolder(m_folder->path());
+    }
     if (!m_folder->isValid()) {
         m_message = QStringLiteral("Cannot open %1.\n\nNo private folder could be made: %2")
                         .arg(file.fileName(), m_folder->errorString());
         return false;
     }
-    InterruptGuard::addFolder(m_folder->path());
     m_opening = std::make_unique<PackageOpening>(m_progress, *m_prompter, m_memory, m_options);
     m_opening->setEarlyDecoding(false);
     const bool ok = m_opening->extract(file.absoluteFilePath(), m_folder->path()) &&

@@ -4,6 +4,7 @@
 #include "Commands.h"
 #include "ContactSheet.h"
 #include "InterruptGuard.h"
+#include "OneLine.h"
 #include "PackageWalk.h"
 #include "ProgressReporter.h"
 #include "SheetLayout.h"
@@ -15,7 +16,9 @@
 #include "format/IniFile.h"
 #include "format/MemberNames.h"
 #include "format/PackageCounters.h"
+#include "format/WholeFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
@@ -30,7 +33,7 @@ const char* const kUsage = "usage: gyrolook-pack sheet PKG.360 OUT.png [--width 
                            "[--quiet]\n";
 
 int fail(const QString& text) {
-    QTextStream(stderr) << "gyrolook-pack sheet: " << text << '\n';
+    QTextStream(stderr) << "gyrolook-pack sheet: " << oneLine(text) << '\n';
     return 1;
 }
 
@@ -160,6 +163,13 @@ int runSheet(const QStringList& args) {
     const QImage sheet =
         paintContactSheet(layout, cells, opening.descriptor().hotSpots, pictureSize);
 
+    // Encoded in memory first: the file is written only once its bytes are known, and a full disk
+    // is found before the first of them (a PNG writer does not see a short write).
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !sheet.save(&buffer, "PNG"))
+        return fail(QStringLiteral("the sheet cannot be encoded as a PNG picture"));
+    buffer.close();
     QFile file(out);
     {
         const auto held = InterruptGuard::holdOff(); // made and registered as one step
@@ -167,12 +177,12 @@ int runSheet(const QStringList& args) {
             return fail(QStringLiteral("cannot create %1: %2").arg(out, file.errorString()));
         InterruptGuard::addFile(out);
     }
-    const bool saved = sheet.save(&file, "PNG") && file.flush();
-    if (!saved)
+    const QString reason = fillNewFile(file.handle(), png);
+    if (!reason.isEmpty())
         file.remove();
     InterruptGuard::release(out);
-    if (!saved)
-        return fail(QStringLiteral("cannot write %1").arg(out));
+    if (!reason.isEmpty())
+        return fail(QStringLiteral("cannot write %1: %2").arg(out, reason));
     report(out, sheet, layout);
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "format/GyroError.h"
 #include "imageinfo/CImageInfo.h"
+#include "pictures/DecodeFailure.h"
 
 #include <QImageIOHandler>
 #include <QImageReader>
@@ -51,11 +52,9 @@ SourcePicture SourcePicture::inspect(const QString& path) {
     reader.setDecideFormatFromContent(true);
     picture.size = reader.size();
     if (!reader.canRead() || !picture.size.isValid() || picture.size.isEmpty()) {
-        picture.problem = QStringLiteral("is a %1 file the picture decoder cannot read%2")
-                              .arg(kindName(picture.kind),
-                                   reader.errorString().isEmpty()
-                                       ? QString()
-                                       : QStringLiteral(" (%1)").arg(reader.errorString()));
+        picture.problem =
+            QStringLiteral("is a %1 file the picture decoder cannot read (%2)")
+                .arg(kindName(picture.kind), decodeFailureReason(reader, picture.size));
         return picture;
     }
     picture.exifOrientation = orientationOf(reader.transformation());

@@ -2,8 +2,11 @@
 // draws contact sheets of them from the command line.
 #include "Commands.h"
 #include "InterruptGuard.h"
+#include "Leftovers.h"
+#include "LibraryWarnings.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QTextStream>
 #include <memory>
@@ -22,9 +25,11 @@ Commands:
   create OUT.360 DIR
       Writes a package holding every file of DIR under its bare name.
 
-  extract PKG.360 DIR [--password TEXT] [--quiet]
+  extract PKG.360 DIR [--password TEXT] [--all] [--quiet]
       Extracts a package into DIR the way the viewer does and prints the result code, the
-      package counters and the extraction's messages. Exit status 0 when the result is 0.
+      package counters and the extraction's messages. Only the members the viewer keeps (the
+      descriptor, the pictures it names, the sound) are written, and how many others were
+      skipped is said; --all extracts every member. Exit status 0 when the result is 0.
 
   check PKG.360 [--json] [--password TEXT] [--free-memory BYTES] [--quiet]
       Opens a package the way the viewer does, without a window and without sound, and prints
@@ -63,9 +68,12 @@ Commands:
       first; OUT is never overwritten and appears whole or not at all. Progress on standard
       error; the web page's embed snippet on standard output.
 
-  Every command takes --help. make, check, sheet and extract show their progress on standard
-  error (--quiet to keep still); interrupted (SIGINT, SIGTERM, SIGHUP), they remove what they
-  were writing and end with status 130, 143 or 129.
+  Every command takes --help, and --verbose to let the libraries' own warnings (Qt's picture
+  readers, for one) through to standard error. make, check, sheet and extract show their
+  progress on standard error (--quiet to keep still); interrupted (SIGINT, SIGTERM, SIGHUP),
+  they remove what they were writing, say "interrupted" and end with status 130, 143 or 129.
+  make, sheet, export, extract and check first remove what runs that were killed left behind
+  (hidden outputs beside OUT, work and private folders whose process is gone) and say so.
 
   --help
       Shows this text.
@@ -92,6 +100,7 @@ QString commandHelp(const QString& command) {
 int main(int argc, char** argv) {
     // Before any thread starts, so that every thread leaves the stop signals to the guard.
     InterruptGuard::install();
+    keepLibraryWarningsOff(argc, argv);
     // The contact sheet draws text, which needs a GUI application; it never shows a window, so
     // it runs on the offscreen platform and needs no display.
     // So does make's preview of a turntable shoot.
@@ -114,11 +123,21 @@ int main(int argc, char** argv) {
         return 0;
     }
     const QString command = args.takeFirst();
+    args.removeAll(QStringLiteral("--verbose"));
     const bool help =
         args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));
     if (help && command != QLatin1String("make") && !commandHelp(command).isEmpty()) {
         out << commandHelp(command);
         return 0;
+    }
+    // What killed runs left behind goes first: hidden outputs beside OUT (make, export), work
+    // folders and private folders.
+    static const QStringList writers = {"make", "sheet", "export", "extract", "check"};
+    if (writers.contains(command)) {
+        const QString out = command == QLatin1String("make")     ? args.value(0)
+                            : command == QLatin1String("export") ? args.value(1)
+                                                                 : QString();
+        Leftovers::sweepAndSay(out.isEmpty() ? QString() : QFileInfo(out).absolutePath());
     }
     if (command == QLatin1String("probe"))
         return runProbe(args);

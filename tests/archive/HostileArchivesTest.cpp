@@ -78,7 +78,14 @@ const ZipMember kGood = storedMember("ok.jpg", "fine");
 QList<HostileCase> hostileCases() {
     const QByteArray longName = QByteArray(256, 'n') + ".jpg";
     return {
-        {"not a ZIP", "GIF89a and then some bytes", "evil.360 is not a ZIP archive", {}},
+        {"not a ZIP", "GIF89a and then some bytes", "evil.360 is a GIF picture, not a package", {}},
+        {"no known kind", "just some bytes", "evil.360 is not a ZIP archive", {}},
+        {"a video",
+         QByteArray("\0\0\0\x20"
+                    "ftypisom\0\0\2\0isomiso2",
+                    24),
+         "evil.360 is an MP4 video, not a package",
+         {}},
         {"empty file", "", "evil.360 is empty", {}},
         {"truncated", truncated(), "evil.360 is damaged: it is truncated", {}},
         {"checksum corrupted, stored",

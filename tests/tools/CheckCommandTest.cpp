@@ -66,6 +66,9 @@ TEST(CheckCommand, MessagesTheViewerWouldShow) {
     TestPackage package;
     ASSERT_TRUE(package.write(dir.file(QStringLiteral("small.360"))));
     writeWholeFile(dir.file(QStringLiteral("junk.360")), QByteArray("not an archive"));
+    // What a 360-degree camera writes under the same ending: an MP4 video.
+    writeWholeFile(dir.file(QStringLiteral("video.360")),
+                   QByteArray("\0\0\0\x18", 4) + "ftypmp41" + QByteArray(3000, 'm'));
     ASSERT_TRUE(package.write(dir.file(QStringLiteral("small.zip"))));
     const struct {
         QStringList args;
@@ -76,6 +79,8 @@ TEST(CheckCommand, MessagesTheViewerWouldShow) {
          "Sorry, not enough space in memory to load these images. Space available = 1000. Space "
          "required = "},
         {{dir.file(QStringLiteral("junk.360"))}, "Cannot open junk.360.\n\njunk.360 is not a ZIP"},
+        {{dir.file(QStringLiteral("video.360"))},
+         "Cannot open video.360.\n\nvideo.360 is an MP4 video, not a package"},
         {{dir.file(QStringLiteral("small.zip"))}, "Wrong file type!!"},
         {{dir.file(QStringLiteral("missing.360"))}, "Cannot open missing.360."},
     };

@@ -161,8 +161,9 @@ TEST(MakePhotos, FolderEntriesThatAreNoPhotosAreRefusedTogetherCompanionsSkipped
     EXPECT_FALSE(QFile::exists(dir.file("out.360")));
 }
 
-// Runs make or sheet, stops it with `signal` once it has had `delay` ms, and reports its exit.
-int interrupted(const QStringList& args, const QString& tmp, int signal, int delay) {
+// Runs make or sheet, stops it with `signal` once it has had `delay` ms, and reports its exit
+// and what it said on standard error.
+int interrupted(const QStringList& args, const QString& tmp, int signal, int delay, QString& err) {
     QProcess process;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("TMPDIR", tmp);
@@ -174,6 +175,7 @@ int interrupted(const QStringList& args, const QString& tmp, int signal, int del
     if (process.state() == QProcess::Running)
         ::kill(pid_t(process.processId()), signal);
     process.waitForFinished(60000);
+    err = QString::fromUtf8(process.readAllStandardError());
     return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
 }
 
@@ -202,8 +204,16 @@ TEST(MakePhotos, InterruptsLeaveNothingBehind) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
         bool stopped = false;
         for (int delay : {1500, 800, 400, 200, 100, 50}) {
-            const int exit = interrupted(c.args, dir.file("tmp"), c.signal, delay);
+            QString err;
+            const int exit = interrupted(c.args, dir.file("tmp"), c.signal, delay, err);
             EXPECT_TRUE(exit == 128 + c.signal || exit == 0) << exit;
+            // One line says why it ended, and nothing the removal caused comes before it.
+            if (exit == 128 + c.signal) {
+                const QStringList lines = err.split('\n', Qt::SkipEmptyParts);
+                EXPECT_EQ(lines.value(lines.size() - 1), "gyrolook-pack: interrupted");
+                EXPECT_FALSE(err.contains("missing") || err.contains("cannot"))
+                    << err.toStdString();
+            }
             const bool sheet = c.args.at(0) == QLatin1String("sheet");
             const QString out = c.args.at(sheet ? 2 : 1);
             if (QFile::exists(out)) {
@@ -231,6 +241,26 @@ TEST(MakePhotos, InterruptsLeaveNothingBehind) {
         }
         EXPECT_TRUE(stopped);
     }
+}
+
+// A signal at any moment of the opening (the extraction's threads still writing into the private
+// folder) leaves no folder behind.
+TEST(MakePhotos, AStopAtAnyMomentOfTheExtractionLeavesNoFolder) {
+    TempDir dir;
+    QDir(dir.path()).mkpath("tmp");
+    int stopped = 0;
+    for (int delay = 20; delay <= 420; delay += 10) {
+        QString err;
+        const int exit = interrupted({"sheet", QStringLiteral(GYRO_SAMPLE_PACKAGE),
+                                      dir.file(QStringLiteral("s%1.png").arg(delay))},
+                                     dir.file("tmp"), SIGTERM, delay, err);
+        stopped += exit == 128 + SIGTERM;
+        EXPECT_EQ(
+            QDir(dir.file("tmp")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+            QStringList())
+            << delay << " ms";
+    }
+    EXPECT_GT(stopped, 20);
 }
 
 TEST(MakePhotos, EveryCommandTakesHelp) {

@@ -215,6 +215,12 @@ TEST(ThumbnailCommand, HostilePackagesAreRefusedWithoutWritingAnything) {
     } cases[] = {
         {"empty file", {}, "is empty"},
         {"garbage", QByteArray(5000, 'g'), "is not a ZIP archive"},
+        {"a camera's video",
+         QByteArray("\0\0\0\x20"
+                    "ftypmp41",
+                    12) +
+             QByteArray(4000, 'v'),
+         "pkg.360 is an MP4 video, not a package."},
         {"truncated", withDescriptor({storedMember("obj_H_0000.png", smallPicture())}).left(300),
          "pkg.360"},
         {"bomb declaring little", withDescriptor({liar}), "cannot be read"},

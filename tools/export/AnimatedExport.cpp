@@ -132,7 +132,7 @@ bool AnimatedExport::writeWebP(const QString& path, ProgressReporter& progress) 
                          file.flush();
     WebPDataClear(&data);
     if (!written)
-        return fail(QStringLiteral("cannot write %1").arg(path));
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     progress.finish();
     return true;
 }
@@ -225,18 +225,18 @@ bool AnimatedExport::writeGif(const QString& path, ProgressReporter& progress) {
         return false;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(QStringLiteral("cannot write %1").arg(path));
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     int gifError = 0;
     GifWriter gif(EGifOpen(&file, writeToFile, &gifError));
     if (!gif)
-        return fail(QStringLiteral("cannot write %1").arg(path));
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
 
     ColorMapObject* map = GifMakeMapObject(256, quantised.colours.data());
     const bool screen =
         map && EGifPutScreenDesc(gif.get(), size.width(), size.height(), 8, 0, map) == GIF_OK;
     GifFreeMapObject(map);
     if (!screen)
-        return fail(QStringLiteral("cannot write %1").arg(path));
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     // Played once: no loop block; N times: the block asks for N - 1 repeats; 0 for ever.
     if (m_options.loop != 1) {
         const int repeats = m_options.loop == 0 ? 0 : m_options.loop - 1;
@@ -246,18 +246,18 @@ bool AnimatedExport::writeGif(const QString& path, ProgressReporter& progress) {
             EGifPutExtensionBlock(gif.get(), 11, "NETSCAPE2.0") != GIF_OK ||
             EGifPutExtensionBlock(gif.get(), 3, loop) != GIF_OK ||
             EGifPutExtensionTrailer(gif.get()) != GIF_OK)
-            return fail(QStringLiteral("cannot write %1").arg(path));
+            return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     }
     for (int i = 0; i < count; ++i) {
         const int delay = int(m_frames.startOf(i + 1, 100) - m_frames.startOf(i, 100));
         if (!putFrame(gif.get(), i > 0 ? &quantised.indices[std::size_t(i - 1)] : nullptr,
                       quantised.indices[std::size_t(i)], size, delay))
-            return fail(QStringLiteral("cannot write %1").arg(path));
+            return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
         progress.step(QStringLiteral("frames"), count + i + 1, 2 * count);
     }
     GifFileType* open = gif.release();
     if (EGifCloseFile(open, &gifError) != GIF_OK || !file.flush())
-        return fail(QStringLiteral("cannot write %1").arg(path));
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     progress.finish();
     return true;
 }

@@ -10,6 +10,7 @@
 // whole; OUT is never overwritten, and an interrupt leaves nothing behind. Progress goes to
 // standard error unless --quiet.
 #include "tools/Commands.h"
+#include "tools/OneLine.h"
 #include "tools/ProgressReporter.h"
 #include "tools/export/AnimatedExport.h"
 #include "tools/export/ExportTarget.h"
@@ -59,7 +60,7 @@ int usage(const QString& problem = QString()) {
 }
 
 int fail(const QString& text) {
-    QTextStream(stderr) << "gyrolook-pack export: " << text << '\n';
+    QTextStream(stderr) << "gyrolook-pack export: " << oneLine(text) << '\n';
     return 1;
 }
 
@@ -270,8 +271,8 @@ int runExport(const QStringList& args) {
         return fail(target.error());
     const Written written = page ? writePage(*request, source, target.path(), progress)
                                  : writeRing(*request, source, target.path(), progress);
-    if (!written.ok)
-        return fail(written.error);
+    if (!written.ok) // the writers name the hidden file they write: the user knows OUT
+        return fail(QString(written.error).replace(target.path(), request->out));
     if (!target.commit())
         return fail(target.error());
     QTextStream out(stdout);

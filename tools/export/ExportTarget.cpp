@@ -1,6 +1,7 @@
 #include "ExportTarget.h"
 
 #include "tools/InterruptGuard.h"
+#include "tools/Leftovers.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,7 +31,8 @@ bool ExportTarget::begin(const QString& out, Kind kind) {
         m_error = QStringLiteral("the folder %1 does not exist").arg(folder.path());
         return false;
     }
-    const QString pattern = folder.filePath(QStringLiteral(".%1-XXXXXX").arg(info.fileName()));
+    const QString pattern =
+        folder.filePath(Leftovers::pattern(QStringLiteral(".%1.").arg(info.fileName())));
     const auto held = InterruptGuard::holdOff(); // made and registered as one step
     if (kind == Kind::Folder) {
         QTemporaryDir dir(pattern);

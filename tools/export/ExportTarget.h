@@ -2,7 +2,8 @@
 
 #include <QString>
 
-// Where an export writes: a hidden name beside OUT (".OUT-XXXXXX", a folder or a file), moved to
+// Where an export writes: a hidden name beside OUT (".OUT.gyrolook-pack-<pid>-XXXXXX", a folder or
+// a file: see Leftovers), moved to
 // OUT only when the export is whole and only when OUT does not exist then. The hidden output is
 // registered with the InterruptGuard and removed again when the target is dropped before commit().
 class ExportTarget {

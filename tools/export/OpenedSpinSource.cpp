@@ -2,6 +2,7 @@
 
 #include "format/Navigation.h"
 #include "format/ScreenUnits.h"
+#include "pictures/DecodeFailure.h"
 #include "tools/PackageWalk.h"
 #include "tools/PhotoResizer.h"
 #include "tools/ScaledJpegDecoder.h"
@@ -19,7 +20,7 @@ QString headerProblem(const WalkPicture& picture) {
     QImageReader reader(picture.path);
     if (!reader.size().isValid())
         return QStringLiteral("The picture %1 cannot be decoded (%2).")
-            .arg(picture.member, reader.errorString());
+            .arg(picture.member, decodeFailureReason(reader, reader.size()));
     return QString();
 }
 
