@@ -55,7 +55,7 @@ QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes) {
 
 MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
                                qint64 largestMember, qint64 availableBytes, bool bPreferDecoded,
-                               int levelScale) {
+                               int levelScale, qint64 levelBytes) {
     MemoryBudget budget;
     budget.pictureCount = nonNegative(pictureCount);
     // Pictures with a screen level hold it decoded beside their file's bytes.
@@ -68,8 +68,9 @@ MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
     const qint64 filesHeld = level ? multiply(budget.pictureCount, nonNegative(largestMember)) : 0;
     budget.decodedBytes = add(decodedEstimate(pictureCount, heldWidth, heldHeight), filesHeld);
     budget.compressedBytes = compressedEstimate(pictureCount, largestMember);
-    budget.heldDecodedBytes =
-        add(multiply(budget.pictureCount, decodedPictureBytes(heldWidth, heldHeight)), filesHeld);
+    const qint64 pictureHeld =
+        level && levelBytes > 0 ? levelBytes : decodedPictureBytes(heldWidth, heldHeight);
+    budget.heldDecodedBytes = add(multiply(budget.pictureCount, pictureHeld), filesHeld);
     budget.availableBytes = availableBytes;
 
     const bool decodedFits = budget.decodedBytes < availableBytes;

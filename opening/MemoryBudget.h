@@ -62,7 +62,8 @@ QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes);
 // Pictures with a screen level (`levelScale` above 1, see ScreenLevel.h) hold the level decoded
 // and their file's bytes: both count for them held decoded, and so do the two latest decodes of
 // whole pictures (zoomed past the level) and the decodes kept beyond those, as for compressed
-// pictures.
+// pictures. `levelBytes` is what one picture's level really holds (a 4:2:0 photo's planes: 1.5
+// bytes a pixel); 0 counts it as 32-bit pixels.
 MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
                                qint64 largestMember, qint64 availableBytes, bool bPreferDecoded,
-                               int levelScale = 1);
+                               int levelScale = 1, qint64 levelBytes = 0);

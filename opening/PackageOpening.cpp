@@ -254,7 +254,7 @@ bool PackageOpening::checkMemory() {
         free = std::min(free, *m_freeBeforeExtraction);
     m_memory = checkMemoryBudget(pictures, m_width, m_height,
                                  static_cast<qint64>(m_counters.sngMaxFileLen), free,
-                                 m_options.bOptUseRam, m_level);
+                                 m_options.bOptUseRam, m_level, m_levelBytes);
     const auto held = m_memory.storage == PictureStorage::Decoded
                           ? PictureLoader::Storage::Decoded
                           : PictureLoader::Storage::Compressed;

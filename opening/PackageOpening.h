@@ -161,6 +161,7 @@ private:
     int m_width = 0;
     int m_height = 0;
     int m_level = 1;
+    qint64 m_levelBytes = 0; // what the first picture's screen level holds (0: none)
     JpegDecoder::ScaleFor m_scaleFor;
     MemoryBudget m_memory;
     // Free and recyclable memory as the extraction began.

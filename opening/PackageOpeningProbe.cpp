@@ -9,6 +9,7 @@
 #include "opening/EarlyPictures.h"
 #include "opening/FreeMemorySource.h"
 #include "pictures/DecodedBytes.h"
+#include "pictures/PictureDecoder.h"
 #include "pictures/PixelPool.h"
 
 #include <QFile>
@@ -18,6 +19,21 @@ namespace {
 
 // The largest picture side the header probe's fields can hold.
 constexpr int kLargestSide = 65535;
+
+// What the screen level of a picture holds once decoded: the bytes its decode asks for, read from
+// its header alone (the decode is refused before any pixel memory is taken).
+qint64 levelBytesOf(const Picture& picture) {
+    qint64 asked = 0;
+    const int level = picture.levelScale();
+    decodePicture(
+        picture.encodedBytes(),
+        [&asked](qint64 bytes) {
+            asked = bytes;
+            return false;
+        },
+        [level](QSize) { return level; });
+    return asked;
+}
 
 } // namespace
 
@@ -64,6 +80,7 @@ bool PackageOpening::probeFirstPicture() {
     m_width = real.width();
     m_height = real.height();
     m_level = first.picture->levelScale();
+    m_levelBytes = m_level > 1 ? levelBytesOf(*first.picture) : 0;
     return true;
 }
 

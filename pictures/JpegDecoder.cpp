@@ -1,5 +1,6 @@
 #include "JpegDecoder.h"
 
+#include "pictures/ChromaHalving.h"
 #include "pictures/JpegPlanes.h"
 #include "pictures/JpegSession.h"
 #include "pictures/PixelPool.h"
@@ -105,9 +106,11 @@ bool readPixels(Session& session, unsigned char* pixels, std::size_t stride) {
     return true;
 }
 
-// Decodes every iMCU row straight into the planes; rows past a plane's height go to `spare`
-// (a row as wide as the widest plane). False when libjpeg gave up.
-bool readPlanes(Session& session, JpegPlanes& planes, JSAMPLE* spare) {
+// Decodes every iMCU row straight into the planes, the chroma through `band` when it has samples;
+// rows past a plane's height go to `spare` (a row as wide as the widest plane). False when libjpeg
+// gave up.
+bool readPlanes(Session& session, JpegPlanes& planes, JSAMPLE* spare,
+                const planes::ChromaBand& band) {
     if (setjmp(session.back))
         return false;
     jpeg_decompress_struct& info = session.info;
@@ -116,16 +119,20 @@ bool readPlanes(Session& session, JpegPlanes& planes, JSAMPLE* spare) {
     JSAMPARRAY components[3] = {rows[0], rows[1], rows[2]};
     const int step = info.max_v_samp_factor * info.min_DCT_scaled_size;
     while (info.output_scanline < info.output_height) {
-        const int band = int(info.output_scanline) / step;
+        const int index = int(info.output_scanline) / step;
         for (int c = 0; c < info.num_components; ++c) {
             const int count = info.comp_info[c].v_samp_factor * info.comp_info[c].DCT_scaled_size;
             for (int r = 0; r < count; ++r) {
-                JSAMPROW row = planes.row(c, band * count + r);
+                JSAMPROW row = planes.row(c, index * count + r);
+                if (c > 0 && band.samples)
+                    row = band.samples + std::ptrdiff_t((c - 1) * count + r) * band.stride;
                 rows[c][r] = row ? row : spare;
             }
         }
         if (jpeg_read_raw_data(&info, components, JDIMENSION(step)) == 0)
             return false;
+        if (band.samples)
+            planes::halveBand(band, planes, index);
     }
     jpeg_finish_decompress(&info);
     return true;
@@ -147,12 +154,31 @@ QString messageOf(const Session& session) {
                               : QStringLiteral("the picture data is damaged");
 }
 
-// The decoder's planes of a picture whose header asked for raw data.
-JpegDecoder::Result decodePlanesIn(Session& session, const JpegDecoder::Reserve& reserve) {
-    using Status = JpegDecoder::Status;
-    jpeg_decompress_struct& info = session.info;
-    const planes::Chroma chroma = *planeChroma(info);
-    const QSize size(int(info.output_width), int(info.output_height));
+// True when the decode set up gives a 4:2:0 picture's chroma as many samples as luma, as the
+// library's DCT scaling does at 1/2, 1/4 and 1/8: the planes hold it halved back.
+bool halvesChroma(const jpeg_decompress_struct& info) {
+    const jpeg_component_info* c = info.comp_info;
+    return info.num_components == 3 && planeChroma(info) == planes::Chroma::Full &&
+           c[0].h_samp_factor == 2 * c[1].h_samp_factor &&
+           c[0].v_samp_factor == 2 * c[1].v_samp_factor &&
+           c[1].h_samp_factor == c[2].h_samp_factor && c[1].v_samp_factor == c[2].v_samp_factor;
+}
+
+// How the planes of the decode set up are laid out, and the chroma rows decoded before halving.
+struct PlaneLayout {
+    planes::Chroma chroma = planes::Chroma::None;
+    QSize size;
+    int lumaStride = 0;
+    int chromaStride = 0;
+    QSize chromaSize;
+    int decodedChromaStride = 0; // rows as the library writes them
+    int bandRows = 0;            // chroma rows of one iMCU row to halve (0: none halved)
+};
+
+PlaneLayout layoutOf(const jpeg_decompress_struct& info) {
+    PlaneLayout layout;
+    layout.chroma = *planeChroma(info);
+    layout.size = QSize(int(info.output_width), int(info.output_height));
     // Rows are padded to whole MCUs, as libjpeg writes them (at the decode's scale).
     const int mcuWidth = info.max_h_samp_factor * info.min_DCT_scaled_size;
     const int mcus = int((info.output_width + JDIMENSION(mcuWidth) - 1) / JDIMENSION(mcuWidth));
@@ -160,26 +186,50 @@ JpegDecoder::Result decodePlanesIn(Session& session, const JpegDecoder::Reserve&
         return std::max(mcus * c.h_samp_factor * c.DCT_scaled_size,
                         int(c.width_in_blocks) * c.DCT_scaled_size);
     };
-    const int lumaStride = strideOf(info.comp_info[0]);
-    const int chromaStride = chroma == planes::Chroma::None ? 0 : strideOf(info.comp_info[1]);
-    const QSize chromaSize = chroma == planes::Chroma::None
-                                 ? QSize()
-                                 : QSize(int(info.comp_info[1].downsampled_width),
-                                         int(info.comp_info[1].downsampled_height));
-    const qint64 bytesNeeded =
-        JpegPlanes::bytesFor(size, chroma, lumaStride, chromaStride, chromaSize);
+    layout.lumaStride = strideOf(info.comp_info[0]);
+    if (layout.chroma == planes::Chroma::None)
+        return layout;
+    const jpeg_component_info& cb = info.comp_info[1];
+    layout.chromaStride = layout.decodedChromaStride = strideOf(cb);
+    layout.chromaSize = QSize(int(cb.downsampled_width), int(cb.downsampled_height));
+    if (halvesChroma(info)) {
+        // The luma stride is a whole number of MCUs, two luma samples wide each.
+        layout.chroma = planes::Chroma::HalfHV;
+        layout.chromaStride = layout.lumaStride / 2;
+        layout.bandRows = cb.v_samp_factor * cb.DCT_scaled_size;
+        layout.chromaSize =
+            QSize((layout.chromaSize.width() + 1) / 2, (layout.chromaSize.height() + 1) / 2);
+    }
+    return layout;
+}
+
+// The decoder's planes of a picture whose header asked for raw data.
+JpegDecoder::Result decodePlanesIn(Session& session, const JpegDecoder::Reserve& reserve) {
+    using Status = JpegDecoder::Status;
+    const PlaneLayout layout = layoutOf(session.info);
+    const qint64 bytesNeeded = JpegPlanes::bytesFor(layout.size, layout.chroma, layout.lumaStride,
+                                                    layout.chromaStride, layout.chromaSize);
     if (reserve && !reserve(bytesNeeded))
         return {Status::Declined, QImage(), QString()};
-    auto planes = std::make_shared<JpegPlanes>(size, chroma, lumaStride, chromaStride, chromaSize);
+    auto planes = std::make_shared<JpegPlanes>(layout.size, layout.chroma, layout.lumaStride,
+                                               layout.chromaStride, layout.chromaSize);
     std::vector<JSAMPLE> spare;
+    std::vector<JSAMPLE> bandSamples;
     try {
-        spare.resize(std::size_t(lumaStride + chromaStride));
+        spare.resize(std::size_t(layout.lumaStride + layout.decodedChromaStride));
+        bandSamples.resize(std::size_t(2 * layout.bandRows * layout.decodedChromaStride));
     } catch (const std::bad_alloc&) {
         return {Status::Failed, QImage(), QStringLiteral("out of memory")};
     }
     if (!planes->allocate())
         return {Status::Failed, QImage(), QStringLiteral("out of memory")};
-    if (!readPlanes(session, *planes, spare.data()))
+    planes::ChromaBand band;
+    if (layout.bandRows > 0) {
+        const jpeg_component_info& cb = session.info.comp_info[1];
+        band = {bandSamples.data(), layout.decodedChromaStride, layout.bandRows,
+                int(cb.downsampled_width), int(cb.downsampled_height)};
+    }
+    if (!readPlanes(session, *planes, spare.data(), band))
         return {Status::Failed, QImage(), messageOf(session)};
     JpegDecoder::Result result{Status::Decoded, QImage(), QString()};
     result.planes = std::move(planes);

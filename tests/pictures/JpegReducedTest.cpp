@@ -6,6 +6,7 @@
 #include <jpeglib.h>
 
 #include <csetjmp>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace {
@@ -65,7 +66,8 @@ QImage libraryDecode(const QByteArray& file, int scale) {
 } // namespace
 
 // A reduced picture held as planes paints what the library's reduced decode gives (at 1/8 the
-// library stops smoothing 4:2:2 chroma, which the planes still do: not compared there).
+// library stops smoothing 4:2:2 chroma, which the planes still do: not compared there). Reduced
+// 4:2:0 pictures hold their chroma halved: compared on a photo below.
 TEST(JpegReduced, PlanesAtEveryScaleConvertAsTheLibraryDecodes) {
     for (const Kind& kind : kKinds) {
         const QByteArray file =
@@ -82,8 +84,53 @@ TEST(JpegReduced, PlanesAtEveryScaleConvertAsTheLibraryDecodes) {
                       QSize((203 + scale - 1) / scale, (131 + scale - 1) / scale));
             if (scale == 8 && kind.sampling == JpegSampling::S422)
                 continue;
+            if (scale > 1 && kind.sampling == JpegSampling::S420) {
+                EXPECT_EQ(held.planes->chroma(), planes::Chroma::HalfHV);
+                continue;
+            }
             EXPECT_EQ(held.planes->toImage(), libraryDecode(file, scale));
         }
+    }
+}
+
+// The screen level of a 4:2:0 photo holds 1.5 bytes a pixel, its chroma at half width and height
+// as the file has it, where the library's reduced decode gives chroma as many samples as luma.
+// Painted, it is within one level of that decode nearly everywhere: only sharp colour edges, which
+// half the chroma samples cannot hold, differ by more.
+TEST(JpegReduced, ScreenLevelsOf420PhotosHoldHalfTheChroma) {
+    const QImage render(QStringLiteral(GYRO_SOURCE_DIR "/data/samples/teapot/teapot_H_0000.jpg"));
+    ASSERT_FALSE(render.isNull());
+    const QImage photo =
+        render.scaled(render.size() * 4, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QByteArray file =
+        encodeJpegSampled(photo.convertToFormat(QImage::Format_RGB32), JpegSampling::S420);
+    for (const int scale : {2, 4, 8}) {
+        SCOPED_TRACE(testing::Message() << "1/" << scale);
+        const JpegDecoder::Result held = JpegDecoder::decode(file, {}, JpegDecoder::Output::Planes,
+                                                             [scale](QSize) { return scale; });
+        ASSERT_EQ(held.status, JpegDecoder::Status::Decoded);
+        ASSERT_TRUE(held.planes);
+        const QSize size = held.planes->size();
+        ASSERT_EQ(size, photo.size() / scale); // whole MCUs: no padding
+        EXPECT_EQ(held.planes->heldBytes(), qint64(size.width()) * size.height() * 3 / 2);
+
+        const QImage shown = held.planes->toImage();
+        const QImage library = libraryDecode(file, scale);
+        ASSERT_EQ(library.size(), size);
+        qint64 samples = 0, apart = 0, sum = 0;
+        for (int y = 0; y < size.height(); ++y) {
+            const QRgb* a = reinterpret_cast<const QRgb*>(shown.constScanLine(y));
+            const QRgb* b = reinterpret_cast<const QRgb*>(library.constScanLine(y));
+            for (int x = 0; x < size.width(); ++x)
+                for (const int d : {qRed(a[x]) - qRed(b[x]), qGreen(a[x]) - qGreen(b[x]),
+                                    qBlue(a[x]) - qBlue(b[x])}) {
+                    ++samples;
+                    apart += std::abs(d) > 1;
+                    sum += std::abs(d);
+                }
+        }
+        EXPECT_LT(double(apart) / double(samples), 0.10);
+        EXPECT_LT(double(sum) / double(samples), 0.5);
     }
 }
 
