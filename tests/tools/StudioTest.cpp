@@ -103,12 +103,15 @@ TEST(Studio, SwingFitBringsTheObjectToOnePlace) {
         SCOPED_TRACE(c.name);
         const SwingFit fit(c.positions, 5);
         EXPECT_NEAR(fit.amplitude(), c.amplitude, 0.05);
-        for (std::size_t i = 0; i < c.positions.size(); ++i)
-            if (int(i) != c.outlier)
+        for (std::size_t i = 0; i < c.positions.size(); ++i) {
+            if (int(i) != c.outlier) {
                 EXPECT_NEAR(c.positions[i] + fit.shifts()[i], fit.centre(), 0.01) << i;
-        if (c.outlier >= 0) // about the swing's place, not the wrong measure's
+            }
+        }
+        if (c.outlier >= 0) { // about the swing's place, not the wrong measure's
             EXPECT_NEAR(c.positions[std::size_t(c.outlier)] + fit.shifts()[std::size_t(c.outlier)],
                         fit.centre() + 60, 0.05);
+        }
     }
 }
 
