@@ -53,9 +53,12 @@ QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes) {
            QString::number(compressedBytes);
 }
 
-MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
-                               qint64 largestMember, qint64 availableBytes, bool bPreferDecoded,
-                               int levelScale, qint64 levelBytes) {
+namespace {
+
+// The estimates of a package's pictures, held decoded (at their screen level beside their files'
+// bytes when they have one) and held compressed; nothing decided yet.
+MemoryBudget estimatesOf(qint64 pictureCount, qint64 width, qint64 height, qint64 largestMember,
+                         int levelScale, qint64 levelBytes) {
     MemoryBudget budget;
     budget.pictureCount = nonNegative(pictureCount);
     // Pictures with a screen level hold it decoded beside their file's bytes.
@@ -71,6 +74,17 @@ MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
     const qint64 pictureHeld =
         level && levelBytes > 0 ? levelBytes : decodedPictureBytes(heldWidth, heldHeight);
     budget.heldDecodedBytes = add(multiply(budget.pictureCount, pictureHeld), filesHeld);
+    return budget;
+}
+
+} // namespace
+
+MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
+                               qint64 largestMember, qint64 availableBytes, bool bPreferDecoded,
+                               int levelScale, qint64 levelBytes) {
+    MemoryBudget budget =
+        estimatesOf(pictureCount, width, height, largestMember, levelScale, levelBytes);
+    const bool level = levelScale > 1;
     budget.availableBytes = availableBytes;
 
     const bool decodedFits = budget.decodedBytes < availableBytes;

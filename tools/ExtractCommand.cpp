@@ -27,6 +27,19 @@ int usage() {
     return 2;
 }
 
+// The counters the extraction produced, one "name value" line each.
+void printCounters(QTextStream& out, const PackageCounters& counters) {
+    out << "sngUnzipCount " << qint64(counters.sngUnzipCount) << '\n';
+    out << "sngHCount " << qint64(counters.sngHCount) << '\n';
+    out << "sngMaxFileLen " << qint64(counters.sngMaxFileLen) << '\n';
+    out << "bytVCount " << int(counters.bytVCount) << '\n';
+    out << "bytVColumns " << int(counters.bytVColumns) << '\n';
+    out << "bytVRows " << int(counters.bytVRows) << '\n';
+    out << "bytMCount " << int(counters.bytMCount) << '\n';
+    out << "bytMColumns " << int(counters.bytMColumns) << '\n';
+    out << "bytMRows " << int(counters.bytMRows) << '\n';
+}
+
 } // namespace
 
 int runExtract(const QStringList& args) {
@@ -75,17 +88,8 @@ int runExtract(const QStringList& args) {
         return 1;
     }
     progress.finish();
-    const PackageCounters& counters = packageCounters();
     out << "result " << result << '\n';
-    out << "sngUnzipCount " << qint64(counters.sngUnzipCount) << '\n';
-    out << "sngHCount " << qint64(counters.sngHCount) << '\n';
-    out << "sngMaxFileLen " << qint64(counters.sngMaxFileLen) << '\n';
-    out << "bytVCount " << int(counters.bytVCount) << '\n';
-    out << "bytVColumns " << int(counters.bytVColumns) << '\n';
-    out << "bytVRows " << int(counters.bytVRows) << '\n';
-    out << "bytMCount " << int(counters.bytMCount) << '\n';
-    out << "bytMColumns " << int(counters.bytMColumns) << '\n';
-    out << "bytMRows " << int(counters.bytMRows) << '\n';
+    printCounters(out, packageCounters());
     QString message = request.GetLastMessage();
     message.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     out << message;
