@@ -95,18 +95,34 @@ QString commandHelp(const QString& command) {
     return QString();
 }
 
+// The contact sheet draws text, which needs a GUI application; it never shows a window, so it
+// runs on the offscreen platform and needs no display. So does make's preview of a turntable shoot.
+bool drawsPictures(int argc, char** argv) {
+    bool drawing = argc > 1 && qstrcmp(argv[1], "sheet") == 0;
+    for (int i = 2; argc > 1 && qstrcmp(argv[1], "make") == 0 && i < argc; ++i)
+        drawing = drawing || qstrcmp(argv[i], "--preview") == 0;
+    return drawing;
+}
+
+// What killed runs left behind goes first: hidden outputs beside OUT (make, export), work
+// folders and private folders.
+void sweepLeftoversOf(const QString& command, const QStringList& args) {
+    static const QStringList writers = {"make", "sheet", "export", "extract", "check"};
+    if (!writers.contains(command))
+        return;
+    const QString out = command == QLatin1String("make")     ? args.value(0)
+                        : command == QLatin1String("export") ? args.value(1)
+                                                             : QString();
+    Leftovers::sweepAndSay(out.isEmpty() ? QString() : QFileInfo(out).absolutePath());
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // Before any thread starts, so that every thread leaves the stop signals to the guard.
     InterruptGuard::install();
     keepLibraryWarningsOff(argc, argv);
-    // The contact sheet draws text, which needs a GUI application; it never shows a window, so
-    // it runs on the offscreen platform and needs no display.
-    // So does make's preview of a turntable shoot.
-    bool drawing = argc > 1 && qstrcmp(argv[1], "sheet") == 0;
-    for (int i = 2; argc > 1 && qstrcmp(argv[1], "make") == 0 && i < argc; ++i)
-        drawing = drawing || qstrcmp(argv[i], "--preview") == 0;
+    const bool drawing = drawsPictures(argc, argv);
     if (drawing)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     const std::unique_ptr<QCoreApplication> app(drawing ? new QGuiApplication(argc, argv)
@@ -130,15 +146,7 @@ int main(int argc, char** argv) {
         out << commandHelp(command);
         return 0;
     }
-    // What killed runs left behind goes first: hidden outputs beside OUT (make, export), work
-    // folders and private folders.
-    static const QStringList writers = {"make", "sheet", "export", "extract", "check"};
-    if (writers.contains(command)) {
-        const QString out = command == QLatin1String("make")     ? args.value(0)
-                            : command == QLatin1String("export") ? args.value(1)
-                                                                 : QString();
-        Leftovers::sweepAndSay(out.isEmpty() ? QString() : QFileInfo(out).absolutePath());
-    }
+    sweepLeftoversOf(command, args);
     if (command == QLatin1String("probe"))
         return runProbe(args);
     if (command == QLatin1String("create"))
