@@ -14,10 +14,6 @@ const QColor kEmpty(232, 232, 232);
 const QColor kText(48, 48, 48);
 const QColor kHotSpot(230, 0, 0);
 
-} // namespace
-
-namespace {
-
 QFont sheetFont() {
     QFont font;
     font.setPixelSize(11);
