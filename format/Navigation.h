@@ -12,7 +12,8 @@
 //   lower ring  LowerRing[h] + |v|
 // A ring map entry of kNoRing means that no ring branches off at that horizontal position.
 // Rings branch off every kRingStride-th horizontal position, so a turn on a vertical ring moves
-// that many positions at once (the user's one step and kRingStride - 1 more).
+// that many positions at once (the user's one step and kRingStride - 1 more). The rules built on
+// these numbers are in format/RingTurns.h.
 namespace navigation {
 
 inline constexpr int kHorizontalRingValue = 1;

@@ -1,5 +1,10 @@
 #include "RingReach.h"
 
+#include "format/RingTurns.h"
+
+#include <algorithm>
+#include <tuple>
+
 namespace {
 
 std::vector<int> ringColumns(int horizontal, const std::vector<std::uint8_t>& map) {
@@ -25,11 +30,10 @@ void sideProblems(const char* side, int horizontal, const std::vector<int>& colu
                   QStringList& problems) {
     std::vector<int> off;
     std::vector<int> missing;
-    std::size_t next = 0;
+    const std::vector<int> stops = RingTurns::ringStops(horizontal);
     for (int c = 0; c < horizontal; ++c) {
-        const bool has = next < columns.size() && columns[next] == c;
-        next += has ? 1 : 0;
-        const bool stepped = c % navigation::kRingStride == 0;
+        const bool has = std::find(columns.begin(), columns.end(), c) != columns.end();
+        const bool stepped = std::find(stops.begin(), stops.end(), c) != stops.end();
         if (has && !stepped)
             off.push_back(c);
         else if (!has && stepped)
@@ -71,12 +75,14 @@ QStringList RingReach::problems(int horizontal, const std::vector<std::uint8_t>&
     sideProblems("upper", horizontal, upper, problems);
     if (!lower.empty())
         sideProblems("lower", horizontal, lower, problems);
-    for (const auto& [side, rows] : {std::pair{"upper", upperRows}, std::pair{"lower", lowerRows}})
-        if (rows > kMaxRows)
+    for (const auto& [side, rows, reached] :
+         {std::tuple{"upper", upperRows, RingTurns::kUpperRowsReached},
+          std::tuple{"lower", lowerRows, RingTurns::kLowerRowsReached}})
+        if (rows > reached)
             problems << QStringLiteral("the %1 rings have %2 rows; the viewer's vertical bar "
                                        "reaches %3")
                             .arg(QLatin1String(side))
                             .arg(rows)
-                            .arg(kMaxRows);
+                            .arg(reached);
     return problems;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include "format/Navigation.h"
+#include "format/RingTurns.h"
+
+#include <algorithm>
 
 #include <QString>
 #include <QStringList>
@@ -15,8 +18,9 @@
 // of them, lower rings (if any) too, and each side has at most nine rows.
 class RingReach {
 public:
-    // Rows a side can have: the vertical bar reaches rows 2 ... 10.
-    static constexpr int kMaxRows = navigation::kTopValue - navigation::kFirstRingRow + 1;
+    // Rows a side can have: the vertical bar reaches rows 2 ... 10 on either side.
+    static constexpr int kMaxRows =
+        std::min(RingTurns::kUpperRowsReached, RingTurns::kLowerRowsReached);
 
     // Sentences naming each ring the viewer cannot reach in full; empty when it reaches every
     // picture. upper/lowerMap: per horizontal position the ring's first slot, kNoRing for none (as

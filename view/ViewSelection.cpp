@@ -1,13 +1,12 @@
 #include "ViewSelection.h"
 
 #include "format/Navigation.h"
+#include "format/RingTurns.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace {
 
-using navigation::kHorizontalRingValue;
 using navigation::kNoRing;
 
 int rowsAt(const std::vector<int>& rows, int h) {
@@ -48,29 +47,11 @@ int RingRows::lowerAt(int h) const {
 std::optional<int> pictureSlotFor(int h, int v, const std::vector<std::uint8_t>& upperRing,
                                   const std::vector<std::uint8_t>& lowerRing,
                                   const RingRows* rows) {
-    using namespace navigation;
-    if (h < 0)
+    if (rows && RingTurns::withinReach(v, rows->upperAt(h), rows->lowerAt(h)) != v)
         return std::nullopt;
-    if (v == kHorizontalRingValue)
-        return h;
-    if (rows && (v > kHorizontalRingValue + rows->upperAt(h) ||
-                 v < kHorizontalRingValue - rows->lowerAt(h)))
-        return std::nullopt;
-    const auto column = static_cast<std::size_t>(h);
-    if (v > kHorizontalRingValue && v <= kTopValue) {
-        if (column >= upperRing.size() || upperRing[column] == kNoRing)
-            return std::nullopt;
-        return upperRing[column] + v - kFirstRingRow;
-    }
-    if (v < kHorizontalRingValue && v >= kBottomValue) {
-        if (column >= lowerRing.size() || lowerRing[column] == kNoRing)
-            return std::nullopt;
-        return lowerRing[column] + std::abs(v);
-    }
-    return std::nullopt;
+    return RingTurns::slotOf(h, v, upperRing, lowerRing);
 }
 
 int verticalWithinRings(int h, int v, const RingRows& rows) {
-    return std::clamp(v, kHorizontalRingValue - rows.lowerAt(h),
-                      kHorizontalRingValue + rows.upperAt(h));
+    return RingTurns::withinReach(v, rows.upperAt(h), rows.lowerAt(h));
 }

@@ -17,7 +17,7 @@ struct RingRows {
     int lowerAt(int h) const;
 };
 
-// Which picture slot shows column h at vertical value v (the numbers are in format/Navigation.h):
+// Which picture slot shows column h at vertical value v (RingTurns::slotOf, kept within `rows`):
 //   v = 1        the horizontal ring: slot h
 //   v = 2 .. 10  the upper ring of column h: UpperRing[h] + v - 2
 //   v = -8 .. 0  the lower ring of column h: LowerRing[h] + |v|
@@ -31,5 +31,5 @@ std::optional<int> pictureSlotFor(int h, int v, const std::vector<std::uint8_t>&
                                   const RingRows* rows = nullptr);
 
 // The vertical value nearest to v that stays on column h's rings: from 1 - its lower rows to
-// 1 + its upper rows (1, the horizontal ring, where it has neither).
+// 1 + its upper rows (1, the horizontal ring, where it has neither), within the bar's reach.
 int verticalWithinRings(int h, int v, const RingRows& rows);

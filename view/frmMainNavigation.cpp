@@ -10,6 +10,7 @@
 #include "frmMain.h"
 
 #include "format/Navigation.h"
+#include "format/RingTurns.h"
 #include "pictures/PictureKeeper.h"
 #include "pictures/PictureSlots.h"
 #include "view/PictureArea.h"
@@ -90,10 +91,10 @@ void frmMain::turnOnHorizontalRing() {
 void frmMain::HscrArray_Change() {
     if (bBusy || iHCount <= 0)
         return;
-    int h = HscrArray->value();
-    if (iLastH > h)
+    const int bar = HscrArray->value();
+    if (iLastH > bar)
         bForward = false;
-    if (iLastH < h)
+    if (iLastH < bar)
         bForward = true;
     const int v = VscrArray->value();
 
@@ -104,39 +105,26 @@ void frmMain::HscrArray_Change() {
         return;
     }
 
-    // A vertical ring: rings branch off every kRingStride-th column, so a move jumps that many
-    // columns (the user's one and the rest of the stride), wrapping at both ends.
-    constexpr int kRestOfStride = navigation::kRingStride - 1;
-    bBusy = true;
-    if (HscrArray->value() == iHCount) {
-        HscrArray->setValue(0);
-        bForward = true;
-    }
-    if (HscrArray->value() == -1) {
-        HscrArray->setValue(iHCount - 1);
-        bForward = false;
-    }
-    h = HscrArray->value();
-    if (bForward) {
-        HscrArray->setValue(h + kRestOfStride);
-        if (HscrArray->value() == iHCount)
-            HscrArray->setValue(0);
-    } else {
-        HscrArray->setValue(h - kRestOfStride);
-    }
-    bBusy = false;
-    h = HscrArray->value();
-    iLastH = qint16(h);
+    // A vertical ring: the turn jumps a ring stride of columns, or goes back to the horizontal
+    // ring where the column reached has no picture of this row.
     const RingRows rows = ringRowsOf(UpperRing, LowerRing, *imgArray);
-    const std::optional<int> slot = pictureSlotFor(h, v, UpperRing, LowerRing, &rows);
-    if (!slot || !showSlot(*slot)) {
+    const RingView to = RingTurns::turn(bar, bForward, v, iHCount, [&](int h, int row) {
+        return pictureSlotFor(h, row, UpperRing, LowerRing, &rows).has_value();
+    });
+    bForward = to.forward;
+    bBusy = true;
+    HscrArray->setValue(to.h);
+    bBusy = false;
+    iLastH = qint16(to.h);
+    const std::optional<int> slot = pictureSlotFor(to.h, to.v, UpperRing, LowerRing, &rows);
+    if (to.v == navigation::kHorizontalRingValue || !slot || !showSlot(*slot)) {
         // No picture there: back to the horizontal ring at the column reached.
         turnOnHorizontalRing();
         prepareAhead();
         return;
     }
-    iCurrent = qint16(h);
-    txtHorizontal->setText(decimal(h));
+    iCurrent = qint16(to.h);
+    txtHorizontal->setText(decimal(to.h));
     txtImageNum->setText(decimal(*slot));
     prepareAhead();
 }

@@ -1,8 +1,8 @@
 #include "SpinMoves.h"
 
 #include "format/Navigation.h"
+#include "format/RingTurns.h"
 
-#include <cstdlib>
 #include <deque>
 #include <map>
 
@@ -10,71 +10,28 @@ namespace {
 
 using navigation::kHorizontalRingValue;
 
-// The vertical values the viewer's bar reaches in this package.
-int topValue(const SpinLayout& layout) {
-    return std::min(navigation::kTopValue, kHorizontalRingValue + layout.upperRows);
-}
-
-int bottomValue(const SpinLayout& layout) {
-    return std::max(navigation::kBottomValue, kHorizontalRingValue - layout.lowerRows);
-}
-
 bool hasUpperRing(const SpinLayout& layout, int h) {
     const auto column = std::size_t(h);
     return column < layout.UpperRing.size() && layout.UpperRing[column] != navigation::kNoRing;
 }
 
-SpinView horizontalAt(const SpinLayout& layout, int h) {
-    const int n = layout.horizontalCount;
-    if (h >= n)
-        h = 0;
-    if (h < 0)
-        h = n - 1;
-    return {h, kHorizontalRingValue};
-}
-
 } // namespace
 
 std::optional<int> spinSlot(const SpinLayout& layout, SpinView view) {
-    const int n = layout.horizontalCount;
-    if (view.h < 0 || view.h >= n || view.v > topValue(layout) || view.v < bottomValue(layout))
+    if (view.h >= layout.horizontalCount ||
+        RingTurns::withinReach(view.v, layout.upperRows, layout.lowerRows) != view.v)
         return std::nullopt;
-    if (view.v == kHorizontalRingValue)
-        return layout.holds(view.h) ? std::optional<int>(view.h) : std::nullopt;
-    const bool upper = view.v > kHorizontalRingValue;
-    const auto& ring = upper ? layout.UpperRing : layout.LowerRing;
-    const auto column = std::size_t(view.h);
-    if (column >= ring.size() || ring[column] == navigation::kNoRing)
-        return std::nullopt;
-    const int slot =
-        upper ? ring[column] + view.v - navigation::kFirstRingRow : ring[column] + std::abs(view.v);
-    return layout.holds(slot) ? std::optional<int>(slot) : std::nullopt;
+    const std::optional<int> slot =
+        RingTurns::slotOf(view.h, view.v, layout.UpperRing, layout.LowerRing);
+    return slot && layout.holds(*slot) ? slot : std::nullopt;
 }
 
 SpinView turned(const SpinLayout& layout, SpinView from, bool forward) {
-    const int n = layout.horizontalCount;
-    if (n <= 0)
-        return from;
-    if (from.v == kHorizontalRingValue)
-        return horizontalAt(layout, from.h + (forward ? 1 : -1));
-    // The bar's own step, wrapped, then the rest of the stride; the bar holds -1 .. N.
-    constexpr int kRestOfStride = navigation::kRingStride - 1;
-    int h = from.h + (forward ? 1 : -1);
-    if (h == n)
-        h = 0;
-    if (h == -1)
-        h = n - 1;
-    if (forward) {
-        h = std::min(h + kRestOfStride, n);
-        if (h == n)
-            h = 0;
-    } else {
-        h = std::max(h - kRestOfStride, -1);
-    }
-    const SpinView reached{h, from.v};
-    if (spinSlot(layout, reached))
-        return reached;
-    return horizontalAt(layout, h);
+    const RingView to = RingTurns::turnFrom({from.h, from.v, forward}, forward,
+                                            layout.horizontalCount, [&](int h, int v) {
+                                                return spinSlot(layout, {h, v}).has_value();
+                                            });
+    return {to.h, to.v};
 }
 
 SpinView raised(const SpinLayout& layout, SpinView from, bool up) {
