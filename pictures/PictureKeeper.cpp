@@ -139,10 +139,11 @@ std::vector<int> PictureKeeper::slotsAhead(const TurnPosition& at, int ahead) {
 
 // --- The owner ----------------------------------------------------------------------------------
 
-PictureKeeper::PictureKeeper(qint64 byteCap) : m_kept(kKeptDecodes, kMostKeptBytes), m_views(this) {
+PictureKeeper::PictureKeeper(qint64 byteCap, int workers)
+    : m_kept(kKeptDecodes, kMostKeptBytes), m_views(this) {
     setByteCap(byteCap);
     // The window thread keeps a core of its own.
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_pool.setMaxThreadCount(workers > 0 ? workers : std::max(1, QThread::idealThreadCount() - 1));
 }
 
 PictureKeeper::~PictureKeeper() {
@@ -181,6 +182,8 @@ bool PictureKeeper::decode(const PicturePtr& picture, int scale, bool shown) {
             return false;
         m_busy.push_back({picture, scale});
     }
+    if (m_watch)
+        m_watch(picture, scale, shown);
     Picture::Pixels pixels = picture->decodeAt(scale);
     std::vector<Picture::Pixels> dropped;
     std::lock_guard<std::mutex> lock(m_mutex);

@@ -87,7 +87,8 @@ public:
     // How many columns ahead of the turn are decoded at most, besides the other rings' neighbours.
     static constexpr int kAhead = 4;
 
-    explicit PictureKeeper(qint64 byteCap = kMostKeptBytes);
+    // `workers` decode ahead at once (0: the cores the window thread leaves).
+    explicit PictureKeeper(qint64 byteCap = kMostKeptBytes, int workers = 0);
     ~PictureKeeper(); // clear()
     PictureKeeper(const PictureKeeper&) = delete;
     PictureKeeper& operator=(const PictureKeeper&) = delete;
@@ -134,6 +135,11 @@ public:
     // Waits until every decode handed over is done (for tests and benches).
     void waitForDone();
 
+    // Told of each decode as it begins, on the thread that makes it: the picture, its scale and
+    // whether it is the picture shown (for tests and benches; set before the first decode).
+    using DecodeWatch = std::function<void(const PicturePtr& picture, int scale, bool shown)>;
+    void watchDecodes(DecodeWatch watch) { m_watch = std::move(watch); }
+
     // How many decodes the picture shown needed (not those decoded ahead), and how many decodes
     // are kept now (for tests and benches).
     qint64 shownDecodes() const;
@@ -160,6 +166,7 @@ private:
     qint64 m_shownDecodes = 0;      // guarded by m_mutex
     qint64 m_decodeBytes = 0;       // what the latest decode holds; guarded by m_mutex
     int m_decodeScale = 0;          // and its scale; guarded by m_mutex
-    QThreadPool m_pool;             // the decodes ahead, on the cores the window thread leaves
-    ViewsAhead m_views;             // takes its decodes from this keeper; destroyed first
+    DecodeWatch m_watch;
+    QThreadPool m_pool; // the decodes ahead, on the cores the window thread leaves
+    ViewsAhead m_views; // takes its decodes from this keeper; destroyed first
 };

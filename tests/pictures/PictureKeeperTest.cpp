@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -128,6 +129,43 @@ TEST(PictureKeeper, DecodesAsManyAheadAsHalfTheCapHolds) {
         for (int i = 0; i < 6; ++i)
             EXPECT_EQ(!keeper.kept(next[std::size_t(i)]).isNull(), i < c.kept) << i;
         EXPECT_EQ(keeper.shownDecodes(), 0);
+    }
+}
+
+// The pictures ahead are decoded nearest first (one worker, so the order begun is the order
+// handed over), those kept already not again.
+TEST(PictureKeeper, DecodesAheadNearestFirst) {
+    const std::vector<PicturePtr> p = compressedPictures(6);
+    const struct {
+        const char* what;
+        std::vector<int> before; // decoded ahead first
+        std::vector<int> next;
+        std::vector<int> decoded; // then, in this order
+    } cases[] = {
+        {"all of them", {}, {0, 1, 2, 3, 4, 5}, {0, 1, 2, 3, 4, 5}},
+        {"from the far end", {}, {5, 3, 1}, {5, 3, 1}},
+        {"some kept already", {1, 3}, {2, 1, 4, 3, 0}, {2, 4, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PictureKeeper keeper(PictureKeeper::kMostKeptBytes, 1);
+        auto pictures = [&p](const std::vector<int>& indices) {
+            std::vector<PicturePtr> list;
+            for (const int i : indices)
+                list.push_back(p[std::size_t(i)]);
+            return list;
+        };
+        keeper.ahead(pictures(c.before));
+        keeper.waitForDone();
+        std::mutex mutex;
+        std::vector<PicturePtr> begun;
+        keeper.watchDecodes([&](const PicturePtr& picture, int, bool) {
+            std::lock_guard<std::mutex> lock(mutex);
+            begun.push_back(picture);
+        });
+        keeper.ahead(pictures(c.next));
+        keeper.waitForDone();
+        EXPECT_EQ(begun, pictures(c.decoded));
     }
 }
 
