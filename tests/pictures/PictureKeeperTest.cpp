@@ -2,6 +2,7 @@
 #include "pictures/PictureKeeper.h"
 
 #include "pictures/DecodedBytes.h"
+#include "pictures/JpegDecoder.h"
 
 #include "support/TestFiles.h"
 
@@ -183,6 +184,45 @@ TEST(PictureKeeper, ShowsFromTheDecodesAheadAndDecodesTheRestOnce) {
     EXPECT_EQ(keeper.shownDecodes(), 1);
     keeper.clear();
     EXPECT_EQ(keeper.keptCount(), 0u);
+}
+
+// Past a photo's screen level, turning decodes ahead the part the window shows (a region of the
+// whole picture, not the whole): a paint of that part or less finds it, a paint of another part
+// has it decoded once and kept; its pixels are the library's decode of the whole picture there.
+TEST(PictureKeeper, RegionsAheadStandForTheWholePictureInThePartShown) {
+    const QSize natural(96, 64);
+    QImage image(natural, QImage::Format_RGB32);
+    for (int y = 0; y < natural.height(); ++y)
+        for (int x = 0; x < natural.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 5 & 0xFF, y * 9 & 0xFF, (x ^ y) * 3 & 0xFF));
+    const QByteArray jpeg = encodeImage(image, "JPEG");
+    const QImage whole = JpegDecoder::decode(jpeg).image;
+    const QRect window(16, 8, 48, 40);
+    const struct {
+        const char* what;
+        QRect part;     // a paint reads
+        QRect kept;     // the region it paints from
+        qint64 decodes; // on the window thread
+    } cases[] = {
+        {"the part shown", window, window, 0},
+        {"within it", QRect(20, 10, 8, 8), window, 0},
+        {"panned past it", QRect(40, 8, 48, 40), QRect(40, 8, 48, 40), 1},
+        {"past the picture's edge", QRect(80, 50, 40, 40), QRect(80, 50, 16, 14), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PicturePtr photo = Picture::fromEncoded(jpeg, natural, 2);
+        PictureKeeper keeper;
+        keeper.ahead({photo}, natural, window);
+        keeper.waitForDone();
+        EXPECT_TRUE(keeper.kept(photo, 1).isNull()); // not the whole picture
+        const PictureKeeper::Region region = keeper.shownRegion(photo, c.part);
+        EXPECT_EQ(region.part, c.kept);
+        EXPECT_EQ(region.image, whole.copy(c.kept));
+        EXPECT_EQ(keeper.shownDecodes(), c.decodes);
+        keeper.shownRegion(photo, c.part); // a repaint
+        EXPECT_EQ(keeper.shownDecodes(), c.decodes);
+    }
 }
 
 TEST(PictureKeeper, CapFollowsTheMemoryLeft) {
