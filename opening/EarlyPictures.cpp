@@ -35,8 +35,11 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
     if (shared->stopped.load() || fileSize > shared->cap)
         return {nullptr, {}, true};
     qint64 reserved = 0;
-    // A picture with a screen level keeps its file's bytes beside its pixels.
-    const qint64 kept = shared->scaleFor ? fileSize : 0;
+    // A picture decoded at a screen level keeps its file's bytes beside its pixels (the reserve
+    // is asked before the scale is known: counted for any picture that may have one, and settled
+    // to what the picture holds once it is read).
+    const bool decoded = shared->storage == PictureLoader::Storage::Decoded;
+    const qint64 kept = decoded && shared->scaleFor ? fileSize : 0;
     const auto reserve = [&shared, &reserved, kept](qint64 pixels) {
         const qint64 pixelBytes = pixels + kept;
         if (shared->stopped.load())
@@ -51,7 +54,7 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
     // Extraction is flat: the file's name is the member's.
     const QString name = path.mid(path.lastIndexOf(QLatin1Char('/')) + 1);
     PictureRead read;
-    if (shared->storage == PictureLoader::Storage::Decoded)
+    if (decoded)
         read = PictureLoader::read(path, name, PictureLoader::Storage::Decoded, reserve,
                                    shared->scaleFor);
     else if (!reserve(fileSize)) // a compressed picture holds its file's bytes
@@ -63,6 +66,8 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
             [&shared](qint64 pixelBytes) { return pixelBytes <= shared->cap; }, shared->scaleFor);
     if (!read.picture)
         shared->reserved.fetch_sub(reserved);
+    else
+        shared->reserved.fetch_add(read.picture->heldBytes() - reserved);
     return read;
 }
 

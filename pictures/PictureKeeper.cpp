@@ -3,20 +3,15 @@
 #include "PictureKeeper.h"
 
 #include "pictures/DecodedBytes.h"
+#include "pictures/JpegDecoder.h"
 #include "pictures/JpegPlanes.h"
 #include "pictures/LowPriority.h"
 #include "pictures/ScreenLevel.h"
 
 #include <QThread>
 #include <algorithm>
-#include <iterator>
 
 namespace {
-
-bool same(const std::weak_ptr<const Picture>& a, const PicturePtr& b) {
-    // Owner equality: a picture freed and another made at its address never match.
-    return b && !a.expired() && !a.owner_before(b) && !b.owner_before(a);
-}
 
 // The scale asked for: 0 stands for the picture's screen level.
 int scaleOf(const PicturePtr& picture, int scale) {
@@ -33,87 +28,14 @@ qint64 bytesOf(const Picture::Pixels& pixels) {
     return pixels.planes ? pixels.planes->heldBytes() : pixels.image.sizeInBytes();
 }
 
+// The decode `key` asks of `picture`: a region of its whole picture, or the picture at a scale.
+Picture::Pixels decodeOf(const PicturePtr& picture, const DecodeKey& key) {
+    if (!key.isRegion())
+        return picture->decodeAt(key.scale);
+    return {JpegDecoder::decodeRegion(picture->encodedBytes(), key.part).image, nullptr};
+}
+
 } // namespace
-
-// --- What is kept -------------------------------------------------------------------------------
-
-std::deque<KeptDecodes::Entry>::iterator KeptDecodes::locate(const PicturePtr& picture, int scale) {
-    return std::find_if(m_entries.begin(), m_entries.end(), [&](const Entry& entry) {
-        return entry.scale == scale && same(entry.picture, picture);
-    });
-}
-
-qint64 KeptDecodes::bytes() const {
-    qint64 total = 0;
-    for (const Entry& entry : m_entries)
-        total += entry.bytes;
-    return total;
-}
-
-std::vector<Picture::Pixels> KeptDecodes::keep(const PicturePtr& picture, Picture::Pixels pixels,
-                                               qint64 bytes, bool shown, int scale) {
-    std::vector<Picture::Pixels> dropped;
-    const auto old = locate(picture, scale);
-    if (old != m_entries.end()) {
-        dropped.push_back(std::move(old->pixels));
-        m_entries.erase(old);
-    }
-    m_entries.push_front({picture, scale, std::move(pixels), bytes});
-    if (shown) {
-        m_shown = picture;
-        m_shownScale = scale;
-    }
-    std::vector<Picture::Pixels> trimmed = trim();
-    dropped.insert(dropped.end(), trimmed.begin(), trimmed.end());
-    return dropped;
-}
-
-bool KeptDecodes::askAgain(const PicturePtr& picture, int scale) {
-    const auto it = locate(picture, scale);
-    if (it == m_entries.end())
-        return false;
-    Entry entry = std::move(*it);
-    m_entries.erase(it);
-    m_entries.push_front(std::move(entry));
-    return true;
-}
-
-Picture::Pixels KeptDecodes::find(const PicturePtr& picture, int scale) const {
-    for (const Entry& entry : m_entries)
-        if (entry.scale == scale && same(entry.picture, picture))
-            return entry.pixels;
-    return {};
-}
-
-std::vector<Picture::Pixels> KeptDecodes::setByteCap(qint64 byteCap) {
-    m_byteCap = byteCap;
-    return trim();
-}
-
-std::vector<Picture::Pixels> KeptDecodes::trim() {
-    std::vector<Picture::Pixels> dropped;
-    // Decodes of pictures gone go first, then the least recently used; the latest two and the
-    // pinned picture stay whatever the cap.
-    for (auto it = m_entries.begin(); it != m_entries.end();) {
-        if (it->picture.expired()) {
-            dropped.push_back(std::move(it->pixels));
-            it = m_entries.erase(it);
-        } else {
-            ++it;
-        }
-    }
-    qint64 total = bytes();
-    while (m_entries.size() > 2 && (m_entries.size() > m_most || total > m_byteCap)) {
-        auto last = std::prev(m_entries.end());
-        if (!m_shown.expired() && last->scale == m_shownScale &&
-            !last->picture.owner_before(m_shown) && !m_shown.owner_before(last->picture))
-            --last;
-        total -= last->bytes;
-        dropped.push_back(std::move(last->pixels));
-        m_entries.erase(last);
-    }
-    return dropped;
-}
 
 // --- What is decoded ahead, in which order ------------------------------------------------------
 
@@ -139,10 +61,17 @@ std::vector<int> PictureKeeper::slotsAhead(const TurnPosition& at, int ahead) {
 
 // --- The owner ----------------------------------------------------------------------------------
 
-PictureKeeper::PictureKeeper(qint64 byteCap) : m_kept(kKeptDecodes, kMostKeptBytes), m_views(this) {
+PictureKeeper::PictureKeeper(qint64 byteCap, int workers)
+    : m_kept(kKeptDecodes, kMostKeptBytes), m_views(this) {
     setByteCap(byteCap);
     // The window thread keeps a core of its own.
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_pool.setMaxThreadCount(workers > 0 ? workers : std::max(1, QThread::idealThreadCount() - 1));
+    m_fixedWorkers = workers > 0;
+    m_rest.setSingleShot(true);
+    QObject::connect(&m_rest, &QTimer::timeout, &m_context, [this] {
+        if (const PicturePtr shown = m_following.lock())
+            wholeAhead(shown);
+    });
 }
 
 PictureKeeper::~PictureKeeper() {
@@ -164,35 +93,40 @@ qint64 PictureKeeper::byteCap() const {
     return m_kept.byteCap();
 }
 
-bool PictureKeeper::underWay(const PicturePtr& picture, int scale) const {
+bool PictureKeeper::underWay(const PicturePtr& picture, const DecodeKey& key) const {
     return std::any_of(m_busy.begin(), m_busy.end(), [&](const Busy& busy) {
-        return busy.scale == scale && same(busy.picture, picture);
+        return busy.key == key && samePicture(busy.picture, picture);
     });
 }
 
-bool PictureKeeper::decode(const PicturePtr& picture, int scale, bool shown) {
+bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool shown) {
     {
         std::unique_lock<std::mutex> lock(m_mutex);
         if (shown)
-            m_done.wait(lock, [&] { return !underWay(picture, scale); });
-        else if (underWay(picture, scale))
+            m_done.wait(lock, [&] { return !underWay(picture, key); });
+        else if (underWay(picture, key))
             return false;
-        if (!m_kept.find(picture, scale).isNull())
+        if (!m_kept.find(picture, key).isNull())
             return false;
-        m_busy.push_back({picture, scale});
+        m_busy.push_back({picture, key});
     }
-    Picture::Pixels pixels = picture->decodeAt(scale);
+    if (m_watch)
+        m_watch(picture, key.scale, shown);
+    Picture::Pixels pixels = decodeOf(picture, key);
     std::vector<Picture::Pixels> dropped;
     std::lock_guard<std::mutex> lock(m_mutex);
     m_busy.erase(std::find_if(m_busy.begin(), m_busy.end(), [&](const Busy& busy) {
-        return busy.scale == scale && same(busy.picture, picture);
+        return busy.key == key && samePicture(busy.picture, picture);
     }));
     m_done.notify_all();
     if (pixels.isNull())
         return true;
-    m_decodeBytes = bytesOf(pixels);
-    m_decodeScale = scale;
-    dropped = m_kept.keep(picture, std::move(pixels), m_decodeBytes, shown, scale);
+    const qint64 bytes = bytesOf(pixels);
+    if (!key.isRegion()) {
+        m_decodeBytes = bytes;
+        m_decodeScale = key.scale;
+    }
+    dropped = m_kept.keep(picture, std::move(pixels), bytes, shown, key);
     if (shown)
         ++m_shownDecodes;
     return true;
@@ -201,25 +135,54 @@ bool PictureKeeper::decode(const PicturePtr& picture, int scale, bool shown) {
 Picture::Pixels PictureKeeper::shown(const PicturePtr& picture, int scale) {
     if (!picture)
         return {};
-    scale = scaleOf(picture, scale);
-    if (paintsFromItself(picture, scale))
-        return picture->decodeAt(scale);
+    const DecodeKey key{scaleOf(picture, scale), {}};
+    if (paintsFromItself(picture, key.scale))
+        return picture->decodeAt(key.scale);
     // Kept already (a repaint, or decoded ahead), else decoded now: waited for when its decode
     // ahead is under way.
-    Picture::Pixels pixels = pin(picture, scale);
+    Picture::Pixels pixels = pin(picture, key);
     if (pixels.isNull()) {
-        decode(picture, scale, true);
-        pixels = pin(picture, scale);
+        decode(picture, key, true);
+        pixels = pin(picture, key);
     }
     return pixels;
 }
 
-Picture::Pixels PictureKeeper::pin(const PicturePtr& picture, int scale) {
+PictureKeeper::Region PictureKeeper::shownRegion(const PicturePtr& picture, const QRect& part) {
+    if (!picture || picture->encodedBytes().isEmpty())
+        return {};
+    const QRect clipped = part & QRect(QPoint(0, 0), picture->size());
+    auto covering = [&]() -> Region {
+        std::vector<Picture::Pixels> dropped;
+        std::unique_lock<std::mutex> lock(m_mutex);
+        // A region ahead that holds the part is waited for rather than decoded beside it.
+        m_done.wait(lock, [&] {
+            return std::none_of(m_busy.begin(), m_busy.end(), [&](const Busy& busy) {
+                return busy.key.isRegion() && busy.key.part.contains(clipped) &&
+                       samePicture(busy.picture, picture);
+            });
+        });
+        auto [pixels, where] = m_kept.findCovering(picture, clipped);
+        if (pixels.isNull())
+            return {};
+        QImage image = pixels.image;
+        dropped = m_kept.keep(picture, std::move(pixels), image.sizeInBytes(), true, {1, where});
+        return {image, where};
+    };
+    Region region = covering();
+    if (region.image.isNull() && !clipped.isEmpty()) {
+        decode(picture, {1, clipped}, true);
+        region = covering();
+    }
+    return region;
+}
+
+Picture::Pixels PictureKeeper::pin(const PicturePtr& picture, const DecodeKey& key) {
     std::vector<Picture::Pixels> dropped;
     std::lock_guard<std::mutex> lock(m_mutex);
-    Picture::Pixels pixels = m_kept.find(picture, scale);
+    Picture::Pixels pixels = m_kept.find(picture, key);
     if (!pixels.isNull())
-        dropped = m_kept.keep(picture, pixels, bytesOf(pixels), true, scale);
+        dropped = m_kept.keep(picture, pixels, bytesOf(pixels), true, key);
     return pixels;
 }
 
@@ -230,49 +193,92 @@ Picture::Pixels PictureKeeper::kept(const PicturePtr& picture, int scale) const 
     if (paintsFromItself(picture, scale))
         return picture->decodeAt(scale);
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_kept.find(picture, scale);
+    return m_kept.find(picture, {scale, {}});
 }
 
-void PictureKeeper::ahead(const std::vector<PicturePtr>& next, QSize shownSize) {
-    m_pool.clear();
-    struct Wanted {
-        PicturePtr picture;
-        int scale;
-    };
+std::vector<PictureKeeper::Wanted> PictureKeeper::wanted(const std::vector<PicturePtr>& next,
+                                                         QSize shownSize, const QRect& part) const {
     std::vector<Wanted> wanted;
     for (const PicturePtr& picture : next) {
         if (!picture)
             continue;
         const int scale = picture->scaleShownAt(shownSize); // empty: the level
-        if (!paintsFromItself(picture, scale))
-            wanted.push_back({picture, scale});
+        if (paintsFromItself(picture, scale))
+            continue;
+        const QRect region = part & QRect(QPoint(0, 0), picture->size());
+        if (picture->zoomedPastLevel(shownSize) && !region.isEmpty() &&
+            m_kept.find(picture, {1, {}}).isNull()) {
+            wanted.push_back({picture, {1, region}, qint64(region.width()) * region.height() * 4});
+            continue;
+        }
+        // About what one decode holds: the latest's at that scale, else the most a picture of
+        // that size holds.
+        const QSize size = reducedSize(picture->size(), scale);
+        const qint64 bytes = m_decodeScale == scale && m_decodeBytes > 0
+                                 ? m_decodeBytes
+                                 : decodedPictureBytes(size.width(), size.height());
+        wanted.push_back({picture, {scale, {}}, bytes});
     }
+    return wanted;
+}
+
+void PictureKeeper::ahead(const std::vector<PicturePtr>& next, QSize shownSize, QRect part) {
+    m_pool.clear();
     std::vector<Wanted> waiting;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        // About what one decode holds: the latest's at that scale, else the most a picture of
-        // that size holds.
-        qint64 decodeBytes = 0;
-        if (!wanted.empty() && m_decodeScale == wanted.front().scale)
-            decodeBytes = m_decodeBytes;
-        if (decodeBytes == 0 && !wanted.empty()) {
-            const QSize size = reducedSize(wanted.front().picture->size(), wanted.front().scale);
-            decodeBytes = decodedPictureBytes(size.width(), size.height());
+        const std::vector<Wanted> all = wanted(next, shownSize, part);
+        // The nearest, as many as half the byte cap holds (one at least).
+        std::size_t taken = 0;
+        for (qint64 bytes = 0; taken < all.size(); ++taken) {
+            bytes += std::max<qint64>(1, all[taken].bytes);
+            if (taken > 0 && bytes > m_kept.byteCap() / 2)
+                break;
         }
-        decodeBytes = std::max<qint64>(1, decodeBytes);
-        const std::size_t fit =
-            std::size_t(std::max<qint64>(1, m_kept.byteCap() / 2 / decodeBytes));
-        const std::size_t taken = std::min(wanted.size(), fit);
         // The furthest first, so that the nearest ends up the most recently asked for.
         for (std::size_t i = taken; i-- > 0;)
-            if (!m_kept.askAgain(wanted[i].picture, wanted[i].scale))
-                waiting.insert(waiting.begin(), wanted[i]);
+            if (!m_kept.askAgain(all[i].picture, all[i].key))
+                waiting.insert(waiting.begin(), all[i]);
+    }
+    // Regions ahead are asked for while a key is held at a zoom past the screen level, where the
+    // window thread mostly waits for them: they take every core.
+    if (!m_fixedWorkers) {
+        const bool regions = !waiting.empty() && waiting.front().key.isRegion();
+        const int cores = QThread::idealThreadCount();
+        m_pool.setMaxThreadCount(regions ? cores : std::max(1, cores - 1));
     }
     for (const Wanted& one : waiting)
         m_pool.start([this, one] {
             lowerThisThread();
-            decode(one.picture, one.scale, false);
+            decode(one.picture, one.key, false);
         });
+}
+
+void PictureKeeper::follow(const PicturePtr& shown, QSize shownPixels, bool turned,
+                           std::vector<PicturePtr> next, QRect part) {
+    m_following = shown;
+    m_rest.stop(); // every turn or zoom starts the rest again
+    if (!shown)
+        return;
+    // Past the screen level a zoom asks for the shown photo whole, its paints reading regions of
+    // it until it is there; while turning, a whole decode of a camera photo takes longer than a
+    // held key's step, so the pictures next are decoded as the part shown and the shown one
+    // whole after the rest.
+    const bool past = shown->zoomedPastLevel(shownPixels);
+    const bool wholeFirst = past && !turned;
+    if (wholeFirst)
+        next.insert(next.begin(), shown);
+    if (!past || wholeFirst)
+        part = QRect();
+    if (past || !shown->isDecoded())
+        // Once the turn is painted, so the work ahead does not compete with the paint; dropped
+        // when another picture is shown by then (a later turn, another package).
+        QTimer::singleShot(0, &m_context, [this, next, shown, shownPixels, part] {
+            if (samePicture(m_following, shown))
+                ahead(next, shownPixels, part);
+        });
+    if (!wholeFirst && shown->levelScale() > 1)
+        m_rest.start(kRestMs);
 }
 
 void PictureKeeper::wholeAhead(const PicturePtr& picture) {
@@ -280,11 +286,13 @@ void PictureKeeper::wholeAhead(const PicturePtr& picture) {
         return;
     m_pool.start([this, picture] {
         lowerThisThread();
-        decode(picture, 1, false);
+        decode(picture, {1, {}}, false);
     });
 }
 
 void PictureKeeper::clear() {
+    m_rest.stop();
+    m_following.reset();
     m_views.clear();
     m_pool.clear();
     m_pool.waitForDone();

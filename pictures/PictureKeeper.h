@@ -1,9 +1,13 @@
 #pragma once
 
+#include "pictures/KeptDecodes.h"
 #include "pictures/Picture.h"
 #include "pictures/ViewsAhead.h"
 
+#include <QObject>
+#include <QRect>
 #include <QThreadPool>
+#include <QTimer>
 #include <condition_variable>
 #include <cstddef>
 #include <deque>
@@ -11,48 +15,6 @@
 #include <mutex>
 #include <optional>
 #include <vector>
-
-// The decodes of pictures, kept in order of their last use, each for a picture at one scale (1 the
-// whole picture, 2, 4 or 8 reduced): the decode shown is pinned (a repaint never decodes);
-// otherwise the most recently shown, decoded ahead or asked for again come first. At most
-// kKeptDecodes of them, and at most a cap of bytes beyond the latest two. No threads and no
-// decoding: the rule alone, for PictureKeeper.
-class KeptDecodes {
-public:
-    KeptDecodes(std::size_t most, qint64 byteCap) : m_most(most), m_byteCap(byteCap) {}
-
-    // Puts `picture`'s decode first (replacing one kept for it); `shown` pins it. Returns the
-    // decodes it pushes out, for the caller to free outside its lock.
-    std::vector<Picture::Pixels> keep(const PicturePtr& picture, Picture::Pixels pixels,
-                                      qint64 bytes, bool shown, int scale = 1);
-    // Moves a kept decode first; false when none is kept for `picture` at `scale`.
-    bool askAgain(const PicturePtr& picture, int scale = 1);
-    // The kept decode of `picture` at `scale`, or null pixels.
-    Picture::Pixels find(const PicturePtr& picture, int scale = 1) const;
-    // Changes the byte cap; returns the decodes it pushes out.
-    std::vector<Picture::Pixels> setByteCap(qint64 byteCap);
-    void clear() { m_entries.clear(); }
-
-    std::size_t size() const { return m_entries.size(); }
-    qint64 bytes() const;
-    qint64 byteCap() const { return m_byteCap; }
-
-private:
-    struct Entry {
-        std::weak_ptr<const Picture> picture;
-        int scale = 1;
-        Picture::Pixels pixels;
-        qint64 bytes = 0;
-    };
-    std::deque<Entry>::iterator locate(const PicturePtr& picture, int scale);
-    std::vector<Picture::Pixels> trim();
-
-    std::size_t m_most;
-    qint64 m_byteCap;
-    std::deque<Entry> m_entries;
-    std::weak_ptr<const Picture> m_shown; // the pin, with its scale
-    int m_shownScale = 1;
-};
 
 // What a turn reaches next, as slots of the loaded package (see PictureSlots): where the view is
 // and which way it turned, and which slot shows a column at a vertical value (empty: none there).
@@ -67,16 +29,19 @@ struct TurnPosition {
 // The one owner of what is decoded ahead of turning and what is kept decoded, and of the views
 // painted ahead (ViewsAhead); the main window owns one and its picture control paints from it.
 // Decodes are made for pictures held compressed, and for pictures with a screen level shown larger
-// than the level (the whole picture); each is made at the scale a paint at the zoom in use needs.
+// than the level (the whole picture, or the region of it a paint reads); each is made at the scale
+// a paint at the zoom in use needs.
 //
-// After each turn the window hands over the pictures next (slotsAhead(), nearest first); the ones
-// not yet decoded are decoded on a worker thread, the ones kept already are asked for again, and
-// the ones handed over before and not yet started are dropped. Only as many are taken as half the
-// byte cap holds (one at least), so that the pictures ahead never push one another out and the
-// pictures just left keep the other half: a reversal finds them still decoded. The picture shown
-// is decoded on the window thread when it is neither kept nor being decoded ahead (then its
-// decode ahead is waited for, never repeated), so the display trails a turn by at most that one
-// decode: decodes ahead for positions passed are dropped before they start.
+// After each turn or zoom the window tells what it shows and how, with the pictures next
+// (slotsAhead(), nearest first: follow()); the keeper decides which decodes of them it makes, at
+// which scale or as which region, in which order and when (the rest before a whole decode
+// included). The ones not yet decoded are decoded on a worker thread, the ones kept already are
+// asked for again, and the ones handed over before and not yet started are dropped. Only as many
+// are taken as half the byte cap holds (one at least), so that the pictures ahead never push one
+// another out and the pictures just left keep the other half: a reversal finds them still decoded.
+// The picture shown is decoded on the window thread when it is neither kept nor being decoded ahead
+// (then its decode ahead is waited for, never repeated), so the display trails a turn by at most
+// that one decode: decodes ahead for positions passed are dropped before they start.
 //
 // The byte cap is set from the memory check of the opening (capFor()), never above
 // kMostKeptBytes. Pictures are held weakly: a kept decode never keeps a package alive.
@@ -86,8 +51,12 @@ public:
     static constexpr qint64 kMostKeptBytes = qint64(256) << 20;
     // How many columns ahead of the turn are decoded at most, besides the other rings' neighbours.
     static constexpr int kAhead = 4;
+    // How long the view rests on a photo with a screen level before its whole picture is decoded,
+    // so that zooming in or panning paints at once.
+    static constexpr int kRestMs = 300;
 
-    explicit PictureKeeper(qint64 byteCap = kMostKeptBytes);
+    // `workers` decode ahead at once (0: the cores the window thread leaves).
+    explicit PictureKeeper(qint64 byteCap = kMostKeptBytes, int workers = 0);
     ~PictureKeeper(); // clear()
     PictureKeeper(const PictureKeeper&) = delete;
     PictureKeeper& operator=(const PictureKeeper&) = delete;
@@ -113,10 +82,32 @@ public:
     // null pixels; never decodes. Any thread.
     Picture::Pixels kept(const PicturePtr& picture, int scale = 0) const;
 
+    // A region of the whole picture's decode, and where it lies in the picture.
+    struct Region {
+        QImage image;
+        QRect part;
+    };
+    // What a paint past the screen level of `picture` reads of its whole picture when that is not
+    // kept: a kept region holding all of `part`, pinned, else one under way, waited for, else the
+    // part decoded now and kept. A null image when the bytes do not decode. Window thread.
+    Region shownRegion(const PicturePtr& picture, const QRect& part);
+
     // Decodes `next` (nearest first) ahead, in place of what was handed over before, each at the
     // scale a paint that shows it at `shown` pixels needs (see paintScale(); empty: its screen
-    // level).
-    void ahead(const std::vector<PicturePtr>& next, QSize shown = QSize());
+    // level). With a `part`, a photo shown past its screen level is decoded as that part of it
+    // (a region, as its paint reads it) unless its whole decode is kept: a whole decode of a
+    // camera photo takes longer than a held key's step.
+    void ahead(const std::vector<PicturePtr>& next, QSize shown = QSize(), QRect part = QRect());
+
+    // What the window shows and how: `shown` at `shownPixels` device pixels, just turned to
+    // (`turned`) or zoomed, with the pictures a turn reaches next (nearest first) and the part of
+    // a picture the window shows. The keeper decides what is decoded of them and when: once the
+    // event loop is back (the turn painted), zoomed past the screen level the shown photo's whole
+    // decode first and the pictures next whole, turning past it the pictures next as that part,
+    // else at the scale shown (see ahead()); and once the view has rested kRestMs on a photo
+    // with a screen level without another call, its whole decode (wholeAhead()). Window thread.
+    void follow(const PicturePtr& shown, QSize shownPixels, bool turned,
+                std::vector<PicturePtr> next, QRect part);
 
     // Decodes the whole of `picture` (one with a screen level, shown at it) after the decodes
     // handed over, so that a zoom past the level paints from it at once.
@@ -129,10 +120,16 @@ public:
     void setByteCap(qint64 byteCap);
     qint64 byteCap() const;
 
-    // Drops the decodes waiting and kept, waiting for those under way (a package closes).
+    // Drops the decodes waiting and kept and forgets the picture followed, waiting for the
+    // decodes under way (a package closes).
     void clear();
     // Waits until every decode handed over is done (for tests and benches).
     void waitForDone();
+
+    // Told of each decode as it begins, on the thread that makes it: the picture, its scale and
+    // whether it is the picture shown (for tests and benches; set before the first decode).
+    using DecodeWatch = std::function<void(const PicturePtr& picture, int scale, bool shown)>;
+    void watchDecodes(DecodeWatch watch) { m_watch = std::move(watch); }
 
     // How many decodes the picture shown needed (not those decoded ahead), and how many decodes
     // are kept now (for tests and benches).
@@ -142,14 +139,22 @@ public:
 private:
     struct Busy {
         std::weak_ptr<const Picture> picture;
-        int scale = 1;
+        DecodeKey key;
     };
-    bool underWay(const PicturePtr& picture, int scale) const;
-    // The kept decode of `picture` at `scale`, pinned as the one shown; null pixels when none is
+    struct Wanted {
+        PicturePtr picture;
+        DecodeKey key;
+        qint64 bytes; // about what its decode holds
+    };
+    bool underWay(const PicturePtr& picture, const DecodeKey& key) const;
+    // The kept decode of `picture` at `key`, pinned as the one shown; null pixels when none is
     // kept.
-    Picture::Pixels pin(const PicturePtr& picture, int scale);
-    // Decodes `picture` at `scale` unless it is kept or under way; true when this call decoded.
-    bool decode(const PicturePtr& picture, int scale, bool shown);
+    Picture::Pixels pin(const PicturePtr& picture, const DecodeKey& key);
+    // Decodes `picture` at `key` unless it is kept or under way; true when this call decoded.
+    bool decode(const PicturePtr& picture, const DecodeKey& key, bool shown);
+    // What `next` asks to be decoded, nearest first, as ahead() takes them.
+    std::vector<Wanted> wanted(const std::vector<PicturePtr>& next, QSize shown,
+                               const QRect& part) const;
 
     // Lock order: m_mutex is taken alone; no other lock is taken while it is held (decodes and
     // the freeing of pushed-out decodes run outside it).
@@ -160,6 +165,11 @@ private:
     qint64 m_shownDecodes = 0;      // guarded by m_mutex
     qint64 m_decodeBytes = 0;       // what the latest decode holds; guarded by m_mutex
     int m_decodeScale = 0;          // and its scale; guarded by m_mutex
-    QThreadPool m_pool;             // the decodes ahead, on the cores the window thread leaves
-    ViewsAhead m_views;             // takes its decodes from this keeper; destroyed first
+    DecodeWatch m_watch;
+    QObject m_context;                        // of the calls follow() defers to the event loop
+    QTimer m_rest;                            // the rest on the picture followed
+    std::weak_ptr<const Picture> m_following; // the picture shown, as the window told
+    bool m_fixedWorkers = false; // the workers were given, not the cores the window leaves
+    QThreadPool m_pool;          // the decodes ahead, on the cores the window thread leaves
+    ViewsAhead m_views;          // takes its decodes from this keeper; destroyed first
 };

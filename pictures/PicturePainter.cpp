@@ -52,6 +52,12 @@ QSize PicturePainter::shownPixels(const Placement& placement, QSize natural) {
             int(std::ceil(placement.control.height() * placement.ratio))};
 }
 
+QRect PicturePainter::partRead(const Placement& placement, QSize natural) {
+    if (placement.stretch && natural != placement.control)
+        return PictureFrame::readPart(placement.exposed, placement.control, natural);
+    return placement.exposed & QRect(QPoint(0, 0), natural);
+}
+
 PicturePainter::Plan PicturePainter::plan(QPainter& painter, const PicturePtr& picture,
                                           const Placement& placement) {
     Plan plan;
@@ -71,11 +77,16 @@ PicturePainter::Plan PicturePainter::plan(QPainter& painter, const PicturePtr& p
     plan.natural = plan.pixels.isNull() ? picture->size() : sizeOf(plan.pixels);
     const bool scaled = placement.stretch && plan.natural != placement.control;
     if (plan.pixels.isNull() && pastLevel) {
-        // The whole picture's decode is not kept yet: only the part this paint reads.
-        plan.part = scaled
-                        ? PictureFrame::readPart(placement.exposed, placement.control, plan.natural)
-                        : placement.exposed & QRect(QPoint(0, 0), plan.natural);
-        plan.region = JpegDecoder::decodeRegion(picture->encodedBytes(), plan.part).image;
+        // The whole picture's decode is not kept yet: only the part this paint reads (the
+        // keeper's region of it).
+        plan.part = partRead(placement, plan.natural);
+        if (m_keeper) {
+            PictureKeeper::Region region = m_keeper->shownRegion(picture, plan.part);
+            plan.region = std::move(region.image);
+            plan.part = region.part;
+        } else {
+            plan.region = JpegDecoder::decodeRegion(picture->encodedBytes(), plan.part).image;
+        }
         if (!plan.region.isNull())
             ++g_regions;
         else if (m_keeper)

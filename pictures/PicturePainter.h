@@ -22,9 +22,10 @@ class QPainter;
 //   device pixel ratio is above 1).
 // What is painted from: the screen level when it is at least as large as the picture is shown,
 // else the whole picture: held, kept by the keeper, or, for a picture with a screen level whose
-// whole decode is not kept yet, a decode of only the part this paint shows (a region; the
-// window has the keeper decode the whole picture ahead meanwhile). Shown at the whole picture's
-// size, the pixels are those of the library's decode of it. Used on the window thread.
+// whole decode is not kept yet, a region of it holding the part this paint shows (kept by the
+// keeper, decoded ahead or for this paint; the keeper decodes the whole picture meanwhile). Shown
+// at the whole picture's size, the pixels are those of the library's decode of it. Used on the
+// window thread.
 class PicturePainter {
 public:
     // Where and how the control shows its picture in this paint.
@@ -57,6 +58,8 @@ public:
     // The device pixels a picture of `natural` size covers as `placement` shows it.
     static QSize shownPixels(const Placement& placement, QSize natural);
     void paint(QPainter& painter, const Plan& plan, const Placement& placement);
+    // The part of a picture of `natural` size that a paint of `placement` reads.
+    static QRect partRead(const Placement& placement, QSize natural);
 
     // The placement of the last paint that views painted ahead can stand for.
     const std::optional<ViewSpec>& lastSpec() const { return m_spec; }
@@ -64,7 +67,7 @@ public:
     // Lets go of the frame, the views and the placement (no picture is shown).
     void clear();
 
-    // How many paints decoded a region (for tests and benches).
+    // How many paints painted from a region (for tests and benches).
     static qint64 regionCount();
 
 private:

@@ -93,6 +93,11 @@ QSize ImageControl::shownPixels() const {
                                        m_picture ? m_picture->size() : size());
 }
 
+QRect ImageControl::partShown(QSize natural) const {
+    return PicturePainter::partRead(
+        {size(), m_stretch, visibleRegion().boundingRect(), devicePixelRatioF()}, natural);
+}
+
 void ImageControl::paintEvent(QPaintEvent* event) {
     if (width() <= 0 || height() <= 0)
         return;

@@ -54,6 +54,8 @@ public:
     void paintAhead(const std::vector<PicturePtr>& next);
     // How many device pixels the picture covers as the control shows it now.
     QSize shownPixels() const;
+    // The part of a picture of `natural` size that a paint of the control's visible part reads.
+    QRect partShown(QSize natural) const;
     // Waits until the views asked for are painted (for tests and benches).
     void waitForPaintAhead();
 

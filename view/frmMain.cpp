@@ -70,9 +70,6 @@ frmMain::frmMain(Prompter& prompter, Program& program, OptionSettings& settings,
     setCentralWidget(client);
     createControls(client);
     m_pictureArea = new PictureArea(imgMain, client);
-    m_rest = new QTimer(this);
-    m_rest->setSingleShot(true);
-    connect(m_rest, &QTimer::timeout, this, [this] { restOnPicture(); });
     createMenu();
     createZoomKeys();
     wireEvents();

@@ -231,12 +231,10 @@ private:
     // screen's available area. With `keepCorner`, a shown window keeps its top-left corner (so that
     // the controls stay under the pointer) and grows no further than the area's edges from there.
     void fitOuterSize(QSize requested, bool keepCorner = false);
-    // After a turn: paints imgMain's views of the pictures likely next on the idle cores (see
-    // ViewsAhead), decoding them first when they are held compressed (see PictureKeeper).
-    void prepareAhead();
-    // When the view has rested on a photo shown at its screen level: its whole picture is decoded
-    // ahead, so that zooming in paints at once.
-    void restOnPicture();
+    // After a turn (`turned`) or a zoom: tells the keeper what is shown and the pictures likely
+    // next (it decides what to decode ahead and when, see PictureKeeper::follow()), and paints
+    // imgMain's views of them on the idle cores (see ViewsAhead).
+    void prepareAhead(bool turned);
 
     Prompter& m_prompter;
     Program& m_program;
@@ -251,8 +249,6 @@ private:
     QPointer<SoundAfterPicture> m_pendingSound;     // a sound start waiting for the first picture
     OpenDialogFolder m_openFolder = OpenDialogFolder::ofThisProcess(); // where Open starts
     std::unique_ptr<PictureKeeper> m_keeper; // decodes of compressed pictures, kept and ahead
-    // Started again by every turn and zoom; when it runs out, restOnPicture().
-    QTimer* m_rest = nullptr;
     // The pictures of the package still being loaded; last, so that it stops first.
     std::unique_ptr<BackgroundLoading> m_loading;
     int m_openings = 0; // counts the openings: news of a loading ended is not taken

@@ -31,9 +31,6 @@ namespace {
 
 // How long after a turn the views of the pictures next are started.
 constexpr int kViewsLeadMs = 15;
-// Once the view has rested this long on a picture with a screen level, its whole picture is
-// decoded, so that zooming in paints at once.
-constexpr int kRestMs = 300;
 
 QString decimal(int value) {
     return QString::number(value);
@@ -101,7 +98,7 @@ void frmMain::HscrArray_Change() {
     if (v == navigation::kHorizontalRingValue) {
         // The horizontal ring: one step past either end wraps at once.
         turnOnHorizontalRing();
-        prepareAhead();
+        prepareAhead(true);
         return;
     }
 
@@ -120,13 +117,13 @@ void frmMain::HscrArray_Change() {
     if (to.v == navigation::kHorizontalRingValue || !slot || !showSlot(*slot)) {
         // No picture there: back to the horizontal ring at the column reached.
         turnOnHorizontalRing();
-        prepareAhead();
+        prepareAhead(true);
         return;
     }
     iCurrent = qint16(to.h);
     txtHorizontal->setText(decimal(to.h));
     txtImageNum->setText(decimal(*slot));
-    prepareAhead();
+    prepareAhead(true);
 }
 
 void frmMain::VscrArray_Change() {
@@ -142,55 +139,33 @@ void frmMain::VscrArray_Change() {
         const std::optional<int> slot = pictureSlotFor(h, v, UpperRing, LowerRing, &rows);
         if (slot && showSlot(*slot)) {
             txtImageNum->setText(decimal(*slot));
-            prepareAhead();
+            prepareAhead(true);
         }
     }
     txtVertical->setText(decimal(v));
 }
 
-void frmMain::prepareAhead() {
+void frmMain::prepareAhead(bool turned) {
     const PicturePtr& shown = imgMain->picture();
     if (!shown)
         return;
     const TurnPosition at{iCurrent, VscrArray->value(), bForward, iHCount, [this](int h, int v) {
                               return pictureSlotFor(h, v, UpperRing, LowerRing);
                           }};
-    // Zoomed past a screen level, the shown picture's whole decode comes first: its paints decode
-    // only the part they show until it is there.
-    const QSize size = imgMain->shownPixels();
     std::vector<PicturePtr> next;
-    const bool whole = shown->zoomedPastLevel(size);
-    if (whole)
-        next.push_back(shown);
     for (const int slot : PictureKeeper::slotsAhead(at))
         if (const ImageControl* element = imgArray->at(slot); element && element->picture())
             next.push_back(element->picture());
-    // Started once the turn is painted, so the work ahead does not compete with the paint; a list
-    // made for a picture no longer shown (a later turn, another package) is dropped. The decodes
-    // start at once (a picture not decoded costs a whole decode); the views, which only spare the
-    // scaling, a little later, so that turning as fast as the paints go is not slowed by views
-    // that would come too late anyway.
-    if (whole || !shown->isDecoded()) {
-        QTimer::singleShot(0, this, [this, next, shown, size] {
-            if (imgMain->picture() == shown)
-                m_keeper->ahead(next, size);
-        });
-    }
+    // The keeper decides what is decoded of them, and when.
+    m_keeper->follow(shown, imgMain->shownPixels(), turned, next,
+                     imgMain->partShown(shown->size()));
+    // The views, which only spare the scaling, a little after the decodes, so that turning as
+    // fast as the paints go is not slowed by views that would come too late anyway; a list made
+    // for a picture no longer shown (a later turn, another package) is dropped.
     QTimer::singleShot(kViewsLeadMs, this, [this, next, shown] {
         if (imgMain->picture() == shown)
             imgMain->paintAhead(next);
     });
-    // Every turn or zoom starts the rest again (see restOnPicture()).
-    if (!whole && shown->levelScale() > 1)
-        m_rest->start(kRestMs);
-    else
-        m_rest->stop();
-}
-
-void frmMain::restOnPicture() {
-    const PicturePtr& shown = imgMain->picture();
-    if (shown && shown->levelScale() > 1 && !shown->zoomedPastLevel(imgMain->shownPixels()))
-        m_keeper->wholeAhead(shown);
 }
 
 void frmMain::followZoom() {
@@ -205,7 +180,7 @@ void frmMain::followZoom() {
     if (after.width != before.width || after.height != before.height)
         fitOuterSize(QSize(twipsToPixels(after.width), twipsToPixels(after.height)), true);
     m_pictureArea->setMiddle(middle);
-    prepareAhead(); // the pictures next, at the zoom now in use
+    prepareAhead(false); // the pictures next, at the zoom now in use
 }
 
 void frmMain::hscrlZoom_Change() {

@@ -82,6 +82,46 @@ TEST(EarlyPictures, ReadsAsTheLoaderDoesWithinItsBound) {
     }
 }
 
+// A photo read at a screen level keeps its file's bytes beside the level: the bound counts what
+// each picture holds, level and bytes, decoded or compressed, and no more for one read whole.
+TEST(EarlyPictures, ALevelPictureCountsAndKeepsItsFilesBytes) {
+    const QByteArray jpeg = encodeImage(gradient(QSize(64, 48)), "JPEG");
+    using Storage = PictureLoader::Storage;
+    const struct {
+        const char* what;
+        Storage storage;
+        int level;
+        qint64 held; // besides the planes: 4:2:0 at 1.5 bytes a pixel, rows padded to MCUs
+    } cases[] = {
+        {"decoded at a level", Storage::Decoded, 2, 32 * (24 + 12) + jpeg.size()},
+        {"decoded whole", Storage::Decoded, 1, 64 * (48 + 24)},
+        {"compressed with a level", Storage::Compressed, 2, jpeg.size()},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TempDir dir;
+        const QString path = dir.file(QStringLiteral("obj_H_0000.jpg"));
+        writeWholeFile(path, jpeg);
+        auto readWithin = [&](qint64 cap) {
+            EarlyPictures early(cap, c.storage, [&c](QSize) { return c.level; });
+            early.offer(path);
+            const PictureRead read = early.take(path).result();
+            return std::pair(read, early.reservedBytes());
+        };
+        const auto [read, reserved] = readWithin(qint64(1) << 20);
+        ASSERT_TRUE(read.picture);
+        EXPECT_EQ(read.picture->levelScale(), c.level);
+        EXPECT_EQ(read.picture->encodedBytes().isEmpty(), c.level == 1);
+        EXPECT_EQ(read.picture->heldBytes(), c.held);
+        EXPECT_EQ(reserved, c.held);
+        // One byte short of what it holds: left to the loader.
+        const auto [refused, none] = readWithin(c.held - 1);
+        EXPECT_FALSE(refused.picture);
+        EXPECT_TRUE(refused.declined);
+        EXPECT_EQ(none, 0);
+    }
+}
+
 TEST(EarlyPictures, AFileWrittenTwiceOrOfferedAfterDropIsLeftToTheLoader) {
     TempDir dir;
     const QString path = dir.file(QStringLiteral("obj_H_0000.jpg"));

@@ -2,12 +2,14 @@
 #include "pictures/PictureKeeper.h"
 
 #include "pictures/DecodedBytes.h"
+#include "pictures/JpegDecoder.h"
 
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <mutex>
 #include <vector>
 
 namespace {
@@ -131,6 +133,43 @@ TEST(PictureKeeper, DecodesAsManyAheadAsHalfTheCapHolds) {
     }
 }
 
+// The pictures ahead are decoded nearest first (one worker, so the order begun is the order
+// handed over), those kept already not again.
+TEST(PictureKeeper, DecodesAheadNearestFirst) {
+    const std::vector<PicturePtr> p = compressedPictures(6);
+    const struct {
+        const char* what;
+        std::vector<int> before; // decoded ahead first
+        std::vector<int> next;
+        std::vector<int> decoded; // then, in this order
+    } cases[] = {
+        {"all of them", {}, {0, 1, 2, 3, 4, 5}, {0, 1, 2, 3, 4, 5}},
+        {"from the far end", {}, {5, 3, 1}, {5, 3, 1}},
+        {"some kept already", {1, 3}, {2, 1, 4, 3, 0}, {2, 4, 0}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        PictureKeeper keeper(PictureKeeper::kMostKeptBytes, 1);
+        auto pictures = [&p](const std::vector<int>& indices) {
+            std::vector<PicturePtr> list;
+            for (const int i : indices)
+                list.push_back(p[std::size_t(i)]);
+            return list;
+        };
+        keeper.ahead(pictures(c.before));
+        keeper.waitForDone();
+        std::mutex mutex;
+        std::vector<PicturePtr> begun;
+        keeper.watchDecodes([&](const PicturePtr& picture, int, bool) {
+            std::lock_guard<std::mutex> lock(mutex);
+            begun.push_back(picture);
+        });
+        keeper.ahead(pictures(c.next));
+        keeper.waitForDone();
+        EXPECT_EQ(begun, pictures(c.decoded));
+    }
+}
+
 // A picture shown that was decoded ahead is not decoded again; one not decoded ahead is decoded
 // once, and stays for a repaint.
 TEST(PictureKeeper, ShowsFromTheDecodesAheadAndDecodesTheRestOnce) {
@@ -145,6 +184,45 @@ TEST(PictureKeeper, ShowsFromTheDecodesAheadAndDecodesTheRestOnce) {
     EXPECT_EQ(keeper.shownDecodes(), 1);
     keeper.clear();
     EXPECT_EQ(keeper.keptCount(), 0u);
+}
+
+// Past a photo's screen level, turning decodes ahead the part the window shows (a region of the
+// whole picture, not the whole): a paint of that part or less finds it, a paint of another part
+// has it decoded once and kept; its pixels are the library's decode of the whole picture there.
+TEST(PictureKeeper, RegionsAheadStandForTheWholePictureInThePartShown) {
+    const QSize natural(96, 64);
+    QImage image(natural, QImage::Format_RGB32);
+    for (int y = 0; y < natural.height(); ++y)
+        for (int x = 0; x < natural.width(); ++x)
+            image.setPixel(x, y, qRgb(x * 5 & 0xFF, y * 9 & 0xFF, (x ^ y) * 3 & 0xFF));
+    const QByteArray jpeg = encodeImage(image, "JPEG");
+    const QImage whole = JpegDecoder::decode(jpeg).image;
+    const QRect window(16, 8, 48, 40);
+    const struct {
+        const char* what;
+        QRect part;     // a paint reads
+        QRect kept;     // the region it paints from
+        qint64 decodes; // on the window thread
+    } cases[] = {
+        {"the part shown", window, window, 0},
+        {"within it", QRect(20, 10, 8, 8), window, 0},
+        {"panned past it", QRect(40, 8, 48, 40), QRect(40, 8, 48, 40), 1},
+        {"past the picture's edge", QRect(80, 50, 40, 40), QRect(80, 50, 16, 14), 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const PicturePtr photo = Picture::fromEncoded(jpeg, natural, 2);
+        PictureKeeper keeper;
+        keeper.ahead({photo}, natural, window);
+        keeper.waitForDone();
+        EXPECT_TRUE(keeper.kept(photo, 1).isNull()); // not the whole picture
+        const PictureKeeper::Region region = keeper.shownRegion(photo, c.part);
+        EXPECT_EQ(region.part, c.kept);
+        EXPECT_EQ(region.image, whole.copy(c.kept));
+        EXPECT_EQ(keeper.shownDecodes(), c.decodes);
+        keeper.shownRegion(photo, c.part); // a repaint
+        EXPECT_EQ(keeper.shownDecodes(), c.decodes);
+    }
 }
 
 TEST(PictureKeeper, CapFollowsTheMemoryLeft) {
