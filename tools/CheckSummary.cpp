@@ -13,10 +13,7 @@ constexpr QSize kAroundPicture(14, 100);
 // The strongest reduction that still shows the picture as large as it fits in a window on the
 // screen. The viewer opens at a zoom step at most that large, so its level is at most this one.
 int screenLevel(const CheckFigures& f) {
-    const QSize room = (f.screen - kAroundPicture).expandedTo(QSize(1, 1));
-    if (f.size.width() <= room.width() && f.size.height() <= room.height())
-        return 1;
-    return levelScale(f.size, f.size.scaled(room, Qt::KeepAspectRatio));
+    return levelScale(f.size, shownOnScreen(f.size, f.screen));
 }
 
 QString rows(int count, const char* side) {
@@ -27,6 +24,13 @@ QString rows(int count, const char* side) {
 }
 
 } // namespace
+
+QSize shownOnScreen(QSize natural, QSize screen) {
+    const QSize room = (screen - kAroundPicture).expandedTo(QSize(1, 1));
+    if (natural.width() <= room.width() && natural.height() <= room.height())
+        return QSize();
+    return natural.scaled(room, Qt::KeepAspectRatio);
+}
 
 qint64 viewerBytes(const CheckFigures& f) {
     const MemoryBudget budget = checkMemoryBudget(

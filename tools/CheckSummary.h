@@ -19,6 +19,9 @@ struct CheckFigures {
     QSize screen;
 };
 
+// The screen the package tool plans for when it is told of none.
+inline constexpr QSize kDefaultScreen(1920, 1080);
+
 // What the viewer's memory check plans for these pictures on that screen, with its default
 // options: each picture larger than its window at its screen level beside its file's bytes (and
 // the two latest decodes of a whole picture, for zooming past the level), the others decoded
@@ -26,5 +29,9 @@ struct CheckFigures {
 // the screen; the viewer opens at a zoom step no larger, in a window no larger, and JPEG pictures
 // held as planes take less: the most the viewer holds.
 qint64 viewerBytes(const CheckFigures& figures);
+
+// The size a picture of `natural` pixels is shown at when it is fitted into a window as large as
+// the screen, or an empty size when it fits whole (see OpeningShownSize).
+QSize shownOnScreen(QSize natural, QSize screen);
 
 QString checkSummary(const CheckFigures& figures);

@@ -18,9 +18,8 @@ struct Session {
 }
 
 // Runs libjpeg under setjmp; no object with a destructor lives in this frame.
-bool run(Session& s, const QImage& rgb, int quality,
-         const QList<ScaledJpegDecoder::Marker>& markers, unsigned char** out,
-         unsigned long* size) {
+bool run(Session& s, const QImage& rgb, int quality, const QList<JpegDecoder::Marker>& markers,
+         unsigned char** out, unsigned long* size) {
     if (setjmp(s.back))
         return false;
     jpeg_create_compress(&s.info);
@@ -36,7 +35,7 @@ bool run(Session& s, const QImage& rgb, int quality,
     s.info.comp_info[0].v_samp_factor = 2;
     s.info.dct_method = JDCT_ISLOW;
     jpeg_start_compress(&s.info, TRUE);
-    for (const ScaledJpegDecoder::Marker& m : markers)
+    for (const JpegDecoder::Marker& m : markers)
         jpeg_write_marker(&s.info, m.code, reinterpret_cast<const JOCTET*>(m.data.constData()),
                           unsigned(m.data.size()));
     while (s.info.next_scanline < s.info.image_height) {
@@ -50,7 +49,7 @@ bool run(Session& s, const QImage& rgb, int quality,
 } // namespace
 
 QByteArray JpegEncoder::encode(const QImage& image, int quality,
-                               const QList<ScaledJpegDecoder::Marker>& markers) {
+                               const QList<JpegDecoder::Marker>& markers) {
     const QImage rgb = image.format() == QImage::Format_RGB888
                            ? image
                            : image.convertToFormat(QImage::Format_RGB888);

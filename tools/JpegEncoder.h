@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ScaledJpegDecoder.h"
+#include "pictures/JpegDecoder.h"
 
 #include <QByteArray>
 #include <QImage>
@@ -15,5 +15,5 @@ public:
 
     // `image` (any format; converted to RGB888) at `quality` 1 ... 100; empty on failure.
     static QByteArray encode(const QImage& image, int quality,
-                             const QList<ScaledJpegDecoder::Marker>& markers = {});
+                             const QList<JpegDecoder::Marker>& markers = {});
 };

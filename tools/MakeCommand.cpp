@@ -4,6 +4,7 @@
 // the descriptor, keeps each picture's bytes or makes them anew (--fit, --quality, --auto-rotate,
 // --strip), and opens the result the way the viewer does, a picture at a time, to make sure it
 // holds exactly the rings that were given.
+#include "CheckSummary.h"
 #include "Commands.h"
 #include "InterruptGuard.h"
 #include "Leftovers.h"
@@ -17,6 +18,7 @@
 #include "studio/StudioPreview.h"
 
 #include "format/Descriptor.h"
+#include "opening/SystemFreeMemory.h"
 
 #include <QDir>
 #include <QFile>
@@ -79,10 +81,13 @@ QString processPhotos(std::vector<PlannedMember>& members, const PhotoOptions& o
     return problem;
 }
 
-// Opens the package written, a picture at a time, and compares it with the plan.
+// Opens the package written, a picture at a time, and compares it with the plan. A package the
+// viewer would refuse here only for want of memory is made all the same, with `warning` set.
 QString verify(const QString& temporary, const QString& out, const PackagePlan& plan,
-               ProgressReporter& progress) {
-    PackageWalk walk(progress);
+               ProgressReporter& progress, QString& warning) {
+    auto memory = std::make_unique<SystemFreeMemory>();
+    const qint64 free = memory->availableBytes();
+    PackageWalk walk(progress, std::move(memory));
     QString problem;
     if (walk.open(temporary))
         problem = walk.decodeAll(QSize(), [](std::size_t, const QImage&) {});
@@ -99,13 +104,14 @@ QString verify(const QString& temporary, const QString& out, const PackagePlan& 
     const QString different = packageDifferences(plan, walk);
     if (!different.isEmpty())
         return QStringLiteral("the package made does not hold the rings given: %1").arg(different);
+    warning = viewerMemoryWarning(walk, free, kDefaultScreen);
     return QString();
 }
 
 // Writes under a hidden name beside OUT, checks, moves into place; removes what it made on
 // failure.
 QString writeCheckAndMove(const MakeArguments& parsed, PackagePlan& plan,
-                          ProgressReporter& progress) {
+                          ProgressReporter& progress, QString& warning) {
     const QString& out = parsed.out;
     QString temporary;
     auto held = InterruptGuard::holdOff(); // the name is taken and registered as one step
@@ -124,7 +130,7 @@ QString writeCheckAndMove(const MakeArguments& parsed, PackagePlan& plan,
     if (!error.isEmpty())
         error.replace(temporary, out);
     else
-        error = verify(temporary, out, plan, progress);
+        error = verify(temporary, out, plan, progress, warning);
     if (error.isEmpty() && !QFile::rename(temporary, out))
         error = QStringLiteral("cannot move the package to %1 (does it exist now?)").arg(out);
     if (!error.isEmpty())
@@ -176,11 +182,14 @@ int make(const MakeArguments& parsed) {
             return fail(problem);
         }
     }
-    const QString error = writeCheckAndMove(parsed, plan, progress);
+    QString warning;
+    const QString error = writeCheckAndMove(parsed, plan, progress, warning);
     removeWork(work);
     if (!error.isEmpty())
         return fail(error);
     QTextStream(stdout) << "wrote " << parsed.out << ": " << packageSummary(plan) << '\n';
+    if (!warning.isEmpty())
+        QTextStream(stderr) << "gyrolook-pack make: warning: " << warning << '\n';
     return 0;
 }
 

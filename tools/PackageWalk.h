@@ -1,15 +1,19 @@
 #pragma once
 
+#include "WalkMemory.h"
+
 #include "format/MemberNames.h"
 #include "format/Navigation.h"
 #include "format/OptionSettings.h"
+#include "opening/FreeMemorySource.h"
 #include "opening/PackageOpening.h"
 #include "opening/PrivateFolder.h"
-#include "opening/SystemFreeMemory.h"
+#include "pictures/ScreenLevel.h"
 
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -26,40 +30,69 @@ struct WalkPicture {
     int row = navigation::kHorizontalRingValue; // 1 the horizontal ring, 2 ... the vertical rings
 };
 
-// Opens a package the way the viewer does (extraction, descriptor, ring checks, the first picture
-// decoded once), but instead of holding every picture it hands them out one at a time: each is
-// decoded (a JPEG at the DCT scale that covers the size asked for), given to the caller and its
-// extracted file deleted. Memory stays at a few pictures however large the package; sheet and the
-// check after make go this way, check itself holds the pictures as the viewer does.
+// Opens a package the way the viewer does (extraction, descriptor, ring checks, every picture's
+// header, the first picture decoded once), but instead of holding every picture it hands them out
+// one at a time: each is decoded (a JPEG at the DCT scale that covers the size asked for), given
+// to the caller and its extracted file deleted. Memory stays at a few pictures however large the
+// package; check, sheet, export and the check after make all go this way.
+//
+// Memory is checked for what the walk holds: the first picture decoded once, then one picture for
+// each decode in flight (as many in flight as the cores and the free memory allow), not the whole
+// package as the viewer holds it. judgeAsViewer() (check) asks for the viewer's judgement instead.
 //
 // The private folder it extracts into is registered with the InterruptGuard and removed with this
 // object.
 class PackageWalk {
 public:
-    explicit PackageWalk(ProgressReporter& progress);
+    // memory: the free memory to plan with; the system's when null. password: the answer to a
+    // password prompt (none when empty), echo: whether prompts are shown.
+    explicit PackageWalk(ProgressReporter& progress,
+                         std::unique_ptr<FreeMemorySource> memory = nullptr,
+                         const QString& password = QString(), bool echo = false);
     ~PackageWalk();
 
-    // False with message() set when the viewer would not open the package.
+    // Before open(): the package is judged as the viewer judges it on a screen where a picture
+    // is shown as `shown` says: photos larger are held at a screen level, the first picture gets
+    // the viewer's share of the free memory, and the viewer's memory check runs after the probe.
+    void judgeAsViewer(OpeningShownSize shown);
+
+    // False with message() set when the package cannot be opened; opening() then tells what the
+    // steps found before.
     bool open(const QString& packagePath);
     const QString& message() const { return m_message; }
     const PackageOpening& opening() const { return *m_opening; }
     // In the order the viewer loads them: horizontal, upper rings, lower rings.
     const std::vector<WalkPicture>& pictures() const { return m_pictures; }
+    // The viewer's ring map of ring 1 (upper) or 2 (lower): for each horizontal position 0 ... N,
+    // the slot of the row-2 picture of the ring branching off there, or navigation::kNoRing
+    // (slots as PictureSlots numbers them).
+    std::vector<std::uint8_t> ringMap(int ring) const;
 
-    // Decodes every picture, at least `atLeast` large (invalid: at the smallest DCT scale), on the
-    // idle cores, and calls `use` for each (from any thread, never twice at once for one
-    // picture). Stops at the first picture that does not decode and returns the viewer's kind of
-    // message for it; empty when all decoded.
+    // The bytes one decode of a picture at least `atLeast` large holds (its file's bytes read
+    // into memory and the decoded pixels).
+    qint64 bytesPerDecode(QSize atLeast) const;
+
+    // Decodes every picture, at least `atLeast` large (invalid: at the smallest DCT scale), on as
+    // many cores as the free memory less `besides` (what the caller holds meanwhile) allows, and
+    // calls `use` for each (from any thread, never twice at once for one picture). Stops at the
+    // first picture that does not decode and returns the viewer's kind of message for it, or
+    // refuses at once when not even one decode fits; empty when all decoded.
     using Use = std::function<void(std::size_t index, const QImage& image)>;
-    QString decodeAll(QSize atLeast, const Use& use);
+    QString decodeAll(QSize atLeast, const Use& use, qint64 besides = 0);
 
 private:
+    bool openSteps(const QString& packagePath);
+    // The walk's own memory check of the first picture's header: decoded once, it must fit.
+    bool firstPictureFits();
     void listPictures();
 
     ProgressReporter& m_progress;
     std::unique_ptr<TerminalPrompter> m_prompter;
-    SystemFreeMemory m_memory; // sizes the first picture's check; no early decodes are made
+    std::unique_ptr<FreeMemorySource> m_memory;
+    WalkMemory m_share; // what the opening plans with, unless judged as the viewer
     OptionSettings m_options;
+    OpeningShownSize m_shown;
+    bool m_asViewer = false;
     std::unique_ptr<PackageOpening> m_opening;
     std::unique_ptr<PrivateFolder> m_folder;
     std::vector<WalkPicture> m_pictures;

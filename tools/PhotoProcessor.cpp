@@ -3,18 +3,18 @@
 #include "JpegEncoder.h"
 #include "PhotoEdit.h"
 #include "PhotoResizer.h"
-#include "ScaledJpegDecoder.h"
+#include "pictures/JpegDecoder.h"
 
 #include <QFile>
 #include <cmath>
 
 namespace {
 
-bool isIccProfile(const ScaledJpegDecoder::Marker& m) {
+bool isIccProfile(const JpegDecoder::Marker& m) {
     return m.code == 0xE2 && m.data.startsWith("ICC_PROFILE");
 }
 
-bool isExif(const ScaledJpegDecoder::Marker& m) {
+bool isExif(const JpegDecoder::Marker& m) {
     return m.code == 0xE1 && m.data.startsWith(QByteArray("Exif\0\0", 6));
 }
 
@@ -40,19 +40,19 @@ QString PhotoProcessor::process(const QString& source, const QString& target) co
     const QByteArray bytes = in.readAll();
     in.close();
     // The header first, for the orientation and the size the DCT scale must cover.
-    const ScaledJpegDecoder::Result read = ScaledJpegDecoder::header(bytes);
+    const JpegDecoder::Scaled read = JpegDecoder::header(bytes);
     if (!read.problem.isEmpty())
         return QStringLiteral("%1 cannot be decoded: %2").arg(source, read.problem);
     int orientation = 1;
-    for (const ScaledJpegDecoder::Marker& m : read.markers)
+    for (const JpegDecoder::Marker& m : read.markers)
         if (isExif(m))
             orientation = orientationOf(ExifOrientation::read(m.data));
-    QList<ScaledJpegDecoder::Marker> keep;
-    for (const ScaledJpegDecoder::Marker& m : read.markers)
+    QList<JpegDecoder::Marker> keep;
+    for (const JpegDecoder::Marker& m : read.markers)
         if (!m_options.strip || isIccProfile(m))
             keep.append(
                 isExif(m) && (m_options.autoRotate || m_options.ignoreOrientation)
-                    ? ScaledJpegDecoder::Marker{m.code, ExifOrientation::withOrientation(m.data, 1)}
+                    ? JpegDecoder::Marker{m.code, ExifOrientation::withOrientation(m.data, 1)}
                     : m);
     const int turn = m_options.autoRotate ? orientation : 1;
     QString problem;
@@ -74,7 +74,7 @@ QImage PhotoProcessor::edited(const QString& source, const QByteArray& bytes, QS
     if (!m_edit) {
         // Scaled as stored, then turned: the turn moves the fewest pixels that way.
         const QSize stored = ExifOrientation::uprightSize(out, turn);
-        const ScaledJpegDecoder::Result pixels = ScaledJpegDecoder::decode(bytes, stored);
+        const JpegDecoder::Scaled pixels = JpegDecoder::decodeScaled(bytes, stored);
         if (!pixels.problem.isEmpty())
             problem = QStringLiteral("%1 cannot be decoded: %2").arg(source, pixels.problem);
         return problem.isEmpty()
@@ -87,9 +87,9 @@ QImage PhotoProcessor::edited(const QString& source, const QByteArray& bytes, QS
     const QSize area = m_edit->area(upright).size();
     const QSize need(int(std::ceil(double(upright.width()) * out.width() / area.width())),
                      int(std::ceil(double(upright.height()) * out.height() / area.height())));
-    const ScaledJpegDecoder::Result pixels =
-        turn == 1 ? ScaledJpegDecoder::decodeRegion(bytes, need, m_edit->sourceArea(source, full))
-                  : ScaledJpegDecoder::decode(bytes, ExifOrientation::uprightSize(need, turn));
+    const JpegDecoder::Scaled pixels =
+        turn == 1 ? JpegDecoder::decodeScaledRegion(bytes, need, m_edit->sourceArea(source, full))
+                  : JpegDecoder::decodeScaled(bytes, ExifOrientation::uprightSize(need, turn));
     if (!pixels.problem.isEmpty()) {
         problem = QStringLiteral("%1 cannot be decoded: %2").arg(source, pixels.problem);
         return QImage();

@@ -20,7 +20,7 @@ struct PhotoOptions {
 };
 
 // Turns one JPEG photo into the picture a package holds: decoded at the DCT scale nearest above
-// the size wanted (ScaledJpegDecoder), stood upright, brought to the fitted size with the area
+// the size wanted (pictures/JpegDecoder), stood upright, brought to the fitted size with the area
 // filter (PhotoResizer) and encoded 4:2:0 with optimised Huffman tables (JpegEncoder), EXIF
 // orientation written as 1 (also when orientations are ignored), metadata other than the ICC
 // profile dropped when stripping.

@@ -1,8 +1,11 @@
 #include "PlanReport.h"
+#include "CheckSummary.h"
 #include "PackagePlan.h"
 #include "PackageWalk.h"
 
 #include "format/PackageCounters.h"
+#include "opening/MemoryBudget.h"
+#include "pictures/ScreenLevel.h"
 
 #include <QStringList>
 #include <algorithm>
@@ -125,4 +128,17 @@ QString packageSummary(const PackagePlan& plan) {
                     .arg(d.hotSpots.size())
                     .arg(d.hotSpots.size() == 1 ? QString() : QStringLiteral("s"));
     return text;
+}
+
+QString viewerMemoryWarning(const PackageWalk& walk, qint64 freeBytes, QSize screen) {
+    const PackageOpening& o = walk.opening();
+    const QSize size(o.pictureWidth(), o.pictureHeight());
+    const MemoryBudget budget =
+        checkMemoryBudget(qint64(walk.pictures().size()), size.width(), size.height(),
+                          qint64(o.counters().sngMaxFileLen), freeBytes, true,
+                          levelScale(size, shownOnScreen(size, screen)));
+    if (budget.storage != PictureStorage::Refused)
+        return QString();
+    return QStringLiteral("made, but this machine could not open it held decoded: %1")
+        .arg(budget.message.simplified());
 }

@@ -98,17 +98,23 @@ QString paintCells(PackageWalk& walk, const SheetLayout& layout, std::vector<QIm
     cells.assign(layout.rows().size() * static_cast<std::size_t>(layout.positions()), QImage());
     const std::vector<WalkPicture>& pictures = walk.pictures();
     const QSize cell = layout.cellSize();
-    return walk.decodeAll(cell, [&](std::size_t index, const QImage& image) {
-        const WalkPicture& p = pictures[index];
-        const SheetRow::Ring ring = p.ring == 0   ? SheetRow::Ring::Horizontal
-                                    : p.ring == 1 ? SheetRow::Ring::Upper
-                                                  : SheetRow::Ring::Lower;
-        const int line = layout.lineOf(ring, p.row);
-        if (line >= 0 && p.column < layout.positions())
-            cells[std::size_t(line) * layout.positions() + p.column] =
-                image.scaled(cell, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
-                    .convertToFormat(QImage::Format_RGB32);
-    });
+    // Held beside the decodes: the cells, then the sheet and its PNG.
+    const qint64 besides = qint64(cells.size()) * cell.width() * cell.height() * 4 +
+                           qint64(layout.imageSize().width()) * layout.imageSize().height() * 8;
+    return walk.decodeAll(
+        cell,
+        [&](std::size_t index, const QImage& image) {
+            const WalkPicture& p = pictures[index];
+            const SheetRow::Ring ring = p.ring == 0   ? SheetRow::Ring::Horizontal
+                                        : p.ring == 1 ? SheetRow::Ring::Upper
+                                                      : SheetRow::Ring::Lower;
+            const int line = layout.lineOf(ring, p.row);
+            if (line >= 0 && p.column < layout.positions())
+                cells[std::size_t(line) * layout.positions() + p.column] =
+                    image.scaled(cell, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                        .convertToFormat(QImage::Format_RGB32);
+        },
+        besides);
 }
 
 void report(const QString& out, const QImage& sheet, const SheetLayout& layout) {

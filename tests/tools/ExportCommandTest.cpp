@@ -95,6 +95,20 @@ TEST(ExportCommand, APageHoldsEveryPictureTheViewerReachesAndPrintsItsEmbedSnipp
     EXPECT_FALSE(QFileInfo::exists(dir.file("whole/pictures/2x")));
 }
 
+TEST(ExportCommand, APageIsTitledByThePackagesNameNotItsFileName) {
+    TempDir dir;
+    ASSERT_TRUE(QFile::copy(kSample, dir.file("shop item 12.360")));
+    const ToolRun run = runPack(
+        {"export", dir.file("shop item 12.360"), dir.file("page"), "--size", "160", "--quiet"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains("title=\"teapot, turnable view\"")) << run.out.toStdString();
+    QFile index(dir.file("page/index.html"));
+    ASSERT_TRUE(index.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(index.readAll());
+    EXPECT_TRUE(html.contains("<title>teapot</title>")) << html.left(400).toStdString();
+    EXPECT_FALSE(html.contains("shop item")) << html.left(400).toStdString();
+}
+
 TEST(ExportCommand, EveryKindIsWrittenWhole) {
     TempDir dir;
     for (const char* name : {"spin.webp", "spin.gif", "spin.mp4", "spin.webm"}) {

@@ -1,11 +1,11 @@
 // "gyrolook-pack make" on camera folders: photos made anew (--fit, --auto-rotate, --strip), the
 // folder's odd entries refused all at once or skipped, and interrupts that leave nothing behind.
+#include "pictures/JpegDecoder.h"
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 #include "support/ToolRun.h"
 #include "tools/ExifOrientation.h"
 #include "tools/JpegEncoder.h"
-#include "tools/ScaledJpegDecoder.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -76,16 +76,15 @@ TEST(MakePhotos, FitRotateAndStripMakeThePhotosAnew) {
     TempDir dir;
     QDir(dir.path()).mkpath("ring");
     const QImage photo = texturedPhoto(QSize(1500, 1000));
-    const ScaledJpegDecoder::Marker icc{0xE2, QByteArray("ICC_PROFILE\0\1\1profile", 20)};
-    const ScaledJpegDecoder::Marker note{0xFE, "taken on a turntable"};
+    const JpegDecoder::Marker icc{0xE2, QByteArray("ICC_PROFILE\0\1\1profile", 20)};
+    const JpegDecoder::Marker note{0xFE, "taken on a turntable"};
     for (int i = 0; i < 6; ++i) { // photo 2 stored a quarter turn back, to be turned upright
         const bool turned = i == 2;
         const QImage stored = turned ? ExifOrientation::upright(photo, 8) : photo;
         writeWholeFile(dir.file(QStringLiteral("ring/IMG_%1.jpg").arg(i)),
                        JpegEncoder::encode(stored, 95, {{0xE1, exif(turned ? 6 : 1)}, icc, note}));
     }
-    ASSERT_EQ(ScaledJpegDecoder::header(readWholeFile(dir.file("ring/IMG_0.jpg"))).markers.size(),
-              3);
+    ASSERT_EQ(JpegDecoder::header(readWholeFile(dir.file("ring/IMG_0.jpg"))).markers.size(), 3);
     const ToolRun run = runPack({"make", dir.file("fit.360"), "--name", "pot", "--ring",
                                  dir.file("ring"), "--fit", "600", "--auto-rotate", "--strip"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
@@ -102,7 +101,7 @@ TEST(MakePhotos, FitRotateAndStripMakeThePhotosAnew) {
         SCOPED_TRACE(i);
         const QByteArray bytes = member(
             dir.file("fit.360"), QStringLiteral("pot_H_%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
-        const ScaledJpegDecoder::Result made = ScaledJpegDecoder::decode(bytes, QSize(), true);
+        const JpegDecoder::Scaled made = JpegDecoder::decodeScaled(bytes, QSize(), true);
         ASSERT_TRUE(made.problem.isEmpty()) << made.problem.toStdString();
         EXPECT_EQ(made.fullSize, QSize(600, 400)); // upright, longest side 600
         ASSERT_EQ(made.markers.size(), 1);         // only the colour profile is left
@@ -124,8 +123,8 @@ TEST(MakePhotos, FitRotateAndStripMakeThePhotosAnew) {
     const ToolRun kept = runPack({"make", dir.file("kept.360"), "--name", "pot", "--ring",
                                   dir.file("ring"), "--auto-rotate", "--quality", "80"});
     ASSERT_EQ(kept.exitCode, 0) << kept.err.toStdString();
-    const ScaledJpegDecoder::Result turned =
-        ScaledJpegDecoder::header(member(dir.file("kept.360"), "pot_H_0002.jpg"));
+    const JpegDecoder::Scaled turned =
+        JpegDecoder::header(member(dir.file("kept.360"), "pot_H_0002.jpg"));
     EXPECT_EQ(turned.fullSize, QSize(1500, 1000));
     ASSERT_EQ(turned.markers.size(), 3);
     EXPECT_EQ(ExifOrientation::read(turned.markers[0].data), 1);
