@@ -7,9 +7,9 @@
 //
 //   pack_bench [--fit PIXELS] [--quality Q] [--threads N] DIR...
 #include "pictures/JpegDecoder.h"
-#include "tools/ExifOrientation.h"
-#include "tools/JpegEncoder.h"
-#include "tools/PhotoResizer.h"
+#include "tools/photo/ExifOrientation.h"
+#include "tools/photo/JpegEncoder.h"
+#include "tools/photo/PhotoResizer.h"
 
 #include <QCoreApplication>
 #include <QDir>

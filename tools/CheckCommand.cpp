@@ -3,11 +3,11 @@
 // without sound, decoding each picture once at its screen level and letting it go (PackageCheck),
 // and reports what the viewer would hold, or the message it would show: a plain line first
 // (CheckSummary), then every field the opening found.
-#include "CheckSummary.h"
-#include "Commands.h"
 #include "PackageCheck.h"
-#include "ProgressReporter.h"
-#include "RingReach.h"
+#include "tools/shared/CheckSummary.h"
+#include "tools/shared/Commands.h"
+#include "tools/shared/ProgressReporter.h"
+#include "tools/shared/RingReach.h"
 
 #include "opening/FixedFreeMemory.h"
 #include "opening/SystemFreeMemory.h"

@@ -1,5 +1,5 @@
 #include "PackageCheck.h"
-#include "CheckSummary.h"
+#include "tools/shared/CheckSummary.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "PackageWalk.h"
+#include "tools/shared/PackageWalk.h"
 
 #include "opening/FreeMemorySource.h"
 #include "opening/PackageOpening.h"

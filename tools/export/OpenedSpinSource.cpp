@@ -4,8 +4,8 @@
 #include "format/ScreenUnits.h"
 #include "pictures/DecodeFailure.h"
 #include "pictures/JpegDecoder.h"
-#include "tools/PackageWalk.h"
-#include "tools/PhotoResizer.h"
+#include "tools/photo/PhotoResizer.h"
+#include "tools/shared/PackageWalk.h"
 
 #include <QFileInfo>
 #include <QImageReader>

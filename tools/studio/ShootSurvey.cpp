@@ -1,9 +1,9 @@
 #include "ShootSurvey.h"
 
 #include "pictures/JpegDecoder.h"
-#include "tools/ExifOrientation.h"
-#include "tools/PhotoResizer.h"
-#include "tools/ProgressReporter.h"
+#include "tools/photo/ExifOrientation.h"
+#include "tools/photo/PhotoResizer.h"
+#include "tools/shared/ProgressReporter.h"
 
 #include <QFile>
 #include <QtConcurrent/QtConcurrentMap>

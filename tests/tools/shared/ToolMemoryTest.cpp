@@ -1,10 +1,10 @@
 // The package tool's commands that walk a package a picture at a time check memory for what they
 // hold, not for the whole package the viewer holds: the sample package (108 JPEG pictures of
 // 640 x 480) under fixed free-memory figures.
-#include "tools/CheckSummary.h"
-#include "tools/PackageWalk.h"
-#include "tools/PlanReport.h"
-#include "tools/ProgressReporter.h"
+#include "tools/make/PlanReport.h"
+#include "tools/shared/CheckSummary.h"
+#include "tools/shared/PackageWalk.h"
+#include "tools/shared/ProgressReporter.h"
 
 #include "opening/FixedFreeMemory.h"
 

@@ -1,5 +1,5 @@
 // The plain line `check` prints first.
-#include "tools/CheckSummary.h"
+#include "tools/shared/CheckSummary.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The area filter against a plain double-precision area average of the same photo.
-#include "tools/PhotoResizer.h"
+#include "tools/photo/PhotoResizer.h"
 
 #include <QImage>
 #include <cmath>

@@ -1,8 +1,8 @@
 // The package plan's layout rules and the reach of the viewer's scroll bars, without a picture.
-#include "tools/PackagePlan.h"
-#include "tools/NaturalOrder.h"
-#include "tools/PlanReport.h"
-#include "tools/RingReach.h"
+#include "tools/make/PackagePlan.h"
+#include "tools/make/NaturalOrder.h"
+#include "tools/make/PlanReport.h"
+#include "tools/shared/RingReach.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "PackagePlan.h"
-#include "RingReach.h"
+#include "tools/shared/RingReach.h"
 
 #include "format/Descriptor.h"
 #include "format/HotSpotTables.h"

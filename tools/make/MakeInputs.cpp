@@ -1,10 +1,10 @@
 #include "MakeInputs.h"
 #include "Mp3Check.h"
 #include "PhotoFolder.h"
-#include "PhotoProcessor.h"
-#include "PhotoResizer.h"
-#include "ProgressReporter.h"
 #include "SourcePicture.h"
+#include "tools/photo/PhotoProcessor.h"
+#include "tools/photo/PhotoResizer.h"
+#include "tools/shared/ProgressReporter.h"
 
 #include "imageinfo/CImageInfo.h"
 

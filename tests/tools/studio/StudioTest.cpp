@@ -2,7 +2,7 @@
 // off the axis, with flicker and noise, by TurntableShoot): what a photo shows, the swing fitted
 // through a ring, the exposure evened, and one photo made as planned.
 #include "support/TurntableShoot.h"
-#include "tools/MakeArguments.h"
+#include "tools/make/MakeArguments.h"
 #include "tools/studio/ExposureCurve.h"
 #include "tools/studio/FrameEditor.h"
 #include "tools/studio/FrameMeasure.h"

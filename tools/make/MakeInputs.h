@@ -2,7 +2,7 @@
 
 #include "MakeArguments.h"
 #include "PackagePlan.h"
-#include "studio/ShootSurvey.h"
+#include "tools/studio/ShootSurvey.h"
 
 #include <QSize>
 #include <QString>

@@ -1,6 +1,6 @@
 #include "PackageWriter.h"
 
-#include "ProgressReporter.h"
+#include "tools/shared/ProgressReporter.h"
 
 #include "format/Descriptor.h"
 

@@ -4,8 +4,8 @@
 #include "support/TempDir.h"
 #include "support/TestFiles.h"
 #include "support/ToolRun.h"
-#include "tools/ExifOrientation.h"
-#include "tools/JpegEncoder.h"
+#include "tools/photo/ExifOrientation.h"
+#include "tools/photo/JpegEncoder.h"
 
 #include <QDir>
 #include <QElapsedTimer>

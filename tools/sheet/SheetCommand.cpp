@@ -1,15 +1,15 @@
 // gyrolook-pack sheet PKG.360 OUT.png [--width W] [--columns C] [--quiet]
 // Opens a package the way the viewer does and paints a contact sheet of everything it holds,
 // decoding each picture only as large as its cell needs, a picture at a time.
-#include "Commands.h"
 #include "ContactSheet.h"
-#include "InterruptGuard.h"
-#include "OneLine.h"
-#include "PackageWalk.h"
-#include "ProgressReporter.h"
 #include "SheetLayout.h"
+#include "tools/shared/Commands.h"
+#include "tools/shared/InterruptGuard.h"
+#include "tools/shared/OneLine.h"
+#include "tools/shared/PackageWalk.h"
+#include "tools/shared/ProgressReporter.h"
 
-#include "RingReach.h"
+#include "tools/shared/RingReach.h"
 
 #include "archive/MemberReader.h"
 #include "format/DescriptorText.h"

@@ -1,5 +1,5 @@
 // The sound check of make: MPEG audio frames after any ID3 tag, not a file that only starts well.
-#include "tools/Mp3Check.h"
+#include "tools/make/Mp3Check.h"
 #include "support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -4,18 +4,18 @@
 // the descriptor, keeps each picture's bytes or makes them anew (--fit, --quality, --auto-rotate,
 // --strip), and opens the result the way the viewer does, a picture at a time, to make sure it
 // holds exactly the rings that were given.
-#include "CheckSummary.h"
-#include "Commands.h"
-#include "InterruptGuard.h"
-#include "Leftovers.h"
 #include "MakeArguments.h"
 #include "MakeInputs.h"
-#include "PackageWalk.h"
 #include "PackageWriter.h"
-#include "PhotoProcessor.h"
 #include "PlanReport.h"
-#include "ProgressReporter.h"
-#include "studio/StudioPreview.h"
+#include "tools/photo/PhotoProcessor.h"
+#include "tools/shared/CheckSummary.h"
+#include "tools/shared/Commands.h"
+#include "tools/shared/InterruptGuard.h"
+#include "tools/shared/Leftovers.h"
+#include "tools/shared/PackageWalk.h"
+#include "tools/shared/ProgressReporter.h"
+#include "tools/studio/StudioPreview.h"
 
 #include "format/Descriptor.h"
 #include "opening/SystemFreeMemory.h"

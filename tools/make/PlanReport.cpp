@@ -1,7 +1,7 @@
 #include "PlanReport.h"
-#include "CheckSummary.h"
 #include "PackagePlan.h"
-#include "PackageWalk.h"
+#include "tools/shared/CheckSummary.h"
+#include "tools/shared/PackageWalk.h"
 
 #include "format/PackageCounters.h"
 #include "opening/MemoryBudget.h"

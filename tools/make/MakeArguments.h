@@ -1,8 +1,8 @@
 #pragma once
 
 #include "PackagePlan.h"
-#include "PhotoProcessor.h"
-#include "studio/StudioOptions.h"
+#include "tools/photo/PhotoProcessor.h"
+#include "tools/studio/StudioOptions.h"
 
 #include <QString>
 #include <QStringList>
