@@ -16,8 +16,9 @@ class ProgressReporter;
 // check's opening: the viewer's judgement of a package on a screen of a given size, without
 // holding what the viewer holds. The package is opened as the viewer opens it (its screen levels
 // for that screen, its share of the free memory for the first picture, its memory check), and then
-// every picture is decoded once at the first picture's screen level, one picture for each core at
-// a time, and let go: memory stays at a few pictures however large the package.
+// every picture is read once as the viewer's loader reads it (at its screen level, to its planes),
+// one picture for each core at a time, and let go: memory stays at a few pictures however large
+// the package.
 class PackageCheck {
 public:
     // memory: the free memory to plan with; the system's when null.
@@ -37,6 +38,7 @@ public:
 
 private:
     PackageWalk m_walk;
+    QSize m_screen;
     std::vector<std::uint8_t> m_upperRing;
     std::vector<std::uint8_t> m_lowerRing;
     int m_decoded = 0;

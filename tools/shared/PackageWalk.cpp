@@ -9,6 +9,7 @@
 #include "imageinfo/CImageInfo.h"
 #include "opening/MemberLookup.h"
 #include "opening/MemoryBudget.h"
+#include "opening/PictureLoader.h"
 #include "opening/SystemFreeMemory.h"
 #include "pictures/DecodeFailure.h"
 #include "pictures/DecodedBytes.h"
@@ -196,7 +197,30 @@ qint64 PackageWalk::bytesPerDecode(QSize atLeast) const {
 }
 
 QString PackageWalk::decodeAll(QSize atLeast, const Use& use, qint64 besides) {
-    const qint64 each = bytesPerDecode(atLeast);
+    return forEach(bytesPerDecode(atLeast), besides, [&](std::size_t index) {
+        const WalkPicture& picture = m_pictures[index];
+        QString why;
+        const QImage image = decodePicture(picture, atLeast, why);
+        if (!why.isEmpty() || image.isNull())
+            return QStringLiteral("Cannot open %1.\n\nThe picture %2 cannot be decoded: %3")
+                .arg(m_opening->packageTitle(), picture.member, why);
+        use(index, image);
+        return QString();
+    });
+}
+
+QString PackageWalk::readAsViewer(const JpegDecoder::ScaleFor& scaleFor, QSize level) {
+    return forEach(bytesPerDecode(level), 0, [&](std::size_t index) {
+        const WalkPicture& picture = m_pictures[index];
+        const PictureRead read = PictureLoader::read(picture.path, picture.member,
+                                                     PictureLoader::Storage::Decoded, {}, scaleFor);
+        return read.picture ? QString()
+                            : PackageOpening::refusal(m_opening->packageTitle(), read.problem);
+    });
+}
+
+QString PackageWalk::forEach(qint64 each, qint64 besides,
+                             const std::function<QString(std::size_t)>& step) {
     const qint64 free = m_memory->availableBytes() - besides - kMemoryMargin;
     const qint64 fit = std::max<qint64>(0, free) / std::max<qint64>(1, each);
     if (fit < 1)
@@ -219,18 +243,14 @@ QString PackageWalk::decodeAll(QSize atLeast, const Use& use, qint64 besides) {
     QtConcurrent::blockingMap(&pool, order, [&](std::size_t index) {
         if (failed)
             return;
-        const WalkPicture& picture = m_pictures[index];
-        QString why;
-        const QImage image = decodePicture(picture, atLeast, why);
-        QFile::remove(picture.path);
-        if (!why.isEmpty() || image.isNull()) {
+        const QString why = step(index);
+        QFile::remove(m_pictures[index].path);
+        if (!why.isEmpty()) {
             const std::lock_guard<std::mutex> lock(mutex);
             if (!failed.exchange(true))
-                problem = QStringLiteral("Cannot open %1.\n\nThe picture %2 cannot be decoded: %3")
-                              .arg(m_opening->packageTitle(), picture.member, why);
+                problem = why;
             return;
         }
-        use(index, image);
         m_progress.step(QStringLiteral("reading pictures"), ++done, total);
     });
     m_progress.finish();

@@ -8,6 +8,7 @@
 #include "opening/FreeMemorySource.h"
 #include "opening/PackageOpening.h"
 #include "opening/PrivateFolder.h"
+#include "pictures/JpegDecoder.h"
 #include "pictures/ScreenLevel.h"
 
 #include <QImage>
@@ -80,11 +81,19 @@ public:
     using Use = std::function<void(std::size_t index, const QImage& image)>;
     QString decodeAll(QSize atLeast, const Use& use, qint64 besides = 0);
 
+    // Reads every picture as the viewer's loader reads it (its decode at the screen level
+    // `scaleFor` gives, of at most `level` pixels, to its planes, with its messages), on as many
+    // cores as the free memory allows, and lets each go again. Empty when all were read.
+    QString readAsViewer(const JpegDecoder::ScaleFor& scaleFor, QSize level);
+
 private:
     bool openSteps(const QString& packagePath);
     // The walk's own memory check of the first picture's header: decoded once, it must fit.
     bool firstPictureFits();
     void listPictures();
+    // Runs `step` on every picture (its message when it fails, else empty), deleting each file
+    // after it, on as many threads as decodes of `each` bytes fit beside `besides`.
+    QString forEach(qint64 each, qint64 besides, const std::function<QString(std::size_t)>& step);
 
     ProgressReporter& m_progress;
     std::unique_ptr<TerminalPrompter> m_prompter;
