@@ -3,6 +3,7 @@
 #include "JpegEncoder.h"
 #include "PhotoEdit.h"
 #include "PhotoResizer.h"
+
 #include "pictures/JpegDecoder.h"
 
 #include <QFile>

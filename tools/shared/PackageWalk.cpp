@@ -2,7 +2,6 @@
 #include "InterruptGuard.h"
 #include "ProgressReporter.h"
 #include "TerminalPrompter.h"
-#include "pictures/JpegDecoder.h"
 
 #include "format/GyroError.h"
 #include "format/PackageCounters.h"
@@ -13,6 +12,7 @@
 #include "opening/SystemFreeMemory.h"
 #include "pictures/DecodeFailure.h"
 #include "pictures/DecodedBytes.h"
+#include "pictures/JpegDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
