@@ -39,6 +39,9 @@
 
 namespace {
 
+// Not pictures/JpegDecoder's session on purpose: a limit is the least work the library does for
+// the pixels (planes in fresh memory, no colour conversion, no checks beyond the library's own),
+// so only what stops a run on bad data is kept; the product's decodes are measured against it.
 struct Session {
     jpeg_decompress_struct info;
     jpeg_error_mgr manager;

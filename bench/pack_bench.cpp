@@ -6,10 +6,10 @@
 // load average; `make`'s time over this one is the ratio to report.
 //
 //   pack_bench [--fit PIXELS] [--quality Q] [--threads N] DIR...
-#include "tools/ExifOrientation.h"
-#include "tools/JpegEncoder.h"
-#include "tools/PhotoResizer.h"
-#include "tools/ScaledJpegDecoder.h"
+#include "pictures/JpegDecoder.h"
+#include "tools/photo/ExifOrientation.h"
+#include "tools/photo/JpegEncoder.h"
+#include "tools/photo/PhotoResizer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,15 +24,15 @@
 namespace {
 
 qint64 makeAnew(const QByteArray& jpeg, int fit, int quality) {
-    const ScaledJpegDecoder::Result head = ScaledJpegDecoder::header(jpeg);
+    const JpegDecoder::Scaled head = JpegDecoder::header(jpeg);
     int orientation = 1;
-    for (const ScaledJpegDecoder::Marker& m : head.markers)
+    for (const JpegDecoder::Marker& m : head.markers)
         if (m.code == 0xE1)
             orientation = ExifOrientation::read(m.data);
     const QSize upright = ExifOrientation::uprightSize(head.fullSize, orientation);
     const QSize stored =
         ExifOrientation::uprightSize(PhotoResizer::fitted(upright, fit), orientation);
-    const ScaledJpegDecoder::Result pixels = ScaledJpegDecoder::decode(jpeg, stored);
+    const JpegDecoder::Scaled pixels = JpegDecoder::decodeScaled(jpeg, stored);
     const QImage image =
         ExifOrientation::upright(PhotoResizer::scaled(pixels.image, stored), orientation);
     return JpegEncoder::encode(image, quality).size();

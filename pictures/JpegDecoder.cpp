@@ -73,8 +73,7 @@ bool setOutput(Session& session, bool planes, int scale) {
     if (setjmp(session.back))
         return false;
     jpeg_decompress_struct& info = session.info;
-    info.scale_num = 1;
-    info.scale_denom = static_cast<unsigned>(scale);
+    session.scaleBy(8 / scale);
     info.raw_data_out = planes ? TRUE : FALSE;
     jpeg_calc_output_dimensions(&info);
     if (info.raw_data_out && planeChroma(info))

@@ -2,7 +2,10 @@
 
 #include <QByteArray>
 #include <QImage>
+#include <QList>
+#include <QPoint>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -58,4 +61,41 @@ public:
     // decode of the whole picture has there: the library skips the rows above the part and does
     // the IDCT and colour conversion only for the columns around it.
     static Result decodeRegion(const QByteArray& bytes, const QRect& part);
+
+    // Decodes scaled by M/8 into 24-bit RGB, for the package tool's photos (JpegDecoderScaled.cpp).
+    // Of the factors M/8 (M = 1 ... 8) the smallest whose result still covers `atLeast` on both
+    // sides is taken, so a 6000 x 4000 photo asked for at least 2560 x 1 decodes at 4/8 (3000 x
+    // 2000) in about a quarter of the whole decode's time and memory. Greyscale comes as RGB too.
+    // A picture the library cannot read is a problem, as a truncated file is; the library's other
+    // warnings are not (as above).
+
+    // A marker segment kept from the file: its code (0xE0 + n for APPn, 0xFE for COM) and data.
+    struct Marker {
+        int code = 0;
+        QByteArray data;
+    };
+    struct Scaled {
+        QImage image;          // RGB888; null when problem is set
+        QSize fullSize;        // the picture's size in the file, whatever the scale
+        int numerator = 8;     // the DCT factor taken, numerator / 8
+        QList<Marker> markers; // APP1 ... APP15 and COM, in file order, when asked for
+        QPoint origin;         // where the image's top left lies in the whole picture at that scale
+        QString problem;       // why the picture could not be decoded; empty otherwise
+    };
+
+    // The numerator M of the smallest factor M/8 that keeps a picture of `full` at least
+    // `atLeast` on both sides (8 when none smaller does, or `atLeast` is invalid or empty).
+    static int numeratorFor(QSize full, QSize atLeast);
+
+    // keepMarkers: also return the APPn and COM segments (not APP0, which every encoder writes
+    // anew).
+    static Scaled decodeScaled(const QByteArray& jpeg, QSize atLeast, bool keepMarkers = false);
+    // Only the part of the picture that covers `region` (whole-picture pixels) at the scale
+    // decodeScaled() would take, widened to the library's block boundaries: the rows above are
+    // skipped and those below never decoded, the columns cut in the decoder. origin says where.
+    static Scaled decodeScaledRegion(const QByteArray& jpeg, QSize atLeast, QRect region);
+    // Only the header: the full size and the marker segments, no pixels (image stays null).
+    static Scaled header(const QByteArray& jpeg);
+    // decodeScaled() of a file; the problem says when it cannot be read.
+    static Scaled decodeScaledFile(const QString& path, QSize atLeast, bool keepMarkers = false);
 };

@@ -29,4 +29,11 @@ struct JpegSession {
     char message[JMSG_LENGTH_MAX];
 
     void attachErrors();
+
+    // The one scale rule of every decode: the output at `eighths` / 8 of the picture's size (the
+    // reductions 1/2, 1/4 and 1/8 are 4, 2 and 1 eighths), each side rounded up by the library.
+    void scaleBy(int eighths) {
+        info.scale_num = static_cast<unsigned>(eighths);
+        info.scale_denom = 8;
+    }
 };

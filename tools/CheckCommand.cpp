@@ -1,12 +1,13 @@
 // gyrolook-pack check PKG.360 [--json] [--password TEXT] [--free-memory BYTES] [--screen WxH]
-// Opens a package the way the viewer does, without a window and without sound, and reports what
-// the viewer would hold, or the message it would show: a plain line first (CheckSummary), then
-// every field the opening found.
-#include "CheckSummary.h"
-#include "Commands.h"
+// Opens a package the way the viewer does on a screen of the size given, without a window and
+// without sound, decoding each picture once at its screen level and letting it go (PackageCheck),
+// and reports what the viewer would hold, or the message it would show: a plain line first
+// (CheckSummary), then every field the opening found.
 #include "PackageCheck.h"
-#include "ProgressReporter.h"
-#include "RingReach.h"
+#include "tools/shared/CheckSummary.h"
+#include "tools/shared/Commands.h"
+#include "tools/shared/ProgressReporter.h"
+#include "tools/shared/RingReach.h"
 
 #include "opening/FixedFreeMemory.h"
 #include "opening/SystemFreeMemory.h"
@@ -62,10 +63,11 @@ QJsonObject hotSpotsObject(const HotSpotTables& spots) {
 }
 
 // What of an opened package the viewer cannot reach; empty for a package it reaches in full.
-QStringList reachWarnings(const PackageOpening& opening, const PictureSlots& slots) {
+QStringList reachWarnings(const PackageCheck& check) {
+    const PackageOpening& opening = check.opening();
     const PackageCounters& c = opening.counters();
-    return RingReach::problems(opening.horizontalCount(), slots.UpperRing,
-                               opening.upperCount() ? c.bytVRows : 0, slots.LowerRing,
+    return RingReach::problems(opening.horizontalCount(), check.upperRing(),
+                               opening.upperCount() ? c.bytVRows : 0, check.lowerRing(),
                                opening.lowerCount() ? c.bytMRows : 0);
 }
 
@@ -83,8 +85,10 @@ CheckFigures figuresOf(const PackageOpening& opening, QSize screen) {
     return f;
 }
 
-QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, bool ok,
-                   const QString& message, QSize screen) {
+QJsonObject report(const PackageCheck& check, QSize screen) {
+    const PackageOpening& opening = check.opening();
+    const bool ok = check.ok();
+    const QString& message = check.message();
     const PackageCounters& c = opening.counters();
     const Descriptor& d = opening.descriptor();
     const MemoryBudget& m = opening.memory();
@@ -110,11 +114,12 @@ QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, boo
         {QStringLiteral("upperLastColumn"), int(opening.upperGeometry().lastColumn())},
         {QStringLiteral("lowerStep"), int(opening.lowerGeometry().step())},
         {QStringLiteral("lowerLastColumn"), int(opening.lowerGeometry().lastColumn())},
-        {QStringLiteral("UpperRing"), ringArray(slots.UpperRing)},
-        {QStringLiteral("LowerRing"), ringArray(slots.LowerRing)},
-        {QStringLiteral("slots"), slots.heldCount()},
+        {QStringLiteral("UpperRing"), ringArray(check.upperRing())},
+        {QStringLiteral("LowerRing"), ringArray(check.lowerRing())},
+        {QStringLiteral("slots"), check.decodedCount()},
         {QStringLiteral("width"), opening.pictureWidth()},
         {QStringLiteral("height"), opening.pictureHeight()},
+        {QStringLiteral("screenLevel"), opening.levelScale()}, // pictures decoded at 1/level
         {QStringLiteral("storage"), ok ? storageName(m.storage) : QString()},
         {QStringLiteral("availableBytes"), double(m.availableBytes)},
         {QStringLiteral("decodedBytes"), double(m.decodedBytes)},
@@ -130,7 +135,8 @@ QJsonObject report(const PackageOpening& opening, const PictureSlots& slots, boo
         {QStringLiteral("SoundRepeat"), d.soundRepeat},
         {QStringLiteral("hotspots"), hotSpotsObject(d.hotSpots)},
         {QStringLiteral("notes"), QJsonArray::fromStringList(d.notes)},
-        {QStringLiteral("warnings"), QJsonArray::fromStringList(reachWarnings(opening, slots))},
+        {QStringLiteral("warnings"),
+         QJsonArray::fromStringList(ok ? reachWarnings(check) : QStringList())},
     };
 }
 
@@ -171,7 +177,7 @@ int runCheck(const QStringList& args) {
     bool json = false;
     bool quiet = false;
     std::unique_ptr<FreeMemorySource> memory = std::make_unique<SystemFreeMemory>();
-    QSize screen(1920, 1080);
+    QSize screen = kDefaultScreen;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
         if (arg == QLatin1String("--json")) {
@@ -203,12 +209,11 @@ int runCheck(const QStringList& args) {
         return usage();
 
     ProgressReporter progress(QStringLiteral("check"), quiet);
-    PackageCheck check(password, !json, std::move(memory), &progress);
+    PackageCheck check(progress, std::move(memory), screen, password, !json);
     check.run(package);
     progress.finish();
     QTextStream out(stdout);
-    const QJsonObject object =
-        report(check.opening(), check.slots(), check.ok(), check.message(), screen);
+    const QJsonObject object = report(check, screen);
     if (json)
         out << QJsonDocument(object).toJson(QJsonDocument::Compact) << '\n';
     else

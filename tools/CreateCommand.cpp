@@ -1,7 +1,7 @@
 // gyrolook-pack create OUT.360 DIR: writes every regular file of DIR, under its bare name, into a
 // new ZIP archive. Members are deflated, except pictures and sound that do not shrink (stored).
-#include "Commands.h"
-#include "PackageWriter.h"
+#include "tools/make/PackageWriter.h"
+#include "tools/shared/Commands.h"
 
 #include <QDir>
 #include <QFileInfo>

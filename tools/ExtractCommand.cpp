@@ -6,9 +6,9 @@
 // code, every package counter by its name and the extraction's messages. A password question is
 // answered with TEXT, or with an empty answer when no --password was given. Exit status 0 when the
 // result is 0, 1 otherwise, 2 for a usage error.
-#include "Commands.h"
-#include "ProgressReporter.h"
-#include "TerminalPrompter.h"
+#include "tools/shared/Commands.h"
+#include "tools/shared/ProgressReporter.h"
+#include "tools/shared/TerminalPrompter.h"
 
 #include "archive/CGUnzipFiles.h"
 #include "format/GyroError.h"

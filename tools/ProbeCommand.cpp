@@ -1,7 +1,7 @@
 // gyrolook-pack probe FILE...: reads each picture file's header the way the viewer does and prints
 // one line per file, "<ImageType> <Width> <Height> <Depth>", or "error: <description>" when the
 // probe raised an error. Exit status 1 when any probe raised one, 2 when no file was named.
-#include "Commands.h"
+#include "tools/shared/Commands.h"
 
 #include "format/GyroError.h"
 #include "imageinfo/CImageInfo.h"

@@ -6,7 +6,7 @@
 // ask of the decoder is bounded from its headers (PackageThumbnail); reading is cut off after 10 s
 // of processor time only as a last resort.
 // Exit status 0 when it was written, 1 when the package was refused, 2 for wrong arguments.
-#include "Commands.h"
+#include "tools/shared/Commands.h"
 
 #include "opening/PackageThumbnail.h"
 

@@ -1,9 +1,9 @@
 // gyrolook-pack: makes, creates, extracts, checks, probes and thumbnails ".360" packages and
 // draws contact sheets of them from the command line.
-#include "Commands.h"
-#include "InterruptGuard.h"
-#include "Leftovers.h"
-#include "LibraryWarnings.h"
+#include "tools/shared/Commands.h"
+#include "tools/shared/InterruptGuard.h"
+#include "tools/shared/Leftovers.h"
+#include "tools/shared/LibraryWarnings.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>

@@ -45,6 +45,19 @@ TEST(CheckCommand, SamplePackage) {
     EXPECT_EQ(result[QStringLiteral("hotspots")].toObject()[QStringLiteral("count")].toInt(), 1);
 }
 
+TEST(CheckCommand, PicturesAreReadAtTheScreenLevelOfTheScreenGiven) {
+    const struct {
+        const char* screen;
+        int level;
+    } cases[] = {{"1920x1080", 1}, {"700x500", 1}, {"320x240", 2}, {"100x140", 8}};
+    for (const auto& c : cases) {
+        const QJsonObject result = checkJson(
+            {QStringLiteral(GYRO_SAMPLE_PACKAGE), QStringLiteral("--screen"), c.screen}, 0);
+        EXPECT_EQ(result[QStringLiteral("screenLevel")].toInt(), c.level) << c.screen;
+        EXPECT_EQ(result[QStringLiteral("slots")].toInt(), 108) << c.screen;
+    }
+}
+
 TEST(CheckCommand, PlainSummaryComesFirst) {
     const QString summary = QStringLiteral("108 photos: 36 around, 4 rows above, 2 rows below; "
                                            "640 x 480; up to about 133 MB in the viewer on a 1920 "

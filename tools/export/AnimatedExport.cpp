@@ -5,7 +5,7 @@
 #include "LibraryFree.h"
 #include "RingFrames.h"
 #include "SpinSource.h"
-#include "tools/ProgressReporter.h"
+#include "tools/shared/ProgressReporter.h"
 
 #include <QFile>
 #include <QRect>

@@ -9,16 +9,16 @@
 // anything is written. The export is written under a hidden name beside OUT and moved to OUT when
 // whole; OUT is never overwritten, and an interrupt leaves nothing behind. Progress goes to
 // standard error unless --quiet.
-#include "tools/Commands.h"
-#include "tools/OneLine.h"
-#include "tools/ProgressReporter.h"
-#include "tools/export/AnimatedExport.h"
-#include "tools/export/ExportTarget.h"
-#include "tools/export/OpenedSpinSource.h"
-#include "tools/export/RingFrames.h"
-#include "tools/export/SpinMoves.h"
-#include "tools/export/VideoExport.h"
-#include "tools/export/WebPageExport.h"
+#include "AnimatedExport.h"
+#include "ExportTarget.h"
+#include "OpenedSpinSource.h"
+#include "RingFrames.h"
+#include "SpinMoves.h"
+#include "VideoExport.h"
+#include "WebPageExport.h"
+#include "tools/shared/Commands.h"
+#include "tools/shared/OneLine.h"
+#include "tools/shared/ProgressReporter.h"
 
 #include <QFileInfo>
 #include <QRegularExpression>

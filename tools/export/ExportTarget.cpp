@@ -1,7 +1,7 @@
 #include "ExportTarget.h"
 
-#include "tools/InterruptGuard.h"
-#include "tools/Leftovers.h"
+#include "tools/shared/InterruptGuard.h"
+#include "tools/shared/Leftovers.h"
 
 #include <QDir>
 #include <QFile>

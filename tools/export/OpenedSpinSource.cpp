@@ -3,9 +3,9 @@
 #include "format/Navigation.h"
 #include "format/ScreenUnits.h"
 #include "pictures/DecodeFailure.h"
-#include "tools/PackageWalk.h"
-#include "tools/PhotoResizer.h"
-#include "tools/ScaledJpegDecoder.h"
+#include "pictures/JpegDecoder.h"
+#include "tools/photo/PhotoResizer.h"
+#include "tools/shared/PackageWalk.h"
 
 #include <QFileInfo>
 #include <QImageReader>
@@ -45,7 +45,11 @@ bool OpenedSpinSource::open(const QString& packagePath) {
     const PackageOpening& opening = m_walk->opening();
     const int n = opening.horizontalCount();
 
-    m_layout.title = QFileInfo(packagePath).completeBaseName();
+    // The name make was given (--name), which the pictures are named after; the file's name only
+    // when the descriptor gives none.
+    m_layout.title = opening.descriptor().fileName;
+    if (m_layout.title.isEmpty())
+        m_layout.title = QFileInfo(packagePath).completeBaseName();
     m_layout.pictureSize = QSize(opening.pictureWidth(), opening.pictureHeight());
     m_layout.horizontalCount = n;
     m_layout.UpperRing.assign(std::size_t(n + 1), navigation::kNoRing);
@@ -98,7 +102,7 @@ QImage OpenedSpinSource::picture(int slot, int longestSide) const {
     QSize full;
     if (isJpeg(path)) {
         const QSize wanted = PhotoResizer::fitted(m_layout.pictureSize, longestSide);
-        ScaledJpegDecoder::Result read = ScaledJpegDecoder::decodeFile(path, wanted);
+        JpegDecoder::Scaled read = JpegDecoder::decodeScaledFile(path, wanted);
         if (!read.problem.isEmpty() || read.image.isNull())
             return QImage();
         image = std::move(read.image);

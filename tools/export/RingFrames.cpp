@@ -1,6 +1,6 @@
 #include "RingFrames.h"
 
-#include "tools/PhotoResizer.h"
+#include "tools/photo/PhotoResizer.h"
 
 #include "SpinMoves.h"
 #include "SpinSource.h"

@@ -11,7 +11,7 @@
 // member name of every picture slot and the hot spots. The slots are numbered as the viewer
 // holds them (0 .. N-1 the horizontal ring, then the upper rings, then the lower rings).
 struct SpinLayout {
-    QString title;     // the package's name: its file name without ".360"
+    QString title;     // the package's name (its descriptor's, make's --name)
     QSize pictureSize; // every picture's natural size in pixels
     int horizontalCount = 0;
     std::vector<std::uint8_t> UpperRing; // indices 0 .. N, as the viewer holds them (or kNoRing)

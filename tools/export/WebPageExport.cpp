@@ -1,10 +1,10 @@
 #include "WebPageExport.h"
 
-#include "tools/PhotoResizer.h"
+#include "tools/photo/PhotoResizer.h"
 
 #include "SpinMoves.h"
 #include "SpinSource.h"
-#include "tools/ProgressReporter.h"
+#include "tools/shared/ProgressReporter.h"
 
 #include "format/Navigation.h"
 

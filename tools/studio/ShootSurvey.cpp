@@ -1,9 +1,9 @@
 #include "ShootSurvey.h"
 
-#include "tools/ExifOrientation.h"
-#include "tools/PhotoResizer.h"
-#include "tools/ProgressReporter.h"
-#include "tools/ScaledJpegDecoder.h"
+#include "pictures/JpegDecoder.h"
+#include "tools/photo/ExifOrientation.h"
+#include "tools/photo/PhotoResizer.h"
+#include "tools/shared/ProgressReporter.h"
 
 #include <QFile>
 #include <QtConcurrent/QtConcurrentMap>
@@ -19,8 +19,8 @@ struct Looked {
     QString problem;
 };
 
-int orientationOf(const QList<ScaledJpegDecoder::Marker>& markers) {
-    for (const ScaledJpegDecoder::Marker& m : markers)
+int orientationOf(const QList<JpegDecoder::Marker>& markers) {
+    for (const JpegDecoder::Marker& m : markers)
         if (m.code == 0xE1 && m.data.startsWith(QByteArray("Exif\0\0", 6)))
             return ExifOrientation::read(m.data);
     return 1;
@@ -36,10 +36,10 @@ QImage ShootSurvey::surveyPicture(const QString& path, QSize* full, QString* pro
         return QImage();
     }
     const QByteArray bytes = file.readAll();
-    const ScaledJpegDecoder::Result head = ScaledJpegDecoder::header(bytes);
-    ScaledJpegDecoder::Result pixels = head;
+    const JpegDecoder::Scaled head = JpegDecoder::header(bytes);
+    JpegDecoder::Scaled pixels = head;
     if (head.problem.isEmpty())
-        pixels = ScaledJpegDecoder::decode(bytes, PhotoResizer::fitted(head.fullSize, kSurveySide));
+        pixels = JpegDecoder::decodeScaled(bytes, PhotoResizer::fitted(head.fullSize, kSurveySide));
     if (!pixels.problem.isEmpty()) {
         if (problem)
             *problem = QStringLiteral("%1 cannot be decoded: %2").arg(path, pixels.problem);

@@ -2,7 +2,7 @@
 
 #include "FrameEditor.h"
 #include "StudioPlan.h"
-#include "tools/PhotoEdit.h"
+#include "tools/photo/PhotoEdit.h"
 
 #include <QHash>
 #include <QSize>

@@ -1,9 +1,9 @@
 #include "StudioPreview.h"
 #include "ShootSurvey.h"
 
-#include "tools/ContactSheet.h"
-#include "tools/InterruptGuard.h"
-#include "tools/SheetLayout.h"
+#include "tools/shared/InterruptGuard.h"
+#include "tools/sheet/ContactSheet.h"
+#include "tools/sheet/SheetLayout.h"
 
 #include <QFile>
 #include <QFileInfo>
