@@ -1,6 +1,6 @@
 // The eight EXIF orientations, against upright pictures written down by hand from the tag's
 // definition: the tag names where the stored picture's first row and first column belong.
-#include "tools/ExifOrientation.h"
+#include "tools/photo/ExifOrientation.h"
 
 #include <QColor>
 #include <QImage>

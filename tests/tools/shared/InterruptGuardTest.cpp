@@ -1,6 +1,6 @@
 // What a stop signal removes: the real signal, sent to a child process that registered its files
 // the way the commands do, ends it with 128 + the signal and takes exactly the registered paths.
-#include "tools/InterruptGuard.h"
+#include "tools/shared/InterruptGuard.h"
 #include "support/TempDir.h"
 
 #include <QDir>
