@@ -148,17 +148,17 @@ StoredMembers StoredMembers::read(int fd, std::uint64_t fileSize) {
             break;
         const std::size_t nameLength = std::size_t(little(p + 28, 2));
         const std::size_t extraLength = std::size_t(little(p + 30, 2));
-        const std::size_t next = at + kDirectoryEntrySize + nameLength + extraLength +
-                                 std::size_t(little(p + 32, 2));
+        const std::size_t next =
+            at + kDirectoryEntrySize + nameLength + extraLength + std::size_t(little(p + 32, 2));
         if (next > bytes.size())
             break;
-        const QByteArray bare =
-            bareFolded(QByteArray(reinterpret_cast<const char*>(p + kDirectoryEntrySize),
-                                  qsizetype(nameLength)));
+        const QByteArray bare = bareFolded(QByteArray(
+            reinterpret_cast<const char*>(p + kDirectoryEntrySize), qsizetype(nameLength)));
         EntryFields fields{little(p + 24, 4), little(p + 20, 4), little(p + 42, 4)};
         readZip64Extra(p + kDirectoryEntrySize + nameLength, extraLength, fields);
         const bool encrypted = (little(p + 8, 2) & 1) != 0;
-        const bool stored = little(p + 10, 2) == 0 && !encrypted && fields.size == fields.compressed;
+        const bool stored =
+            little(p + 10, 2) == 0 && !encrypted && fields.size == fields.compressed;
         if (seen.contains(bare)) {
             members.m_spans.remove(bare); // two members would stand for one name
         } else if (stored) {

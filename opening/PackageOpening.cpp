@@ -275,11 +275,11 @@ bool PackageOpening::checkMemory() {
 }
 
 PictureJobs PackageOpening::pictureJobs() const {
-    PictureJobs jobs = PictureJobs::build(
-        m_descriptor.fileName, m_descriptor.fileType, m_horizontal,
-        {m_upper, m_counters.bytVRows, &m_upperGeometry},
-        {m_lower, m_counters.bytMRows, &m_lowerGeometry},
-        [this](const QString& name) { return memberPath(name); });
+    PictureJobs jobs =
+        PictureJobs::build(m_descriptor.fileName, m_descriptor.fileType, m_horizontal,
+                           {m_upper, m_counters.bytVRows, &m_upperGeometry},
+                           {m_lower, m_counters.bytMRows, &m_lowerGeometry},
+                           [this](const QString& name) { return memberPath(name); });
     if (m_store)
         for (PictureLoader::Job& job : jobs.jobs)
             job.stored = m_store->member(job.memberName);

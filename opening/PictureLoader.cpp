@@ -1,8 +1,8 @@
 #include "PictureLoader.h"
 
 #include "opening/EarlyPictures.h"
-#include "pictures/JpegDecoder.h"
 #include "pictures/FileBytes.h"
+#include "pictures/JpegDecoder.h"
 #include "pictures/PictureDecoder.h"
 
 #include <QFile>
@@ -92,8 +92,7 @@ PictureRead PictureLoader::readWithin(const Job& job, Storage storage, qint64 bu
 
 PictureRead PictureLoader::readBack(PictureRead read, const Job& job) {
     const PicturePtr& held = read.picture;
-    if (!job.stored || !held || held->levelScale() <= 1 || !held->isDecoded() ||
-        held->readsBack())
+    if (!job.stored || !held || held->levelScale() <= 1 || !held->isDecoded() || held->readsBack())
         return read;
     // The extraction checked the bytes it wrote; the package must give those same bytes.
     QByteArray stored;

@@ -102,8 +102,8 @@ private:
 
     QSize m_size;
     int m_level = 1;
-    Pixels m_pixels;      // decoded pictures, at 1/m_level
-    QByteArray m_encoded; // compressed pictures and those with a screen level
+    Pixels m_pixels;                         // decoded pictures, at 1/m_level
+    QByteArray m_encoded;                    // compressed pictures and those with a screen level
     std::shared_ptr<const FileBytes> m_file; // in place of m_encoded: read back when needed
 };
 

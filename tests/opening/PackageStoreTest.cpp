@@ -6,6 +6,7 @@
 #include "pictures/PictureDecoder.h"
 #include "pictures/PictureKeeper.h"
 #include "support/JpegFiles.h"
+#include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "support/ZipBuilder.h"
 
@@ -52,8 +53,7 @@ TEST(PackageStoreTest, ReadsBackOnlyMembersStoredWhereTheDirectorySays) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        const std::shared_ptr<const FileBytes> member =
-            store->member(QString::fromLatin1(c.name));
+        const std::shared_ptr<const FileBytes> member = store->member(QString::fromLatin1(c.name));
         ASSERT_EQ(member != nullptr, !c.bytes.isEmpty());
         if (!member)
             continue;
@@ -79,7 +79,8 @@ TEST(PackageStoreTest, AChangeOnDiskIsToldOnceByNameAndGivesNoPixels) {
     } cases[] = {
         {"none", [](const QString&) { return true; }},
         {"grown", [&](const QString& path) { return writeFile(path, zip + "more"); }},
-        {"cut short", [&](const QString& path) { return writeFile(path, zip.left(zip.size() - 1)); }},
+        {"cut short",
+         [&](const QString& path) { return writeFile(path, zip.left(zip.size() - 1)); }},
         {"touched",
          [](const QString& path) {
              QFile file(path);
@@ -89,8 +90,8 @@ TEST(PackageStoreTest, AChangeOnDiskIsToldOnceByNameAndGivesNoPixels) {
          }},
         {"replaced",
          [&](const QString& path) {
-             return writeFile(path + ".new", zip) && std::rename(qPrintable(path + ".new"),
-                                                                 qPrintable(path)) == 0;
+             return writeFile(path + ".new", zip) &&
+                    std::rename(qPrintable(path + ".new"), qPrintable(path)) == 0;
          }},
     };
     for (const auto& c : cases) {
@@ -120,8 +121,8 @@ TEST(PackageStoreTest, AChangeOnDiskIsToldOnceByNameAndGivesNoPixels) {
         const bool changed = std::string(c.change) != "none";
         EXPECT_EQ(keeper.shown(picture, 1).isNull(), changed);
         EXPECT_EQ(picture->encodedBytes().isEmpty(), changed);
-        EXPECT_EQ(news, changed ? QStringList{PackageStore::changedMessage("vase.360")}
-                                : QStringList{});
+        EXPECT_EQ(news,
+                  changed ? QStringList{PackageStore::changedMessage("vase.360")} : QStringList{});
         if (changed) {
             EXPECT_TRUE(news.front().contains(QStringLiteral("vase.360")));
         }

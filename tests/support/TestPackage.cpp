@@ -78,8 +78,8 @@ bool TestPackage::write(const QString& path) const {
         names.append(name.toUtf8());
         zip_source_t* source =
             zip_source_buffer(archive, contents.last().constData(), contents.last().size(), 0);
-        const zip_int64_t index = source ? zip_file_add(archive, names.last().constData(),
-                                                        source, ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE)
+        const zip_int64_t index = source ? zip_file_add(archive, names.last().constData(), source,
+                                                        ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE)
                                          : -1;
         return index >= 0 &&
                (!storeUncompressed ||
