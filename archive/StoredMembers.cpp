@@ -1,6 +1,7 @@
 #include "StoredMembers.h"
 
 #include "MemberReader.h"
+#include "ZipBytes.h"
 
 #include <QSet>
 #include <algorithm>
@@ -18,25 +19,8 @@ constexpr std::size_t kZip64EndRecordSize = 56;
 constexpr std::size_t kDirectoryEntrySize = 46;
 constexpr std::size_t kLocalHeaderSize = 30;
 
-std::uint64_t little(const unsigned char* p, int bytes) {
-    std::uint64_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | p[i];
-    return value;
-}
-
-bool readAt(int fd, unsigned char* buffer, std::size_t size, std::uint64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, buffer + done, size - done, off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += std::size_t(got);
-    }
-    return true;
-}
+using zipbytes::little;
+using zipbytes::readAt;
 
 struct Directory {
     std::uint64_t offset = 0;
