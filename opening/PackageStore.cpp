@@ -84,13 +84,11 @@ bool PackageStore::unchanged() const {
 void PackageStore::tellChanged() const {
     if (m_changed.exchange(true))
         return;
-    std::function<void(const QString&)> news;
-    {
-        const std::lock_guard<std::mutex> hold(m_newsLock);
-        news = m_news;
-    }
-    if (news)
-        news(changedMessage(QFileInfo(m_path).fileName()));
+    // Told under the lock, so that once setChangedNews() has replaced the news no call of the old
+    // one is still under way.
+    const std::lock_guard<std::mutex> hold(m_newsLock);
+    if (m_news)
+        m_news(changedMessage(QFileInfo(m_path).fileName()));
 }
 
 bool PackageStore::read(std::uint64_t offset, std::uint64_t size, QByteArray& bytes) const {

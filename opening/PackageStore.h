@@ -30,8 +30,9 @@ public:
     // package; null when the package does not store it uncompressed.
     std::shared_ptr<const FileBytes> member(const QString& memberName) const;
 
-    // Told once, from the thread whose read found it, when the package changed on disk. Set it
-    // before any picture is read back.
+    // Told once, from the thread whose read found it, when the package changed on disk; it must
+    // not block (the window posts itself the news). Once this returns, the news replaced is no
+    // longer being told.
     void setChangedNews(std::function<void(const QString& message)> news);
     bool changed() const { return m_changed.load(); }
 
