@@ -70,10 +70,15 @@ MemoryBudget estimatesOf(qint64 pictureCount, qint64 width, qint64 height, qint6
     const qint64 heldHeight = level ? reduced.height() : height;
     const qint64 keptFile = keptFileBytes < 0 ? largestMember : keptFileBytes;
     const qint64 filesHeld = level ? multiply(budget.pictureCount, nonNegative(keptFile)) : 0;
-    budget.decodedBytes = add(decodedEstimate(pictureCount, heldWidth, heldHeight), filesHeld);
     budget.compressedBytes = compressedEstimate(pictureCount, largestMember);
     const qint64 pictureHeld =
         level && levelBytes > 0 ? levelBytes : decodedPictureBytes(heldWidth, heldHeight);
+    // A level whose holding the decoder has told is estimated at that, not at 3 bytes a pixel.
+    const qint64 levelEstimate = add(multiply(budget.pictureCount, pictureHeld), kMemoryMargin);
+    budget.decodedBytes =
+        add(level && levelBytes > 0 ? levelEstimate
+                                    : decodedEstimate(pictureCount, heldWidth, heldHeight),
+            filesHeld);
     budget.heldDecodedBytes = add(multiply(budget.pictureCount, pictureHeld), filesHeld);
     return budget;
 }

@@ -178,3 +178,26 @@ TEST(MemoryBudgetTest, ALevelCountsWhatItReallyHolds) {
         EXPECT_EQ(budget.storage, c.storage);
     }
 }
+
+// 180 photos of 9504 x 6336 (2.9 GB of files) held at 1/4 in 1.5 bytes a pixel inside 2 GB: they
+// open held decoded only when their files stay in the package and the levels are estimated at
+// what they hold.
+TEST(MemoryBudgetTest, A61MegapixelShootFitsIn2GBWhenItsFilesStayInThePackage) {
+    const qint64 level = qint64(2376) * 1584 * 3 / 2;
+    const qint64 available = 2'027'353'152;
+    const struct {
+        qint64 levelBytes, keptFile;
+        PictureStorage storage;
+    } cases[] = {
+        {level, 0, PictureStorage::Decoded},
+        {level, -1, PictureStorage::Refused},
+        {0, 0, PictureStorage::Refused}, // 3 bytes a pixel: 2.03 GB
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.levelBytes << " kept file " << c.keptFile);
+        EXPECT_EQ(checkMemoryBudget(180, 9504, 6336, 16'000'000, available, true, 4, c.levelBytes,
+                                    c.keptFile)
+                      .storage,
+                  c.storage);
+    }
+}
