@@ -257,11 +257,8 @@ bool PackageOpening::checkMemory() {
     if (m_freeBeforeExtraction)
         free = std::min(free, *m_freeBeforeExtraction);
     const qint64 largest = static_cast<qint64>(m_counters.sngMaxFileLen);
-    const PictureJobs jobs = pictureJobs();
-    const bool allStored = std::all_of(jobs.jobs.begin(), jobs.jobs.end(),
-                                       [](const PictureLoader::Job& job) { return job.stored; });
     m_memory = checkMemoryBudget(pictures, m_width, m_height, largest, free, m_options.bOptUseRam,
-                                 m_level, m_levelBytes, allStored ? 0 : largest);
+                                 m_level, m_levelBytes, filesStayInPackage() ? 0 : largest);
     const auto held = m_memory.storage == PictureStorage::Decoded
                           ? PictureLoader::Storage::Decoded
                           : PictureLoader::Storage::Compressed;
@@ -272,6 +269,14 @@ bool PackageOpening::checkMemory() {
         return false;
     }
     return true;
+}
+
+bool PackageOpening::filesStayInPackage() const {
+    if (!m_store)
+        return false;
+    const PictureJobs jobs = pictureJobs();
+    return std::all_of(jobs.jobs.begin(), jobs.jobs.end(),
+                       [](const PictureLoader::Job& job) { return job.stored; });
 }
 
 PictureJobs PackageOpening::pictureJobs() const {

@@ -136,6 +136,9 @@ private:
     // Refuses a first picture whose decode was left undone for want of memory: with the memory
     // check's refusal by the size its header claims, else as not fitting.
     bool refuseClaim(const QString& name, qint64 width, qint64 height);
+    // True when the package stores every picture to be loaded uncompressed: photos held at a
+    // screen level then read their files back from it instead of holding them.
+    bool filesStayInPackage() const;
     // The loader's entries, in slot order, and the ring maps' starts.
     PictureJobs pictureJobs() const;
     // Sizes the slots and fills the ring maps; shows the loading's first progress line.
