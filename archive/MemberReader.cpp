@@ -4,6 +4,7 @@
 #include "ForeignFile.h"
 #include "MemberCopy.h"
 #include "OutputFolder.h"
+#include "ZipBytes.h"
 
 #include <QFileInfo>
 #include <cerrno>
@@ -20,25 +21,8 @@ constexpr std::size_t kTailSize = kEndRecordSize + 65535;
 constexpr std::size_t kZip64LocatorSize = 20;
 constexpr std::size_t kZip64EndRecordSize = 56;
 
-std::uint64_t little(const unsigned char* p, int bytes) {
-    std::uint64_t value = 0;
-    for (int i = bytes - 1; i >= 0; --i)
-        value = (value << 8) | p[i];
-    return value;
-}
-
-bool readAt(int fd, unsigned char* buffer, std::size_t size, std::uint64_t offset) {
-    std::size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd, buffer + done, size - done, off_t(offset + done));
-        if (got < 0 && errno == EINTR)
-            continue;
-        if (got <= 0)
-            return false;
-        done += std::size_t(got);
-    }
-    return true;
-}
+using zipbytes::little;
+using zipbytes::readAt;
 
 // Collects a member into memory, refusing more than it was told to expect.
 class BufferSink : public ByteSink {

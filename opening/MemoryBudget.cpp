@@ -58,7 +58,7 @@ namespace {
 // The estimates of a package's pictures, held decoded (at their screen level beside their files'
 // bytes when they have one) and held compressed; nothing decided yet.
 MemoryBudget estimatesOf(qint64 pictureCount, qint64 width, qint64 height, qint64 largestMember,
-                         int levelScale, qint64 levelBytes) {
+                         int levelScale, qint64 levelBytes, qint64 keptFileBytes) {
     MemoryBudget budget;
     budget.pictureCount = nonNegative(pictureCount);
     // Pictures with a screen level hold it decoded beside their file's bytes.
@@ -68,11 +68,17 @@ MemoryBudget estimatesOf(qint64 pictureCount, qint64 width, qint64 height, qint6
                                       levelScale);
     const qint64 heldWidth = level ? reduced.width() : width;
     const qint64 heldHeight = level ? reduced.height() : height;
-    const qint64 filesHeld = level ? multiply(budget.pictureCount, nonNegative(largestMember)) : 0;
-    budget.decodedBytes = add(decodedEstimate(pictureCount, heldWidth, heldHeight), filesHeld);
+    const qint64 keptFile = keptFileBytes < 0 ? largestMember : keptFileBytes;
+    const qint64 filesHeld = level ? multiply(budget.pictureCount, nonNegative(keptFile)) : 0;
     budget.compressedBytes = compressedEstimate(pictureCount, largestMember);
     const qint64 pictureHeld =
         level && levelBytes > 0 ? levelBytes : decodedPictureBytes(heldWidth, heldHeight);
+    // A level whose holding the decoder has told is estimated at that, not at 3 bytes a pixel.
+    const qint64 levelEstimate = add(multiply(budget.pictureCount, pictureHeld), kMemoryMargin);
+    budget.decodedBytes =
+        add(level && levelBytes > 0 ? levelEstimate
+                                    : decodedEstimate(pictureCount, heldWidth, heldHeight),
+            filesHeld);
     budget.heldDecodedBytes = add(multiply(budget.pictureCount, pictureHeld), filesHeld);
     return budget;
 }
@@ -81,9 +87,9 @@ MemoryBudget estimatesOf(qint64 pictureCount, qint64 width, qint64 height, qint6
 
 MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
                                qint64 largestMember, qint64 availableBytes, bool bPreferDecoded,
-                               int levelScale, qint64 levelBytes) {
-    MemoryBudget budget =
-        estimatesOf(pictureCount, width, height, largestMember, levelScale, levelBytes);
+                               int levelScale, qint64 levelBytes, qint64 keptFileBytes) {
+    MemoryBudget budget = estimatesOf(pictureCount, width, height, largestMember, levelScale,
+                                      levelBytes, keptFileBytes);
     const bool level = levelScale > 1;
     budget.availableBytes = availableBytes;
 

@@ -63,7 +63,10 @@ QString notEnoughMemoryMessage(qint64 availableBytes, qint64 compressedBytes);
 // and their file's bytes: both count for them held decoded, and so do the two latest decodes of
 // whole pictures (zoomed past the level) and the decodes kept beyond those, as for compressed
 // pictures. `levelBytes` is what one picture's level really holds (a 4:2:0 photo's planes: 1.5
-// bytes a pixel); 0 counts it as 32-bit pixels.
+// bytes a pixel); 0 counts it as 32-bit pixels. `keptFileBytes` is the largest file a picture
+// with a screen level keeps in memory beside it: 0 when the package stores every picture's file
+// uncompressed and they are read back from it, negative for `largestMember`.
 MemoryBudget checkMemoryBudget(qint64 pictureCount, qint64 width, qint64 height,
                                qint64 largestMember, qint64 availableBytes, bool bPreferDecoded,
-                               int levelScale = 1, qint64 levelBytes = 0);
+                               int levelScale = 1, qint64 levelBytes = 0,
+                               qint64 keptFileBytes = -1);

@@ -12,6 +12,7 @@
 #include "opening/EarlyPictures.h"
 #include "opening/FreeMemorySource.h"
 #include "opening/MemberLookup.h"
+#include "opening/PackageStore.h"
 #include "opening/PictureJobs.h"
 #include "opening/PictureLoader.h"
 #include "opening/UsedMembers.h"
@@ -87,6 +88,9 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
     dropEarlyPictures();
+    // Photos held at a screen level read their files back from the package, opened (and its size
+    // and modification time taken) before anything is read from it.
+    m_store = m_scaleFor ? PackageStore::open(packagePath) : nullptr;
     // The pictures are read (and checked) as they are written, held as the options ask; should the
     // memory check choose the other storage, the loader reads them again.
     m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
@@ -252,9 +256,9 @@ bool PackageOpening::checkMemory() {
     qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes() + early;
     if (m_freeBeforeExtraction)
         free = std::min(free, *m_freeBeforeExtraction);
-    m_memory = checkMemoryBudget(pictures, m_width, m_height,
-                                 static_cast<qint64>(m_counters.sngMaxFileLen), free,
-                                 m_options.bOptUseRam, m_level, m_levelBytes);
+    const qint64 largest = static_cast<qint64>(m_counters.sngMaxFileLen);
+    m_memory = checkMemoryBudget(pictures, m_width, m_height, largest, free, m_options.bOptUseRam,
+                                 m_level, m_levelBytes, filesStayInPackage() ? 0 : largest);
     const auto held = m_memory.storage == PictureStorage::Decoded
                           ? PictureLoader::Storage::Decoded
                           : PictureLoader::Storage::Compressed;
@@ -267,11 +271,24 @@ bool PackageOpening::checkMemory() {
     return true;
 }
 
+bool PackageOpening::filesStayInPackage() const {
+    if (!m_store)
+        return false;
+    const PictureJobs jobs = pictureJobs();
+    return std::all_of(jobs.jobs.begin(), jobs.jobs.end(),
+                       [](const PictureLoader::Job& job) { return job.stored; });
+}
+
 PictureJobs PackageOpening::pictureJobs() const {
-    return PictureJobs::build(m_descriptor.fileName, m_descriptor.fileType, m_horizontal,
-                              {m_upper, m_counters.bytVRows, &m_upperGeometry},
-                              {m_lower, m_counters.bytMRows, &m_lowerGeometry},
-                              [this](const QString& name) { return memberPath(name); });
+    PictureJobs jobs =
+        PictureJobs::build(m_descriptor.fileName, m_descriptor.fileType, m_horizontal,
+                           {m_upper, m_counters.bytVRows, &m_upperGeometry},
+                           {m_lower, m_counters.bytMRows, &m_lowerGeometry},
+                           [this](const QString& name) { return memberPath(name); });
+    if (m_store)
+        for (PictureLoader::Job& job : jobs.jobs)
+            job.stored = m_store->member(job.memberName);
+    return jobs;
 }
 
 void PackageOpening::prepareSlots(PictureSlots& slots, const PictureJobs& jobs) {

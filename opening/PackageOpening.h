@@ -17,6 +17,7 @@
 
 class EarlyPictures;
 class FreeMemorySource;
+class PackageStore;
 class ProgressSink;
 class Prompter;
 struct OptionSettings;
@@ -73,7 +74,9 @@ public:
     // large, stops the opening here, before anything is sized by it.
     bool probeFirstPicture();
 
-    // Decides whether the pictures fit in free memory and how they are held.
+    // Decides whether the pictures fit in free memory and how they are held. The files of pictures
+    // held at a screen level count only where the package does not store them uncompressed: the
+    // others are read back from the package (see PackageStore).
     bool checkMemory();
 
     // Loads every picture into slots (horizontal ring, ring maps, upper rings, lower rings) with
@@ -116,6 +119,10 @@ public:
     int levelScale() const { return m_level; }
     const MemoryBudget& memory() const { return m_memory; }
     int earlyPictureCount() const; // pictures decoded during the extraction and taken by loading
+    // The package as the store of the bytes of pictures held at a screen level, open while any of
+    // them is; null when no picture can be read back from it (no screen levels, or no member
+    // stored uncompressed).
+    const std::shared_ptr<PackageStore>& store() const { return m_store; }
 
 private:
     bool fail(const QString& problem);
@@ -129,6 +136,9 @@ private:
     // Refuses a first picture whose decode was left undone for want of memory: with the memory
     // check's refusal by the size its header claims, else as not fitting.
     bool refuseClaim(const QString& name, qint64 width, qint64 height);
+    // True when the package stores every picture to be loaded uncompressed: photos held at a
+    // screen level then read their files back from it instead of holding them.
+    bool filesStayInPackage() const;
     // The loader's entries, in slot order, and the ring maps' starts.
     PictureJobs pictureJobs() const;
     // Sizes the slots and fills the ring maps; shows the loading's first progress line.
@@ -166,6 +176,7 @@ private:
     MemoryBudget m_memory;
     // Free and recyclable memory as the extraction began.
     std::optional<qint64> m_freeBeforeExtraction;
+    std::shared_ptr<PackageStore> m_store;
     std::unique_ptr<EarlyPictures> m_early;
     int m_earlyTaken = 0;
     bool m_earlyDecoding = true;

@@ -115,10 +115,12 @@ bool PackageOpening::probeOtherHeaders(qint32 width, qint32 height) {
 
 qint64 PackageOpening::mostForOnePicture() const {
     // A share of the free memory when every picture is held decoded, or half of what the files
-    // leave when they are held compressed (the two latest decodes).
+    // leave when they are held compressed (the two latest decodes); files that stay in the package
+    // leave it all.
     const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
     const qint64 pictures = std::max(1, m_horizontal + m_upper + m_lower);
-    const qint64 files = compressedEstimate(pictures, qint64(m_counters.sngMaxFileLen));
+    const qint64 files =
+        filesStayInPackage() ? 0 : compressedEstimate(pictures, qint64(m_counters.sngMaxFileLen));
     return std::max(free / pictures, (free - files) / 2);
 }
 

@@ -1,6 +1,7 @@
 #include "PictureLoader.h"
 
 #include "opening/EarlyPictures.h"
+#include "pictures/FileBytes.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/PictureDecoder.h"
 
@@ -83,9 +84,23 @@ PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& member
 
 PictureRead PictureLoader::readWithin(const Job& job, Storage storage, qint64 budget,
                                       const JpegDecoder::ScaleFor& scaleFor) {
-    return read(
-        job.path, job.memberName, storage, [budget](qint64 bytes) { return bytes <= budget; },
-        scaleFor);
+    return readBack(read(
+                        job.path, job.memberName, storage,
+                        [budget](qint64 bytes) { return bytes <= budget; }, scaleFor),
+                    job);
+}
+
+PictureRead PictureLoader::readBack(PictureRead read, const Job& job) {
+    const PicturePtr& held = read.picture;
+    if (!job.stored || !held || held->levelScale() <= 1 || !held->isDecoded() || held->readsBack())
+        return read;
+    // The extraction checked the bytes it wrote; the package must give those same bytes.
+    QByteArray stored;
+    const QByteArray extracted = held->encodedBytes();
+    if (job.stored->size() != extracted.size() || !job.stored->read(stored) || stored != extracted)
+        return read;
+    read.picture = Picture::readingBack(held, job.stored);
+    return read;
 }
 
 PictureRead PictureLoader::settle(PictureRead read, const Job& job, Storage storage,
@@ -101,6 +116,7 @@ PictureRead PictureLoader::settle(PictureRead read, const Job& job, Storage stor
         read = readWithin(job, storage, budget, scaleFor);
     if (read.declined)
         return doesNotFit();
+    read = readBack(std::move(read), job);
     if (read.picture && read.picture->isDecoded() &&
         heldBytes + read.picture->heldBytes() > budget) {
         // Larger than the first picture that the memory check went by: held as its file's

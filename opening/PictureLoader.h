@@ -6,9 +6,11 @@
 
 #include <QSize>
 #include <QString>
+#include <memory>
 #include <vector>
 
 class EarlyPictures;
+class FileBytes;
 
 // What reading one extracted picture file gave: the picture, or why there is none.
 struct PictureRead {
@@ -38,6 +40,9 @@ public:
         int slot = 0;          // where the picture goes
         QString messageBefore; // progress line shown before the picture is held (may be empty)
         QString messageAfter;  // progress line shown after it is held (may be empty)
+        // The member's bytes as the package stores them, when it stores them uncompressed: a
+        // picture held at a screen level reads its file's bytes back from there (see readBack()).
+        std::shared_ptr<const FileBytes> stored;
     };
 
     struct Outcome {
@@ -75,6 +80,11 @@ public:
     // undone (declined) before any of its pixel memory is taken.
     static PictureRead readWithin(const Job& job, Storage storage, qint64 budget,
                                   const JpegDecoder::ScaleFor& scaleFor);
+
+    // The picture of `read` with its file's bytes read back from the package instead of held,
+    // when it holds a screen level decoded, the job has the member's stored bytes and they are
+    // the very bytes the picture was decoded from; otherwise `read` as it is.
+    static PictureRead readBack(PictureRead read, const Job& job);
 
     // What a read becomes once the loading holds `heldBytes` of `budget` already: a read left
     // undone is read again within the budget, a decoded picture that would pass the budget is held

@@ -1,5 +1,6 @@
 #include "Picture.h"
 
+#include "pictures/FileBytes.h"
 #include "pictures/JpegPlanes.h"
 #include "pictures/PictureDecoder.h"
 #include "pictures/ScreenLevel.h"
@@ -49,6 +50,25 @@ PicturePtr Picture::fromLevel(Pixels pixels, const QByteArray& bytes, QSize size
     return picture;
 }
 
+PicturePtr Picture::readingBack(const PicturePtr& held, std::shared_ptr<const FileBytes> file) {
+    if (!held || !file || held->m_level <= 1 || !held->isDecoded())
+        return held;
+    std::shared_ptr<Picture> picture = make();
+    picture->m_size = held->m_size;
+    picture->m_level = held->m_level;
+    picture->m_pixels = held->m_pixels;
+    picture->m_file = std::move(file);
+    return picture;
+}
+
+QByteArray Picture::encodedBytes() const {
+    if (!m_file)
+        return m_encoded;
+    QByteArray bytes;
+    m_file->read(bytes);
+    return bytes;
+}
+
 QSize Picture::levelSize() const {
     return reducedSize(m_size, m_level);
 }
@@ -59,11 +79,14 @@ int Picture::scaleShownAt(QSize shown) const {
 
 Picture::Pixels Picture::decodeAt(int scale) const {
     // A picture held whole without its bytes paints from its pixels at any scale.
-    if (holds(scale) || m_encoded.isEmpty())
+    if (holds(scale) || !hasFileBytes())
         return m_pixels;
+    const QByteArray bytes = encodedBytes();
+    if (bytes.isEmpty())
+        return {}; // the package no longer gives them
     // Decoded once already when it was loaded, within the memory check's bounds.
     return decodePicture(
-               m_encoded, [](qint64) { return true; }, [scale](QSize) { return scale; })
+               bytes, [](qint64) { return true; }, [scale](QSize) { return scale; })
         .pixels;
 }
 

@@ -5,6 +5,7 @@
 #include <QSize>
 #include <memory>
 
+class FileBytes;
 class JpegPlanes;
 
 // A picture held by the program, shared by every control that shows it: assigning a picture to
@@ -15,7 +16,9 @@ class JpegPlanes;
 // only where it is shown, see PictureFrame) and any other picture its 32-bit pixels. A photo
 // larger than the screen may have a screen level (see ScreenLevel.h): its pixels are then held
 // (or decoded when shown) reduced by 1/2, 1/4 or 1/8, and its file's bytes are kept beside them
-// for the decodes of the whole picture that larger zooms paint from. A picture never changes
+// for the decodes of the whole picture that larger zooms paint from: in memory, or, for a level
+// held decoded whose file the package stores uncompressed, read back from the package when a
+// decode needs them (see FileBytes). A picture never changes
 // once made, so any thread may read it. The decodes of compressed pictures, and those of whole
 // pictures that have a screen level, are kept by the window's PictureKeeper, so turning back and
 // forth does not decode again.
@@ -45,6 +48,11 @@ public:
     static std::shared_ptr<const Picture> fromLevel(Pixels pixels, const QByteArray& bytes,
                                                     QSize size, int level);
 
+    // The same picture, its file's bytes read back from `file` when needed instead of held (a
+    // picture with a screen level held decoded; any other is returned as it is).
+    static std::shared_ptr<const Picture> readingBack(const std::shared_ptr<const Picture>& held,
+                                                      std::shared_ptr<const FileBytes> file);
+
     // The natural size in pixels.
     QSize size() const { return m_size; }
 
@@ -63,8 +71,13 @@ public:
     // True when the pixels held for good are those of a decode at 1/`scale`.
     bool holds(int scale) const { return isDecoded() && scale == m_level; }
 
-    // The file's bytes (empty for a picture held decoded without a screen level).
-    const QByteArray& encodedBytes() const { return m_encoded; }
+    // The file's bytes (empty for a picture held decoded without a screen level, and when they
+    // cannot be read back from the package).
+    QByteArray encodedBytes() const;
+    // True when the picture has its file's bytes, held or to be read back.
+    bool hasFileBytes() const { return !m_encoded.isEmpty() || m_file; }
+    // True when its file's bytes are read back from the package instead of held.
+    bool readsBack() const { return m_file != nullptr; }
 
     // What to paint from at the screen level: the pixels held, else a decode made now (see
     // PictureKeeper for decodes kept). Any thread.
@@ -79,8 +92,8 @@ public:
     // not decode.
     QImage image() const;
 
-    // How many bytes this picture holds in memory (planes or pixels, and the file's bytes). The
-    // loader counts a loaded picture by it.
+    // How many bytes this picture holds in memory (planes or pixels, and the file's bytes unless
+    // they are read back). The loader counts a loaded picture by it.
     qint64 heldBytes() const;
 
 private:
@@ -89,8 +102,9 @@ private:
 
     QSize m_size;
     int m_level = 1;
-    Pixels m_pixels;      // decoded pictures, at 1/m_level
-    QByteArray m_encoded; // compressed pictures and those with a screen level
+    Pixels m_pixels;                         // decoded pictures, at 1/m_level
+    QByteArray m_encoded;                    // compressed pictures and those with a screen level
+    std::shared_ptr<const FileBytes> m_file; // in place of m_encoded: read back when needed
 };
 
 using PicturePtr = std::shared_ptr<const Picture>;

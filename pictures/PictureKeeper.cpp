@@ -21,7 +21,7 @@ int scaleOf(const PicturePtr& picture, int scale) {
 // A picture at `scale` is painted from what it holds (no decode to keep) when it holds that scale
 // or has no bytes to decode.
 bool paintsFromItself(const PicturePtr& picture, int scale) {
-    return picture->holds(scale) || picture->encodedBytes().isEmpty();
+    return picture->holds(scale) || !picture->hasFileBytes();
 }
 
 qint64 bytesOf(const Picture::Pixels& pixels) {

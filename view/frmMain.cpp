@@ -2,6 +2,7 @@
 
 #include "format/Navigation.h"
 #include "opening/BackgroundLoading.h"
+#include "opening/PackageStore.h"
 #include "opening/PrivateFolder.h"
 #include "pictures/PictureKeeper.h"
 #include "toolkit/CommonDialog.h"
@@ -85,6 +86,9 @@ frmMain::~frmMain() {
     // they take decodes from: they let go of it first.
     imgMain->setKeeper(nullptr);
     imgMain->setPicture(nullptr);
+    // Pictures may outlive the window's members for a moment: the package's news goes nowhere.
+    if (m_store)
+        m_store->setChangedNews({});
 }
 
 void frmMain::createControls(QWidget* client) {

@@ -13,6 +13,7 @@
 #include <vector>
 
 class BackgroundLoading;
+class PackageStore;
 class CommonDialog;
 class FreeMemorySource;
 class ImageArray;
@@ -249,6 +250,9 @@ private:
     QPointer<SoundAfterPicture> m_pendingSound;     // a sound start waiting for the first picture
     OpenDialogFolder m_openFolder = OpenDialogFolder::ofThisProcess(); // where Open starts
     std::unique_ptr<PictureKeeper> m_keeper; // decodes of compressed pictures, kept and ahead
+    // The package shown, read back by its pictures held at a screen level; its news of a change
+    // on disk closes the package.
+    std::shared_ptr<PackageStore> m_store;
     // The pictures of the package still being loaded; last, so that it stops first.
     std::unique_ptr<BackgroundLoading> m_loading;
     int m_openings = 0; // counts the openings: news of a loading ended is not taken

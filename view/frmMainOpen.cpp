@@ -12,6 +12,7 @@
 #include "format/Prompter.h"
 #include "opening/BackgroundLoading.h"
 #include "opening/PackageOpening.h"
+#include "opening/PackageStore.h"
 #include "opening/PrivateFolder.h"
 #include "pictures/PictureKeeper.h"
 #include "pictures/PixelPool.h"
@@ -55,6 +56,9 @@ void frmMain::clearView() {
 void frmMain::releasePackage() {
     stopLoading();
     m_keeper->clear();
+    if (m_store)
+        m_store->setChangedNews({}); // waits for news being told
+    m_store.reset();
     // Every slot of the previous package goes, the lower rings' too; element 0 stays and lets go
     // of its picture.
     for (int slot = imgArray->upperBound(); slot >= 1; --slot)
@@ -228,6 +232,19 @@ bool frmMain::loadSlots(PackageOpening& opening) {
                     loadingDone();
             });
         }};
+    // A package that changes on disk while it is shown is closed as a failed opening leaves it:
+    // its pictures can no longer be read back from it.
+    m_store = opening.store();
+    if (m_store)
+        m_store->setChangedNews([this, number](const QString& message) {
+            QMetaObject::invokeMethod(
+                this,
+                [this, number, message] {
+                    if (number == m_openings && m_store)
+                        failOpening(message);
+                },
+                Qt::QueuedConnection);
+        });
     PictureSlots slots;
     m_loading = opening.startLoading(slots, std::move(callbacks));
     for (std::size_t slot = 0; slot < slots.pictures.size(); ++slot)

@@ -149,25 +149,55 @@ TEST(MemoryBudgetTest, AScreenLevelCountsTheLevelTheFilesAndTheWholeDecodes) {
 
 // The levels are counted by what one of them really holds when the opening knows it (a 4:2:0
 // level's planes: 1.5 bytes a pixel), else as 32-bit pixels: the same memory holds 180 levels of
-// 1500 x 1000 decoded only in the first case.
+// 1500 x 1000 decoded only in the first case. Files read back from the package (kept file 0) are
+// not counted: the memory that held only 180 levels of 32-bit pixels beside them holds those
+// levels when the files stay in the package.
 TEST(MemoryBudgetTest, ALevelCountsWhatItReallyHolds) {
     const qint64 files = qint64(180) * 8'000'000;
     const qint64 wholeTwo = 2 * qint64(6000) * 4000 * 4;
     const qint64 planes = 1500 * 1000 * 3 / 2;
+    const qint64 pixels = qint64(180) * 1500 * 1000 * 4;
     const qint64 available = files + qint64(180) * planes + wholeTwo + 300'000'000;
     const struct {
         qint64 levelBytes;
+        qint64 keptFile; // -1: the largest member
         qint64 held;
         PictureStorage storage;
     } cases[] = {
-        {planes, qint64(180) * planes + files, PictureStorage::Decoded},
-        {0, qint64(180) * 1500 * 1000 * 4 + files, PictureStorage::Compressed},
+        {planes, -1, qint64(180) * planes + files, PictureStorage::Decoded},
+        {0, -1, pixels + files, PictureStorage::Compressed},
+        {planes, 0, qint64(180) * planes, PictureStorage::Decoded},
+        {0, 0, pixels, PictureStorage::Decoded},
+        {planes, 2'000'000, qint64(180) * (planes + 2'000'000), PictureStorage::Decoded},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.levelBytes);
-        const MemoryBudget budget =
-            checkMemoryBudget(180, 6000, 4000, 8'000'000, available, true, 4, c.levelBytes);
+        SCOPED_TRACE(testing::Message() << c.levelBytes << " kept file " << c.keptFile);
+        const MemoryBudget budget = checkMemoryBudget(180, 6000, 4000, 8'000'000, available, true,
+                                                      4, c.levelBytes, c.keptFile);
         EXPECT_EQ(budget.heldDecodedBytes, c.held);
         EXPECT_EQ(budget.storage, c.storage);
+    }
+}
+
+// 180 photos of 9504 x 6336 (2.9 GB of files) held at 1/4 in 1.5 bytes a pixel inside 2 GB: they
+// open held decoded only when their files stay in the package and the levels are estimated at
+// what they hold.
+TEST(MemoryBudgetTest, A61MegapixelShootFitsIn2GBWhenItsFilesStayInThePackage) {
+    const qint64 level = qint64(2376) * 1584 * 3 / 2;
+    const qint64 available = 2'027'353'152;
+    const struct {
+        qint64 levelBytes, keptFile;
+        PictureStorage storage;
+    } cases[] = {
+        {level, 0, PictureStorage::Decoded},
+        {level, -1, PictureStorage::Refused},
+        {0, 0, PictureStorage::Refused}, // 3 bytes a pixel: 2.03 GB
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.levelBytes << " kept file " << c.keptFile);
+        EXPECT_EQ(checkMemoryBudget(180, 9504, 6336, 16'000'000, available, true, 4, c.levelBytes,
+                                    c.keptFile)
+                      .storage,
+                  c.storage);
     }
 }

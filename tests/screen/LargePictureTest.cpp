@@ -3,12 +3,15 @@
 // application of its own.
 #include "view/ViewerFixture.h"
 
+#include "opening/PackageStore.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/PictureKeeper.h"
 #include "pictures/PicturePainter.h"
 #include "qt/OwnApplication.h"
 #include "support/JpegFiles.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
@@ -101,11 +104,15 @@ TEST_F(LargePicture, PanningAt400PercentReachesTheBottomRightCorner) {
 // A photo larger than the screen is held at the level the opening shows it at; at 100 % the
 // window shows the library's own decode of the whole picture, first from a decode of the part
 // shown, then, panned to the far corner, from the whole picture decoded ahead.
+// Photos the package stores uncompressed, held decoded, read their file's bytes back from it.
 TEST_F(LargePicture, HeldAtTheScreenLevelAndExactAt100Percent) {
-    for (const bool decoded : {true, false}) {
+    const struct { bool decoded, stored; } cases[] = {{true, false}, {false, false}, {true, true}};
+    for (const auto [decoded, stored] : cases) {
         SCOPED_TRACE(decoded ? "held decoded" : "held compressed");
+        SCOPED_TRACE(stored ? "stored" : "deflated");
         settings.bOptUseRam = decoded;
         TestPackage p = cameraPackage(QSize(4000, 3000));
+        p.storeUncompressed = stored;
         const QByteArray photo =
             encodeJpegSampled(detailedPicture(p.pictureSize), JpegSampling::S420);
         for (const QString& name : p.pictureNames()) {
@@ -119,7 +126,10 @@ TEST_F(LargePicture, HeldAtTheScreenLevelAndExactAt100Percent) {
         const PicturePtr shown = window.imgMain->picture();
         EXPECT_EQ(shown->levelScale(), 2);
         EXPECT_EQ(shown->isDecoded(), decoded);
-        EXPECT_EQ(shown->heldBytes(), photo.size() + (decoded ? 2000 * 1500 * 3 / 2 : 0));
+        const bool readBack = decoded && stored;
+        EXPECT_EQ(shown->readsBack(), readBack);
+        EXPECT_EQ(shown->heldBytes(),
+                  (readBack ? 0 : photo.size()) + (decoded ? 2000 * 1500 * 3 / 2 : 0));
 
         const QImage reference = JpegDecoder::decode(photo).image;
         QScrollArea* scrolled = area();
@@ -147,6 +157,29 @@ TEST_F(LargePicture, HeldAtTheScreenLevelAndExactAt100Percent) {
         EXPECT_EQ(PicturePainter::regionCount(), before); // painted from the whole decode
         window.hscrlZoom->setValue(6);
     }
+}
+
+// A package written to while it is shown: the next read back from it (the paint at 100 %) finds
+// it changed, and the package is closed as a failed opening leaves it, with a message naming it.
+TEST_F(LargePicture, APackageChangedOnDiskIsClosedWithAMessage) {
+    TestPackage p = cameraPackage(QSize(4000, 3000));
+    p.storeUncompressed = true;
+    open(p);
+    ASSERT_TRUE(window.imgMain->picture()->readsBack());
+    const QString path = folder.file(QStringLiteral("obj.360"));
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::Append));
+        ASSERT_EQ(file.write("written over"), 12);
+    }
+    window.hscrlZoom->setValue(20);
+    window.imgMain->repaint();
+    QApplication::processEvents(); // the news reaches the window
+    EXPECT_EQ(prompter.messages, QStringList{PackageStore::changedMessage("obj.360")});
+    EXPECT_EQ(window.imgMain->picture(), nullptr);
+    EXPECT_FALSE(window.imgMain->isVisible());
+    EXPECT_TRUE(window.sPackageDir.isEmpty()); // the private folder is gone
+    EXPECT_TRUE(QFileInfo::exists(path));      // and the package was never touched otherwise
 }
 
 } // namespace

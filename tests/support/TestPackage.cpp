@@ -78,8 +78,12 @@ bool TestPackage::write(const QString& path) const {
         names.append(name.toUtf8());
         zip_source_t* source =
             zip_source_buffer(archive, contents.last().constData(), contents.last().size(), 0);
-        return source && zip_file_add(archive, names.last().constData(), source,
-                                      ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE) >= 0;
+        const zip_int64_t index = source ? zip_file_add(archive, names.last().constData(), source,
+                                                        ZIP_FL_ENC_UTF_8 | ZIP_FL_OVERWRITE)
+                                         : -1;
+        return index >= 0 &&
+               (!storeUncompressed ||
+                zip_set_file_compression(archive, zip_uint64_t(index), ZIP_CM_STORE, 0) == 0);
     };
     bool ok = !withDescriptor || add(QStringLiteral("info.ini"), descriptor());
     for (const QString& name : pictureNames())

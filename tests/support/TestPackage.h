@@ -33,6 +33,8 @@ public:
     QList<QString> omitMembers;                           // picture member names to leave out
     std::optional<QByteArray> descriptorOverride; // info.ini content instead of the generated one
     bool withDescriptor = true;                   // false: the package holds no info.ini
+    bool storeUncompressed = false; // every member stored (method 0), as the package tool stores
+                                    // pictures; else libzip's default, deflated
 
     // The descriptor text the package carries.
     QByteArray descriptor() const;
