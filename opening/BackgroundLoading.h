@@ -58,6 +58,11 @@ public:
     void finish();
     void stop();
 
+    // Whether a job fills `slot` and the loading still goes on: now() would give its picture.
+    bool fills(int slot) const {
+        return !hasFailed() && slot >= 0 && std::size_t(slot) < m_jobOfSlot.size() &&
+               m_jobOfSlot[std::size_t(slot)] >= 0;
+    }
     bool finished() const { return m_heldCount == int(m_setup.jobs.size()); }
     bool hasFailed() const { return !m_problem.isEmpty(); }
     const QString& problem() const { return m_problem; }

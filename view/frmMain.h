@@ -185,6 +185,9 @@ private:
     bool loadSlots(PackageOpening& opening);
     // The picture of an imgArray slot not held yet, held at once while the loading goes on.
     bool holdNow(int slot);
+    // Holds and shows the slot a turn reached before the loading did, once the presses queued
+    // behind that turn are taken (a held key decodes only the position it has come to).
+    void holdTurnedTo();
     // The loading's news: a picture held, the loading's end, a picture that cannot be held.
     void loadingHeld(int slot, const PicturePtr& picture);
     void loadingDone();
@@ -198,8 +201,9 @@ private:
     void failOpening(const QString& message);
 
     // Viewing (turning, zoom, start-up).
-    // imgMain takes the picture held by imgArray element `slot` (the same object, no copy). False,
-    // with nothing changed, when that element does not exist or holds no picture.
+    // imgMain takes the picture held by imgArray element `slot` (the same object, no copy). A
+    // picture the loading has not reached yet is taken by holdTurnedTo(), just after. False, with
+    // nothing changed, when that element does not exist or nothing will fill it.
     bool showSlot(int slot);
     // imgMain keeps its left and top and takes the base size scaled by the zoom value.
     void applyZoomedSize();
@@ -255,5 +259,7 @@ private:
     std::shared_ptr<PackageStore> m_store;
     // The pictures of the package still being loaded; last, so that it stops first.
     std::unique_ptr<BackgroundLoading> m_loading;
-    int m_openings = 0; // counts the openings: news of a loading ended is not taken
+    int m_slotToHold = -1;     // the slot holdTurnedTo() takes, -1 for none
+    bool m_holdPosted = false; // a call of holdTurnedTo() is queued
+    int m_openings = 0;        // counts the openings: news of a loading ended is not taken
 };

@@ -11,6 +11,7 @@
 
 #include "format/Navigation.h"
 #include "format/RingTurns.h"
+#include "opening/BackgroundLoading.h"
 #include "pictures/PictureKeeper.h"
 #include "pictures/PictureSlots.h"
 #include "view/PictureArea.h"
@@ -23,9 +24,12 @@
 #include "toolkit/ScrollBar.h"
 #include "toolkit/Twips.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <utility>
 
 namespace {
 
@@ -45,11 +49,31 @@ RingRows ringRowsOf(const std::vector<std::uint8_t>& upperRing,
 
 bool frmMain::showSlot(int slot) {
     const ImageControl* element = imgArray->at(slot);
-    // A picture the loading has not reached yet is held at once.
-    if (!element || (!element->picture() && !holdNow(slot)))
+    if (!element)
         return false;
-    imgMain->setPicture(element->picture());
+    if (element->picture()) {
+        m_slotToHold = -1;
+        imgMain->setPicture(element->picture());
+        return true;
+    }
+    if (!m_loading || !m_loading->fills(slot))
+        return false;
+    m_slotToHold = slot;
+    if (!m_holdPosted) {
+        m_holdPosted = true;
+        QMetaObject::invokeMethod(
+            this, [this] { holdTurnedTo(); }, Qt::QueuedConnection);
+    }
     return true;
+}
+
+void frmMain::holdTurnedTo() {
+    // Presses already queued turn on first; each of them only moves m_slotToHold.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::KeyPress);
+    m_holdPosted = false;
+    const int slot = std::exchange(m_slotToHold, -1);
+    if (slot >= 0 && holdNow(slot))
+        imgMain->setPicture(imgArray->at(slot)->picture());
 }
 
 void frmMain::applyZoomedSize() {

@@ -272,6 +272,7 @@ void frmMain::loadingDone() {
 }
 
 void frmMain::stopLoading() {
+    m_slotToHold = -1;
     m_loading.reset();
 }
 

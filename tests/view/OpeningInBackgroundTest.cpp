@@ -5,7 +5,9 @@
 #include "opening/BackgroundLoading.h"
 #include "support/HeadlessOpening.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QKeyEvent>
 
 namespace {
 
@@ -16,6 +18,12 @@ protected:
         for (int i = 0; i <= window.imgArray->upperBound(); ++i)
             count += window.imgArray->at(i) && window.imgArray->at(i)->picture() ? 1 : 0;
         return count;
+    }
+    // What the event loop does next: the presses queued, the picture turned to, the loading's news.
+    static void settle() { QCoreApplication::sendPostedEvents(); }
+    void pressRight() {
+        QCoreApplication::postEvent(window.HscrArray->bar(),
+                                    new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, {}));
     }
 };
 
@@ -31,10 +39,12 @@ TEST_F(OpeningInBackground, TheFirstPictureIsShownAndTurningShowsPicturesNotHeld
 
     for (const int position : {18, 35, 7}) {
         window.HscrArray->setValue(position);
+        settle();
         EXPECT_EQ(shownMember(), horizontal(position)) << position;
     }
     window.HscrArray->setValue(9);
     window.VscrArray->setValue(window.VscrArray->value() + 1); // onto the upper ring's row 2
+    settle();
     EXPECT_EQ(shownMember(), upper(9, 2));
 
     window.finishLoading();
@@ -42,6 +52,24 @@ TEST_F(OpeningInBackground, TheFirstPictureIsShownAndTurningShowsPicturesNotHeld
     EXPECT_EQ(held(), package.pictureNames().size());
     EXPECT_EQ(window.loadingProgress.window(), nullptr);
     EXPECT_EQ(prompter.messages, QStringList{});
+}
+
+TEST_F(OpeningInBackground, AHeldKeyDecodesOnlyThePositionItHasComeTo) {
+    TestPackage ring; // 178 .. 183 are among the last the loading comes to
+    ring.horizontal = 360;
+    ring.pictureSize = {320, 240}; // so that the loading takes a while
+    start(ring);
+    ASSERT_TRUE(window.loading());
+    window.HscrArray->setValue(178);
+    const int before = window.loading()->decodedHere();
+    pressRight();
+    QCoreApplication::sendPostedEvents(window.HscrArray->bar(), QEvent::KeyPress);
+    for (int press = 0; press < 4; ++press) // the system's repeats, queued while it decodes
+        pressRight();
+    settle();
+    EXPECT_EQ(window.HscrArray->value(), 183);
+    EXPECT_EQ(shownMember(), horizontal(183));
+    EXPECT_EQ(window.loading()->decodedHere() - before, 1); // 183 alone
 }
 
 TEST_F(OpeningInBackground, OpenAndCloseDuringTheLoadingLeaveNothingBehind) {
