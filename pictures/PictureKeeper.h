@@ -19,8 +19,8 @@
 
 // What a turn reaches next, as slots of the loaded package (see PictureSlots): where the view is
 // and which way it turned, and which slot shows a column at a vertical value (empty: none there,
-// a ring's rows past its last included, so that the turns ahead go back to the horizontal ring
-// where the viewer's turn does).
+// nor past the last row of the column's ring, so that the turns ahead go back to the horizontal
+// ring where the viewer's turn does).
 struct TurnPosition {
     int h = 0;                                // the column
     int v = navigation::kHorizontalRingValue; // the vertical value
