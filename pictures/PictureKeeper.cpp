@@ -2,6 +2,7 @@
 // dropped, and the threads that do the decoding.
 #include "PictureKeeper.h"
 
+#include "format/RingTurns.h"
 #include "pictures/DecodedBytes.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/JpegPlanes.h"
@@ -47,12 +48,12 @@ std::vector<int> PictureKeeper::slotsAhead(const TurnPosition& at, int ahead) {
         if (slot && std::find(slots.begin(), slots.end(), *slot) == slots.end())
             slots.push_back(*slot);
     };
-    // On a vertical ring a step goes to the next column that has rings: three columns on.
-    const int step = (at.v == 1 ? 1 : 3) * (at.forward ? 1 : -1);
+    // The views the user's next steps in the same direction turn to, as the viewer turns.
+    const RingTurns::Holds holds = [&at](int h, int v) { return at.slotFor(h, v).has_value(); };
+    RingView view{at.h, at.v, at.forward};
     for (int k = 1; k <= ahead; ++k) {
-        const int column = ((at.h + k * step) % at.hCount + at.hCount) % at.hCount;
-        const std::optional<int> slot = at.slotFor(column, at.v);
-        add(slot ? slot : at.slotFor(column, 1));
+        view = RingTurns::turnFrom(view, at.forward, at.hCount, holds);
+        add(at.slotFor(view.h, view.v));
     }
     add(at.slotFor(at.h, at.v + 1));
     add(at.slotFor(at.h, at.v - 1));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "format/Navigation.h"
 #include "pictures/KeptDecodes.h"
 #include "pictures/Picture.h"
 #include "pictures/ViewsAhead.h"
@@ -17,12 +18,14 @@
 #include <vector>
 
 // What a turn reaches next, as slots of the loaded package (see PictureSlots): where the view is
-// and which way it turned, and which slot shows a column at a vertical value (empty: none there).
+// and which way it turned, and which slot shows a column at a vertical value (empty: none there,
+// nor past the last row of the column's ring, so that the turns ahead go back to the horizontal
+// ring where the viewer's turn does).
 struct TurnPosition {
-    int h = 0;           // the column
-    int v = 1;           // the vertical value (1: the horizontal ring)
-    bool forward = true; // the direction of the last turn
-    int hCount = 0;      // the columns of the horizontal ring
+    int h = 0;                                // the column
+    int v = navigation::kHorizontalRingValue; // the vertical value
+    bool forward = true;                      // the direction of the last turn
+    int hCount = 0;                           // the columns of the horizontal ring
     std::function<std::optional<int>(int h, int v)> slotFor;
 };
 
@@ -65,12 +68,12 @@ public:
     // the pictures are held: half of it, at most kMostKeptBytes, never negative.
     static qint64 capFor(qint64 leftBytes);
 
-    // The slots a turn is likely to reach next from `at`, nearest first: the columns in the
-    // direction of the turn, up to `ahead` of them (on the horizontal ring a step is one column, on
-    // a vertical ring three, as the rings branch off every third column; wrapping round), then the
-    // rows above and below on the other rings (a move to another ring comes after a pause, which
-    // leaves time for its picture). A column without the ring stands for the horizontal ring's
-    // column, where the turn returns. No slot twice.
+    // The slots a turn is likely to reach next from `at`, nearest first: the views up to `ahead`
+    // turns in the direction of the last one lead to, turned as the viewer turns (RingTurns: on a
+    // vertical ring a turn jumps a ring stride, stops where the bar clamps at an end and goes back
+    // to the horizontal ring where the column reached has no picture of the row, the next turns
+    // then one column each), then the rows above and below on the other rings (a move to another
+    // ring comes after a pause, which leaves time for its picture). No slot twice.
     static std::vector<int> slotsAhead(const TurnPosition& at, int ahead = kAhead);
 
     // What to paint the shown `picture` from at 1/`scale` (0: its screen level): the pixels it

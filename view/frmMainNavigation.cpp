@@ -173,8 +173,11 @@ void frmMain::prepareAhead(bool turned) {
     const PicturePtr& shown = imgMain->picture();
     if (!shown)
         return;
-    const TurnPosition at{iCurrent, VscrArray->value(), bForward, iHCount, [this](int h, int v) {
-                              return pictureSlotFor(h, v, UpperRing, LowerRing);
+    // The rows of each ring as the turn reads them, so that the turns ahead go back to the
+    // horizontal ring where the turn itself does.
+    const RingRows rows = ringRowsOf(UpperRing, LowerRing, *imgArray);
+    const TurnPosition at{iCurrent, VscrArray->value(), bForward, iHCount, [&](int h, int v) {
+                              return pictureSlotFor(h, v, UpperRing, LowerRing, &rows);
                           }};
     std::vector<PicturePtr> next;
     for (const int slot : PictureKeeper::slotsAhead(at))

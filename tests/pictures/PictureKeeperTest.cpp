@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <algorithm>
 #include <mutex>
 #include <vector>
 
@@ -50,7 +51,7 @@ TEST(PictureKeeper, SlotsAheadFollowTheTurnThenTheOtherRings) {
         {"up a ring, a step is three columns", 3, 2, true, 12, {15, 16, 13, 14, 3}},
         {"up a ring, turned back", 3, 2, false, 12, {13, 16, 15, 14, 3}},
         {"down a ring", 9, 0, true, 12, {17, 18, 19, 20, 9}},
-        {"a column without the ring: its horizontal one", 9, 2, true, 14, {12, 1, 4, 7, 9}},
+        {"a column without the ring: the horizontal ring on", 9, 2, true, 14, {12, 13, 0, 1, 9}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -59,6 +60,48 @@ TEST(PictureKeeper, SlotsAheadFollowTheTurnThenTheOtherRings) {
     }
     const TurnPosition outside{12, 1, true, 12, ringSlot};
     EXPECT_TRUE(PictureKeeper::slotsAhead(outside).empty());
+}
+
+// The order ahead on an upper ring of one row that branches off at `columns` of a horizontal ring
+// of n, as the viewer turns there: a turn moves the user's step and two columns more, a step past
+// either end wraps first, the bar clamps at the ends (n forward, which is column 0; -1 backward,
+// which is the horizontal ring's last column), and where the column reached has no ring the view
+// is back on the horizontal ring, whose next turns move one column each. The cases are worked out
+// by hand from those rules.
+TEST(PictureKeeper, SlotsAheadOnAVerticalRingTurnAsTheViewerTurns) {
+    const struct {
+        const char* what;
+        int n;
+        std::vector<int> columns; // with a ring; their slots follow the horizontal ring's
+        int h;
+        bool forward;
+        std::vector<int> slots;
+    } cases[] = {
+        {"round the ring and on", 12, {0, 3, 6, 9}, 6, true, {15, 12, 13, 14, 6}},
+        {"forward the bar stops at the end: column 0", 8, {0, 3, 6}, 3, true, {10, 8, 9, 3}},
+        {"past the end the wrap comes first: between rings",
+         10,
+         {0, 3, 6, 9},
+         9,
+         true,
+         {2, 3, 4, 5, 9}},
+        {"back past the start, then between rings", 10, {0, 3, 6, 9}, 3, false, {10, 7, 6, 5, 3}},
+        {"back the bar stops at -1: the last column", 9, {1, 4, 7}, 1, false, {8, 7, 6, 5, 1}},
+        {"a column on the way without the ring", 12, {0, 3, 9}, 3, true, {6, 7, 8, 9, 3}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto slotFor = [&c](int h, int v) -> std::optional<int> {
+            if (v == 1)
+                return h;
+            const auto ring = std::find(c.columns.begin(), c.columns.end(), h);
+            if (v != 2 || ring == c.columns.end())
+                return std::nullopt;
+            return c.n + int(ring - c.columns.begin());
+        };
+        const TurnPosition at{c.h, 2, c.forward, c.n, slotFor};
+        EXPECT_EQ(PictureKeeper::slotsAhead(at), c.slots);
+    }
 }
 
 // The rule of what is kept, played as a sequence: each step keeps a decode (shown or ahead) or
