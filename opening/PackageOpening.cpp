@@ -258,7 +258,7 @@ bool PackageOpening::checkMemory() {
         free = std::min(free, *m_freeBeforeExtraction);
     const qint64 largest = static_cast<qint64>(m_counters.sngMaxFileLen);
     m_memory = checkMemoryBudget(pictures, m_width, m_height, largest, free, m_options.bOptUseRam,
-                                 m_level, m_levelBytes, filesStayInPackage() ? 0 : largest);
+                                 m_level, m_levelBytes, keptFileBytes());
     const auto held = m_memory.storage == PictureStorage::Decoded
                           ? PictureLoader::Storage::Decoded
                           : PictureLoader::Storage::Compressed;
@@ -269,6 +269,10 @@ bool PackageOpening::checkMemory() {
         return false;
     }
     return true;
+}
+
+qint64 PackageOpening::keptFileBytes() const {
+    return filesStayInPackage() ? 0 : static_cast<qint64>(m_counters.sngMaxFileLen);
 }
 
 bool PackageOpening::filesStayInPackage() const {

@@ -118,6 +118,9 @@ public:
     // The first picture's screen level (1: held whole).
     int levelScale() const { return m_level; }
     const MemoryBudget& memory() const { return m_memory; }
+    // The largest file a photo held at a screen level keeps in memory beside its level (see
+    // checkMemoryBudget): none when every picture to be loaded is read back from the package.
+    qint64 keptFileBytes() const;
     int earlyPictureCount() const; // pictures decoded during the extraction and taken by loading
     // The package as the store of the bytes of pictures held at a screen level, open while any of
     // them is; null when no picture can be read back from it (no screen levels, or no member

@@ -6,9 +6,10 @@
 #include <QString>
 
 // Decodes a JPEG picture for a thumbnail at the smallest DCT scale (1/8, 1/4, 1/2 or whole) whose
-// result still covers the thumbnail's size, so a camera photo costs a fraction of its full decode.
-// The decode itself is JpegDecoder's; this class decides from the header whether the picture may
-// be decoded at all.
+// result still covers the thumbnail's size, so a camera photo costs a fraction of its full decode:
+// the rule that picks a photo's screen level (levelScale), with the thumbnail as the size shown.
+// The header's reading and the decode are JpegDecoder's, with its error texts; this class decides
+// from the header whether the picture may be decoded at all.
 //
 // A picture is weighed by the work it declares, not by its size alone: the pixels the decoder
 // writes at the scale used, the coefficients it reads (every pixel once, a progressive picture's
@@ -38,10 +39,6 @@ public:
         QImage image;    // at least `target` in both sides, or the picture's own size if smaller
         QString problem; // why it was refused, as "... is ..." completing "The picture X "
     };
-
-    // The scale denominator (8, 4, 2 or 1) at which a picture of `natural` size still covers
-    // `target`.
-    static int scaleFor(QSize natural, QSize target);
 
     // Why a picture of this header may not be decoded for `target` (completing "The picture X "),
     // or an empty text when it may.

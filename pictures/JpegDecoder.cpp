@@ -148,11 +148,6 @@ void takeDensity(const jpeg_decompress_struct& info, QImage& image) {
     }
 }
 
-QString messageOf(const Session& session) {
-    return session.message[0] ? QString::fromLocal8Bit(session.message)
-                              : QStringLiteral("the picture data is damaged");
-}
-
 // True when the decode set up gives a 4:2:0 picture's chroma as many samples as luma, as the
 // library's DCT scaling does at 1/2, 1/4 and 1/8: the planes hold it halved back.
 bool halvesChroma(const jpeg_decompress_struct& info) {
@@ -229,7 +224,7 @@ JpegDecoder::Result decodePlanesIn(Session& session, const JpegDecoder::Reserve&
                 int(cb.downsampled_width), int(cb.downsampled_height)};
     }
     if (!readPlanes(session, *planes, spare.data(), band))
-        return {Status::Failed, QImage(), messageOf(session)};
+        return {Status::Failed, QImage(), session.problem()};
     JpegDecoder::Result result{Status::Decoded, QImage(), QString()};
     result.planes = std::move(planes);
     return result;
@@ -261,7 +256,7 @@ JpegDecoder::Result decodeOutput(Session& session, const JpegDecoder::Reserve& r
     if (image.isNull())
         return {Status::Failed, QImage(), QStringLiteral("out of memory")};
     if (!readPixels(session, image.bits(), std::size_t(image.bytesPerLine())))
-        return {Status::Failed, QImage(), messageOf(session)};
+        return {Status::Failed, QImage(), session.problem()};
     takeDensity(info, image);
     return {Status::Decoded, std::move(image), QString()};
 }
@@ -282,10 +277,10 @@ JpegDecoder::Result decodeIn(Session& session, const QByteArray& bytes,
     using Status = JpegDecoder::Status;
     jpeg_decompress_struct& info = session.info;
     if (!readHeaderOf(session, bytes))
-        return {Status::Failed, QImage(), messageOf(session)};
+        return {Status::Failed, QImage(), session.problem()};
     const int scale = scaleOf(info, scaleFor);
     if (!setOutput(session, planes, scale))
-        return {Status::Failed, QImage(), messageOf(session)};
+        return {Status::Failed, QImage(), session.problem()};
     if (!info.raw_data_out && info.out_color_space != kPaintColorSpace)
         return {Status::Unsupported, QImage(), QString()};
     JpegDecoder::Result result = decodeOutput(session, reserve);
@@ -319,7 +314,7 @@ JpegDecoder::Result decodeRegionIn(Session& session, const QByteArray& bytes, QR
     using Status = JpegDecoder::Status;
     jpeg_decompress_struct& info = session.info;
     if (!readHeaderOf(session, bytes) || !setOutput(session, false, 1))
-        return {Status::Failed, QImage(), messageOf(session)};
+        return {Status::Failed, QImage(), session.problem()};
     if (info.out_color_space != kPaintColorSpace)
         return {Status::Unsupported, QImage(), QString()};
     const QRect whole(0, 0, int(info.output_width), int(info.output_height));
@@ -339,7 +334,7 @@ JpegDecoder::Result decodeRegionIn(Session& session, const QByteArray& bytes, QR
     JDIMENSION width = JDIMENSION(read.width());
     if (!readRows(session, left, width, JDIMENSION(read.top()), rows.bits(), rows.height(),
                   std::size_t(rows.bytesPerLine())))
-        return {Status::Failed, QImage(), messageOf(session)};
+        return {Status::Failed, QImage(), session.problem()};
     const QImage region = rows.copy(part.left() - int(left), 0, part.width(), part.height());
     JpegDecoder::Result result{Status::Decoded, region, QString()};
     result.natural = whole.size();
@@ -355,7 +350,7 @@ template <typename Run> JpegDecoder::Result inSession(const QByteArray& bytes, c
     session.attachErrors();
     JpegDecoder::Result result =
         create(session) ? run(session)
-                        : JpegDecoder::Result{Status::Failed, QImage(), messageOf(session)};
+                        : JpegDecoder::Result{Status::Failed, QImage(), session.problem()};
     jpeg_destroy_decompress(&session.info);
     return result;
 }

@@ -80,7 +80,9 @@ public:
         int numerator = 8;     // the DCT factor taken, numerator / 8
         QList<Marker> markers; // APP1 ... APP15 and COM, in file order, when asked for
         QPoint origin;         // where the image's top left lies in the whole picture at that scale
-        QString problem;       // why the picture could not be decoded; empty otherwise
+        bool progressive = false;    // as the header declares
+        qint64 coefficientBytes = 0; // the coefficients of every component, 2 bytes each
+        QString problem;             // why the picture could not be decoded; empty otherwise
     };
 
     // The numerator M of the smallest factor M/8 that keeps a picture of `full` at least
@@ -94,8 +96,9 @@ public:
     // decodeScaled() would take, widened to the library's block boundaries: the rows above are
     // skipped and those below never decoded, the columns cut in the decoder. origin says where.
     static Scaled decodeScaledRegion(const QByteArray& jpeg, QSize atLeast, QRect region);
-    // Only the header: the full size and the marker segments, no pixels (image stays null).
-    static Scaled header(const QByteArray& jpeg);
+    // Only the header: the full size, whether progressive, the coefficient memory (a progressive
+    // decode holds it whole) and the marker segments when asked; no pixels (image stays null).
+    static Scaled header(const QByteArray& jpeg, bool keepMarkers = true);
     // decodeScaled() of a file; the problem says when it cannot be read.
     static Scaled decodeScaledFile(const QString& path, QSize atLeast, bool keepMarkers = false);
 };

@@ -104,6 +104,11 @@ bool decodeIn(Session& s, const QByteArray& jpeg, QSize atLeast, bool keepMarker
     if (!readHeader(s, jpeg, keepMarkers))
         return false;
     result.fullSize = QSize(int(s.info.image_width), int(s.info.image_height));
+    result.progressive = s.info.progressive_mode;
+    for (int c = 0; c < s.info.num_components; ++c)
+        result.coefficientBytes += qint64(s.info.comp_info[c].width_in_blocks) *
+                                   s.info.comp_info[c].height_in_blocks * DCTSIZE2 *
+                                   qint64(sizeof(JCOEF));
     if (keepMarkers)
         copyMarkers(s.info, result.markers);
     if (headerOnly)
@@ -120,11 +125,7 @@ bool decodeIn(Session& s, const QByteArray& jpeg, QSize atLeast, bool keepMarker
                       s.info.output_width, s.info.output_height);
         return false;
     }
-    if (readRows(s, crop, result.image.bits(), std::size_t(result.image.bytesPerLine())))
-        return true;
-    if (!s.message[0])
-        std::snprintf(s.message, sizeof s.message, "the picture data is damaged");
-    return false;
+    return readRows(s, crop, result.image.bits(), std::size_t(result.image.bytesPerLine()));
 }
 
 JpegDecoder::Scaled read(const QByteArray& jpeg, QSize atLeast, bool keepMarkers, bool headerOnly,
@@ -136,7 +137,7 @@ JpegDecoder::Scaled read(const QByteArray& jpeg, QSize atLeast, bool keepMarkers
     jpeg_destroy_decompress(&s.info);
     if (!ok) {
         result.image = QImage();
-        result.problem = QString::fromLocal8Bit(s.message);
+        result.problem = s.problem();
     }
     return result;
 }
@@ -163,8 +164,8 @@ JpegDecoder::Scaled JpegDecoder::decodeScaledRegion(const QByteArray& jpeg, QSiz
     return read(jpeg, atLeast, false, false, region);
 }
 
-JpegDecoder::Scaled JpegDecoder::header(const QByteArray& jpeg) {
-    return read(jpeg, QSize(), true, true);
+JpegDecoder::Scaled JpegDecoder::header(const QByteArray& jpeg, bool keepMarkers) {
+    return read(jpeg, QSize(), keepMarkers, true);
 }
 
 JpegDecoder::Scaled JpegDecoder::decodeScaledFile(const QString& path, QSize atLeast,

@@ -23,3 +23,8 @@ void JpegSession::attachErrors() {
     manager.error_exit = jumpBack;
     manager.emit_message = onMessage;
 }
+
+QString JpegSession::problem() const {
+    return message[0] ? QString::fromLocal8Bit(message)
+                      : QStringLiteral("the picture data is damaged");
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 #include <csetjmp>
 #include <cstdio>
@@ -29,6 +30,9 @@ struct JpegSession {
     char message[JMSG_LENGTH_MAX];
 
     void attachErrors();
+
+    // Why the decode gave up: libjpeg's text, or that the data is damaged when it gave none.
+    QString problem() const;
 
     // The one scale rule of every decode: the output at `eighths` / 8 of the picture's size (the
     // reductions 1/2, 1/4 and 1/8 are 4, 2 and 1 eighths), each side rounded up by the library.

@@ -82,6 +82,7 @@ CheckFigures figuresOf(const PackageOpening& opening, QSize screen) {
     f.size = QSize(opening.pictureWidth(), opening.pictureHeight());
     f.largestFile = qint64(c.sngMaxFileLen);
     f.screen = screen;
+    f.keptFile = opening.keptFileBytes();
     return f;
 }
 

@@ -43,4 +43,30 @@ TEST(ThumbnailJpeg, PicturesAreWeighedByTheWorkTheyDeclare) {
     }
 }
 
+// The scale a photo is decoded at, read from the pixels it is weighed by: the smallest picture of
+// 1/8, 1/4, 1/2 or whole that still covers the thumbnail, its sides rounded up.
+TEST(ThumbnailJpeg, PhotosAreDecodedAtTheSmallestScaleThatCoversTheThumbnail) {
+    const qint64 plenty = qint64(1) << 40;
+    const struct {
+        QSize photo, thumbnail, decoded;
+    } cases[] = {
+        {{6016, 4016}, {256, 170}, {752, 502}},     {{7360, 4912}, {256, 170}, {920, 614}},
+        {{9504, 6336}, {256, 170}, {1188, 792}},    {{6016, 4016}, {2048, 1365}, {3008, 2008}},
+        {{7360, 4912}, {2048, 1365}, {3680, 2456}}, {{9504, 6336}, {2048, 1365}, {2376, 1584}},
+        {{6016, 4016}, {752, 502}, {752, 502}},     // exactly the size at 1/8
+        {{6001, 4001}, {751, 501}, {751, 501}},     // 750.125 x 500.125, rounded up
+        {{6016, 4016}, {6016, 4016}, {6016, 4016}}, // whole
+    };
+    for (const auto& c : cases) {
+        const ThumbnailJpeg::Header header{c.photo, false, 1, 0};
+        const qint64 pixels = qint64(c.decoded.width()) * c.decoded.height();
+        EXPECT_EQ(ThumbnailJpeg::refusal(header, c.thumbnail, {pixels, plenty, 1, plenty}),
+                  QString())
+            << c.photo.width() << " for " << c.thumbnail.width();
+        EXPECT_NE(ThumbnailJpeg::refusal(header, c.thumbnail, {pixels - 1, plenty, 1, plenty}),
+                  QString())
+            << c.photo.width() << " for " << c.thumbnail.width();
+    }
+}
+
 } // namespace

@@ -46,15 +46,22 @@ TEST(CheckCommand, SamplePackage) {
 }
 
 TEST(CheckCommand, PicturesAreReadAtTheScreenLevelOfTheScreenGiven) {
+    // The sample stores its 108 photos of 640 x 480 uncompressed: at a screen level the viewer
+    // holds each level (4 bytes a pixel at most) and two whole decodes, not the files.
     const struct {
         const char* screen;
         int level;
-    } cases[] = {{"1920x1080", 1}, {"700x500", 1}, {"320x240", 2}, {"100x140", 8}};
+        double viewerBytes;
+    } cases[] = {{"1920x1080", 1, 108. * 640 * 480 * 4},
+                 {"700x500", 1, 108. * 640 * 480 * 4},
+                 {"320x240", 2, 108. * 320 * 240 * 4 + 2. * 640 * 480 * 4},
+                 {"100x140", 8, 108. * 80 * 60 * 4 + 2. * 640 * 480 * 4}};
     for (const auto& c : cases) {
         const QJsonObject result = checkJson(
             {QStringLiteral(GYRO_SAMPLE_PACKAGE), QStringLiteral("--screen"), c.screen}, 0);
         EXPECT_EQ(result[QStringLiteral("screenLevel")].toInt(), c.level) << c.screen;
         EXPECT_EQ(result[QStringLiteral("slots")].toInt(), 108) << c.screen;
+        EXPECT_EQ(result[QStringLiteral("viewerBytes")].toDouble(), c.viewerBytes) << c.screen;
     }
 }
 

@@ -35,7 +35,7 @@ QSize shownOnScreen(QSize natural, QSize screen) {
 qint64 viewerBytes(const CheckFigures& f) {
     const MemoryBudget budget = checkMemoryBudget(
         qint64(f.around) + f.above + f.below, f.size.width(), f.size.height(), f.largestFile,
-        std::numeric_limits<qint64>::max() / 4, true, screenLevel(f));
+        std::numeric_limits<qint64>::max() / 4, true, screenLevel(f), 0, f.keptFile);
     // The decodes kept beyond the latest two follow the memory that is free: left out.
     return budget.heldDecodedBytes + budget.keptDecodeBytes - budget.keptDecodeCap;
 }

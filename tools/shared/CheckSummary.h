@@ -17,13 +17,18 @@ struct CheckFigures {
     QSize size;             // of every picture
     qint64 largestFile = 0; // the largest picture member, in bytes
     QSize screen;
+    // The largest file a photo held at a screen level keeps beside its level: 0 when the viewer
+    // reads the files back from the package (PackageOpening::keptFileBytes), negative for
+    // largestFile.
+    qint64 keptFile = -1;
 };
 
 // The screen the package tool plans for when it is told of none.
 inline constexpr QSize kDefaultScreen(1920, 1080);
 
 // What the viewer's memory check plans for these pictures on that screen, with its default
-// options: each picture larger than its window at its screen level beside its file's bytes (and
+// options: each picture larger than its window at its screen level beside its file's bytes, unless
+// they stay in the package (and
 // the two latest decodes of a whole picture, for zooming past the level), the others decoded
 // whole, 4 bytes a pixel. The level is chosen for the picture fitted into a window as large as
 // the screen; the viewer opens at a zoom step no larger, in a window no larger, and JPEG pictures

@@ -22,6 +22,12 @@ TEST(CheckSummary, SaysWhatThePackageHoldsAndWhatTheViewerTakes) {
          {90, 60, 2, 30, 1, {6000, 4000}, 8'000'000, {1920, 1080}},
          "180 photos: 90 around, 2 rows above, 1 row below; 6000 x 4000; up to about 2712 MB in "
          "the viewer on a 1920 x 1080 screen"},
+        // The same shoot stored uncompressed: the viewer reads the files back from the package
+        // and holds only the levels (180 x 6 MB) and the two whole decodes.
+        {"camera shoot whose files stay in the package",
+         {90, 60, 2, 30, 1, {6000, 4000}, 8'000'000, {1920, 1080}, 0},
+         "180 photos: 90 around, 2 rows above, 1 row below; 6000 x 4000; up to about 1272 MB in "
+         "the viewer on a 1920 x 1080 screen"},
         // Shown at most 3090 x 2060: 1/2 is smaller, so every photo is held whole.
         {"camera shoot on a large screen",
          {90, 60, 2, 30, 1, {6000, 4000}, 8'000'000, {3840, 2160}},
