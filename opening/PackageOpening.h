@@ -116,7 +116,7 @@ public:
     int pictureWidth() const { return m_width; }
     int pictureHeight() const { return m_height; }
     // The first picture's screen level (1: held whole).
-    int levelScale() const { return m_level; }
+    int levelDenominator() const { return m_level; }
     const MemoryBudget& memory() const { return m_memory; }
     // The largest file a photo held at a screen level keeps in memory beside its level (see
     // checkMemoryBudget): none when every picture to be loaded is read back from the package.

@@ -24,7 +24,7 @@ constexpr int kLargestSide = 65535;
 // its header alone (the decode is refused before any pixel memory is taken).
 qint64 levelBytesOf(const Picture& picture) {
     qint64 asked = 0;
-    const int level = picture.levelScale();
+    const int level = picture.levelDenominator();
     decodePicture(
         picture.encodedBytes(),
         [&asked](qint64 bytes) {
@@ -74,12 +74,12 @@ bool PackageOpening::probeFirstPicture() {
                         .arg(kLargestSide));
     // A picture held at a screen level is decoded whole when zoomed past it: one that could never
     // be is refused now, like a header's claim, before anything is sized by it.
-    if (first.picture->levelScale() > 1 &&
+    if (first.picture->levelDenominator() > 1 &&
         decodedPictureBytes(real.width(), real.height()) > mostForOnePicture())
         return refuseClaim(name, real.width(), real.height());
     m_width = real.width();
     m_height = real.height();
-    m_level = first.picture->levelScale();
+    m_level = first.picture->levelDenominator();
     m_levelBytes = m_level > 1 ? levelBytesOf(*first.picture) : 0;
     return true;
 }

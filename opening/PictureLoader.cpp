@@ -58,7 +58,8 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
     const PictureRead check = decode(bytes, memberName, reserve, scaleFor);
     if (!check.picture)
         return check;
-    return {Picture::fromEncoded(bytes, check.picture->size(), check.picture->levelScale()), {}};
+    return {Picture::fromEncoded(bytes, check.picture->size(), check.picture->levelDenominator()),
+            {}};
 }
 
 PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& memberName,
@@ -92,7 +93,8 @@ PictureRead PictureLoader::readWithin(const Job& job, Storage storage, qint64 bu
 
 PictureRead PictureLoader::readBack(PictureRead read, const Job& job) {
     const PicturePtr& held = read.picture;
-    if (!job.stored || !held || held->levelScale() <= 1 || !held->isDecoded() || held->readsBack())
+    if (!job.stored || !held || held->levelDenominator() <= 1 || !held->isDecoded() ||
+        held->readsBack())
         return read;
     // The extraction checked the bytes it wrote; the package must give those same bytes.
     QByteArray stored;
@@ -125,7 +127,8 @@ PictureRead PictureLoader::settle(PictureRead read, const Job& job, Storage stor
         QString problem;
         if (!readPictureBytes(job.path, job.memberName, bytes, problem))
             return {nullptr, problem};
-        read = {Picture::fromEncoded(bytes, read.picture->size(), read.picture->levelScale()), {}};
+        read = {Picture::fromEncoded(bytes, read.picture->size(), read.picture->levelDenominator()),
+                {}};
     }
     if (read.picture && heldBytes + read.picture->heldBytes() > budget)
         return doesNotFit();

@@ -57,7 +57,7 @@ public:
     QSize size() const { return m_size; }
 
     // The reduction of the screen level (1: the picture has none) and the level's size.
-    int levelScale() const { return m_level; }
+    int levelDenominator() const { return m_level; }
     QSize levelSize() const;
     // The scale a paint that shows this picture at `shown` device pixels paints from: the screen
     // level when it is at least that large, else 1 (the whole picture).
@@ -81,7 +81,7 @@ public:
 
     // What to paint from at the screen level: the pixels held, else a decode made now (see
     // PictureKeeper for decodes kept). Any thread.
-    Pixels pixels() const { return decodeAt(m_level); }
+    Pixels decodeAtLevel() const { return decodeAt(m_level); }
 
     // The pixels at 1/`scale` (1: the whole picture): those held when they are the ones, else a
     // decode of the file's bytes made now; null when they do not decode. Any thread.

@@ -16,7 +16,7 @@ namespace {
 
 // The scale asked for: 0 stands for the picture's screen level.
 int scaleOf(const PicturePtr& picture, int scale) {
-    return scale > 0 ? scale : picture->levelScale();
+    return scale > 0 ? scale : picture->levelDenominator();
 }
 
 // A picture at `scale` is painted from what it holds (no decode to keep) when it holds that scale
@@ -278,7 +278,7 @@ void PictureKeeper::follow(const PicturePtr& shown, QSize shownPixels, bool turn
             if (samePicture(m_following, shown))
                 ahead(next, shownPixels, part);
         });
-    if (!wholeFirst && shown->levelScale() > 1)
+    if (!wholeFirst && shown->levelDenominator() > 1)
         m_rest.start(kRestMs);
 }
 

@@ -67,19 +67,19 @@ PicturePainter::Plan PicturePainter::plan(QPainter& painter, const PicturePtr& p
         return plan;
     }
     const int scale = picture->scaleShownAt(shownPixels(placement, picture->size()));
-    const bool pastLevel = scale == 1 && picture->levelScale() > 1;
+    const bool pastLevel = scale == 1 && picture->levelDenominator() > 1;
     if (!m_keeper)
         plan.pixels = picture->decodeAt(scale);
     else if (pastLevel)
         plan.pixels = m_keeper->kept(picture, 1);
     else
         plan.pixels = m_keeper->shown(picture, scale);
-    plan.natural = plan.pixels.isNull() ? picture->size() : sizeOf(plan.pixels);
-    const bool scaled = placement.stretch && plan.natural != placement.control;
+    plan.sourceSize = plan.pixels.isNull() ? picture->size() : sizeOf(plan.pixels);
+    const bool scaled = placement.stretch && plan.sourceSize != placement.control;
     if (plan.pixels.isNull() && pastLevel) {
         // The whole picture's decode is not kept yet: only the part this paint reads (the
         // keeper's region of it).
-        plan.part = partRead(placement, plan.natural);
+        plan.part = partRead(placement, plan.sourceSize);
         if (m_keeper) {
             PictureKeeper::Region region = m_keeper->shownRegion(picture, plan.part);
             plan.region = std::move(region.image);
@@ -99,7 +99,7 @@ PicturePainter::Plan PicturePainter::plan(QPainter& painter, const PicturePtr& p
     const bool opaque = !plan.region.isNull() || plan.pixels.planes ||
                         (!plan.pixels.image.isNull() && !plan.pixels.image.hasAlphaChannel());
     plan.background =
-        !opaque || (!scaled && !QRect(QPoint(0, 0), plan.natural).contains(placement.exposed));
+        !opaque || (!scaled && !QRect(QPoint(0, 0), plan.sourceSize).contains(placement.exposed));
     m_spec = viewSpec(painter, placement, scaled);
     if (m_spec && m_keeper && plan.region.isNull()) {
         plan.view = m_keeper->views().view(picture, *m_spec);
@@ -131,18 +131,18 @@ void PicturePainter::paint(QPainter& painter, const Plan& plan, const Placement&
             painter.drawImage(plan.part.topLeft(), plan.region);
             return;
         }
-        const QRect part = exposed & QRect(QPoint(0, 0), plan.natural);
+        const QRect part = exposed & QRect(QPoint(0, 0), plan.sourceSize);
         if (!part.isEmpty())
             m_frame.drawNatural(painter, plan.pixels, part);
         return;
     }
-    QRectF source = PictureFrame::scaledSource(exposed, placement.control, plan.natural);
+    QRectF source = PictureFrame::scaledSource(exposed, placement.control, plan.sourceSize);
     QImage image = plan.region;
     if (!image.isNull())
         source.translate(-plan.part.topLeft());
     else
         image = m_frame.show(plan.pixels,
-                             PictureFrame::readPart(exposed, placement.control, plan.natural));
+                             PictureFrame::readPart(exposed, placement.control, plan.sourceSize));
     if (image.isNull())
         return;
     if (way == Way::DeviceScaled)

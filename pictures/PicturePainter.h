@@ -44,7 +44,7 @@ public:
         Way way = Way::Nothing;
         bool background = false; // the window's background is painted under the picture first
         Picture::Pixels pixels;  // what is painted from (also behind a view, should it not copy)
-        QSize natural;           // the size of the picture `pixels` (or the region) belong to
+        QSize sourceSize;        // the size of the picture `pixels` (or the region) belong to
         QImage view;             // View
         QImage region;           // a region decoded for this paint, when not null
         QRect part;              // where `region` lies in the picture

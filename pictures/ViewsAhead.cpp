@@ -87,7 +87,7 @@ void ViewsAhead::paint(const PicturePtr& picture, const ViewSpec& placement) {
     // beside them.
     const int scale = picture->scaleShownAt(placement.control);
     const Picture::Pixels pixels = m_keeper                ? m_keeper->kept(picture, scale)
-                                   : picture->holds(scale) ? picture->pixels()
+                                   : picture->holds(scale) ? picture->decodeAtLevel()
                                                            : Picture::Pixels{};
     if (pixels.isNull())
         return;

@@ -120,7 +120,7 @@ QJsonObject report(const PackageCheck& check, QSize screen) {
         {QStringLiteral("slots"), check.decodedCount()},
         {QStringLiteral("width"), opening.pictureWidth()},
         {QStringLiteral("height"), opening.pictureHeight()},
-        {QStringLiteral("screenLevel"), opening.levelScale()}, // pictures decoded at 1/level
+        {QStringLiteral("screenLevel"), opening.levelDenominator()}, // pictures decoded at 1/level
         {QStringLiteral("storage"), ok ? storageName(m.storage) : QString()},
         {QStringLiteral("availableBytes"), double(m.availableBytes)},
         {QStringLiteral("decodedBytes"), double(m.decodedBytes)},

@@ -16,7 +16,8 @@ bool PackageCheck::run(const QString& packagePath) {
     m_upperRing = m_walk.ringMap(1);
     m_lowerRing = m_walk.ringMap(2);
     const PackageOpening& o = m_walk.opening();
-    const QSize level = reducedSize(QSize(o.pictureWidth(), o.pictureHeight()), o.levelScale());
+    const QSize level =
+        reducedSize(QSize(o.pictureWidth(), o.pictureHeight()), o.levelDenominator());
     m_message = m_walk.readAsViewer(
         [this](QSize natural) { return levelScale(natural, shownOnScreen(natural, m_screen)); },
         level);

@@ -114,7 +114,7 @@ bool benchCamera(const QString& path, QTextStream& out) {
         const char* storage = useRam ? "decoded" : "compressed";
         const PicturePtr first = window.imgMain->picture();
         reportWindow(window, out);
-        out << "level " << storage << " 1/" << first->levelScale() << ' '
+        out << "level " << storage << " 1/" << first->levelDenominator() << ' '
             << first->levelSize().width() << 'x' << first->levelSize().height() << Qt::endl;
         const int opening = window.hscrlZoom->value();
         const Counts before = Counts::now(window);

@@ -110,7 +110,7 @@ TEST(EarlyPictures, ALevelPictureCountsAndKeepsItsFilesBytes) {
         };
         const auto [read, reserved] = readWithin(qint64(1) << 20);
         ASSERT_TRUE(read.picture);
-        EXPECT_EQ(read.picture->levelScale(), c.level);
+        EXPECT_EQ(read.picture->levelDenominator(), c.level);
         EXPECT_EQ(read.picture->encodedBytes().isEmpty(), c.level == 1);
         EXPECT_EQ(read.picture->heldBytes(), c.held);
         EXPECT_EQ(reserved, c.held);

@@ -149,7 +149,7 @@ TEST(PictureKeeper, KeepsThePinnedPictureAndThoseAskedForAgain) {
             if (op == Again)
                 kept.askAgain(p[std::size_t(i)]);
             else
-                kept.keep(p[std::size_t(i)], p[std::size_t(i)]->pixels(), 100, op == Shown);
+                kept.keep(p[std::size_t(i)], p[std::size_t(i)]->decodeAtLevel(), 100, op == Shown);
         }
         for (std::size_t i = 0; i < p.size(); ++i)
             EXPECT_EQ(!kept.find(p[i]).isNull(), c.kept[i]) << i;

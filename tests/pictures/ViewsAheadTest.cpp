@@ -51,7 +51,7 @@ TEST(ViewsAhead, PastTheLevelAViewIsPaintedFromTheWholePicture) {
         if (c.fromWhole)
             EXPECT_EQ(view, whole.copy(c.target));
         else
-            EXPECT_EQ(view, ViewsAhead::render(picture->pixels(), placement));
+            EXPECT_EQ(view, ViewsAhead::render(picture->decodeAtLevel(), placement));
     }
 }
 

@@ -124,7 +124,7 @@ TEST_F(LargePicture, HeldAtTheScreenLevelAndExactAt100Percent) {
         ASSERT_EQ(window.hscrlZoom->value(), 6);
         window.imgMain->repaint(); // seen at the opening's zoom first
         const PicturePtr shown = window.imgMain->picture();
-        EXPECT_EQ(shown->levelScale(), 2);
+        EXPECT_EQ(shown->levelDenominator(), 2);
         EXPECT_EQ(shown->isDecoded(), decoded);
         const bool readBack = decoded && stored;
         EXPECT_EQ(shown->readsBack(), readBack);

@@ -26,7 +26,7 @@ protected:
             p.extraMembers[name] = photo;
         }
         ASSERT_NO_FATAL_FAILURE(open(p));
-        ASSERT_EQ(window.imgMain->picture()->levelScale(), 2);
+        ASSERT_EQ(window.imgMain->picture()->levelDenominator(), 2);
     }
 
     PictureKeeper& keeper() { return window.pictureKeeper(); }
