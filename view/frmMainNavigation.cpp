@@ -72,8 +72,10 @@ void frmMain::holdTurnedTo() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::KeyPress);
     m_holdPosted = false;
     const int slot = std::exchange(m_slotToHold, -1);
-    if (slot >= 0 && holdNow(slot))
-        imgMain->setPicture(imgArray->at(slot)->picture());
+    const ImageControl* element = slot >= 0 ? imgArray->at(slot) : nullptr;
+    // The loading's own news may have held it since the turn.
+    if (element && (element->picture() || holdNow(slot)))
+        imgMain->setPicture(element->picture());
 }
 
 void frmMain::applyZoomedSize() {
