@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileInfo>
 #include <QTextStream>
 
 namespace {
@@ -23,18 +22,6 @@ void idleFor(int ms) {
     clock.start();
     while (clock.elapsed() < ms)
         QApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
-bool openInPlace(BenchWindow& bench, const QString& path, QTextStream& out) {
-    frmMain& window = *bench.window;
-    window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
-    window.bCommandFile = true;
-    window.mnuOpen_Click();
-    window.finishLoading();
-    if (bench.prompter.messages.isEmpty() && window.iHCount > 0)
-        return true;
-    out << "error " << path << ": " << bench.prompter.messages.join(QLatin1Char(' ')) << Qt::endl;
-    return false;
 }
 
 } // namespace
@@ -66,7 +53,7 @@ int main(int argc, char** argv) {
         idleFor(400); // the rest before a whole decode, and the decodes ahead
     }
     out << "shoot_rss_kib " << currentResidentKib() << Qt::endl;
-    if (!openInPlace(bench, QFileInfo(paths[0]).absoluteFilePath(), out))
+    if (!bench.openAgain(paths[0], out))
         return 1;
     idleFor(3000);
     out << "after_rss_kib " << currentResidentKib() << " peak_rss_kib " << peakResidentKib()

@@ -107,6 +107,10 @@ bool BenchWindow::open(const QString& path, bool useRam, QTextStream& out, bool 
     window = std::make_unique<frmMain>(prompter, program, settings, media, freeMemory);
     window->show();
     waitExposed(*window);
+    return openAgain(path, out, loaded);
+}
+
+bool BenchWindow::openAgain(const QString& path, QTextStream& out, bool loaded) {
     window->sCommandFile = QLatin1Char('"') + QFileInfo(path).absoluteFilePath() + QLatin1Char('"');
     window->bCommandFile = true;
     window->mnuOpen_Click();

@@ -77,4 +77,6 @@ struct BenchWindow {
     // False, with the reason written to `out`, when the package does not open. With `loaded`,
     // back once every picture is held; otherwise as soon as the first is shown.
     bool open(const QString& path, bool useRam, QTextStream& out, bool loaded = true);
+    // The same in the window already open, in place of its package.
+    bool openAgain(const QString& path, QTextStream& out, bool loaded = true);
 };
