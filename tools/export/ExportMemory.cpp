@@ -7,7 +7,9 @@
 namespace {
 
 // Bytes a pixel of a frame, read off peak RSS (/usr/bin/time -v) of exports of a 36 x 6000 x 4000
-// shoot and of the sample at 320 ... 2560 pixels, above the opening's own peak, rounded up.
+// shoot at 640 ... 2560 pixels less the 30 MB the process holds once opened, rounded up (e.g.
+// WebP at 2560: 275 MB peak, 268 MB estimated; GIF 235 and 234 MB; MP4 at 1280: 239 and 245 MB,
+// at 1920: 458 and 524 MB; the page at 1000: 103 and 81 MB).
 // A frame made ahead beside its decode: the area filter's RGB888 and the 32-bit frame.
 constexpr qint64 kAheadFrame = 8;
 // WebP: the encoder's three canvases (32-bit), the picture handed in (32-bit and its YUV),
@@ -17,16 +19,19 @@ constexpr qint64 kWebPCoding = 26;
 // shoots (whose frames change only where the object turns) and 1/40 on the sample; kept twice
 // over once assembled. 1/12 leaves room for busier pictures.
 constexpr qint64 kWebPCodedDivisor = 12;
-// GIF: the frame as 32-bit colour, its colours and the previous frame's, what changed, and the
-// quantiser's weights of a frame its palette is made from.
-constexpr qint64 kGifCoding = 12;
+// GIF: while the palette is made, the frame it is refined on as 32-bit colour, the quantiser's
+// float copy of it (16 bytes a pixel) and its colours; then the frame, its colours and the
+// previous frame's and what changed.
+constexpr qint64 kGifCoding = 24;
 // MP4: libx264 (preset medium) keeps its 40 frames of look-ahead, 3 B-frames, 3 references and a
 // frame a thread, each as padded 4:2:0 planes with its quarter-size copies and motion data.
 constexpr qint64 kX264Frames = 50;
 constexpr qint64 kX264Frame = 5;
-// WebM: libvpx holds back 25 frames for its look-ahead, with its own references and scaled copies.
+// WebM: libvpx holds back 25 frames for its look-ahead, with its own references and scaled copies,
+// beside about 32 MB it takes whatever the size (at 640: 132 MB peak, 123 MB estimated).
 constexpr qint64 kVpxFrames = 30;
-constexpr qint64 kVpxFrame = 4;
+constexpr qint64 kVpxFrame = 6;
+constexpr qint64 kVpxFixed = 32'000'000;
 // The page: a thread's larger picture (32-bit) with its JPEG, and the page's picture.
 constexpr qint64 kPageLarge = 6;
 constexpr qint64 kPagePicture = 5;
@@ -62,7 +67,8 @@ ExportMemory::Share ExportMemory::encoderShare(const Work& work) {
     case Kind::Mp4:
         return {QStringLiteral("the H.264 encoder"), std::min(total, kX264Frames) * kX264Frame * f};
     case Kind::WebM:
-        return {QStringLiteral("the VP9 encoder"), std::min(total, kVpxFrames) * kVpxFrame * f};
+        return {QStringLiteral("the VP9 encoder"),
+                kVpxFixed + std::min(total, kVpxFrames) * kVpxFrame * f};
     case Kind::Page:
         break;
     }
