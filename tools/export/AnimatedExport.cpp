@@ -171,33 +171,21 @@ bool AnimatedExport::makePalette(std::vector<QRgb>& palette, ProgressReporter& p
         sample.slots.push_back(m_frames.slots[k * count / taken]);
     const LiqHistogram histogram(liq_histogram_create(attributes.get()));
     FramePipeline frames(m_source, sample, m_options.longestSide, int(taken), m_options.ahead);
-    QImage first; // kept: the palette is refined on it once made
-    LiqImage firstImage;
     for (std::size_t k = 0; k < taken; ++k) {
         const QImage frame = frames.next().convertToFormat(QImage::Format_RGBA8888);
         if (frame.isNull())
             return fail(QStringLiteral("a picture of the ring does not decode"));
-        LiqImage image(liq_image_create_rgba(attributes.get(), frame.constBits(), size.width(),
-                                             size.height(), 0));
+        const LiqImage image(liq_image_create_rgba(attributes.get(), frame.constBits(),
+                                                   size.width(), size.height(), 0));
         if (!image ||
             liq_histogram_add_image(histogram.get(), attributes.get(), image.get()) != LIQ_OK)
             return fail(QStringLiteral("the quantiser refused frame %1").arg(k));
-        if (k == 0) {
-            first = frame;
-            firstImage = std::move(image);
-        }
         progress.step(QStringLiteral("frames"), qint64(k + 1), qint64(taken + count));
     }
     liq_result* quantised = nullptr;
     if (liq_histogram_quantize(histogram.get(), attributes.get(), &quantised) != LIQ_OK)
         return fail(QStringLiteral("the quantiser found no palette"));
     const LiqResult result(quantised);
-    // Mapping a frame lets the quantiser move its colours to the pixels they stand for.
-    std::vector<unsigned char> indices(std::size_t(size.width()) * std::size_t(size.height()));
-    liq_set_dithering_level(result.get(), 0.0f);
-    if (liq_write_remapped_image(result.get(), firstImage.get(), indices.data(), indices.size()) !=
-        LIQ_OK)
-        return fail(QStringLiteral("the quantiser could not map frame 0"));
     palette = takePalette(*liq_get_palette(result.get()));
     return true;
 }

@@ -19,9 +19,8 @@ constexpr qint64 kWebPCoding = 26;
 // shoots (whose frames change only where the object turns) and 1/40 on the sample; kept twice
 // over once assembled. 1/12 leaves room for busier pictures.
 constexpr qint64 kWebPCodedDivisor = 12;
-// GIF: while the palette is made, the frame it is refined on as 32-bit colour, the quantiser's
-// float copy of it (16 bytes a pixel) and its colours; then the frame, its colours and the
-// previous frame's and what changed.
+// GIF: while the palette is made, a frame as 32-bit colour and the quantiser's weights and rows of
+// it; then the frame, its colours and the previous frame's and what changed.
 constexpr qint64 kGifCoding = 24;
 // MP4: libx264 (preset medium) keeps its 40 frames of look-ahead, 3 B-frames, 3 references and a
 // frame a thread, each as padded 4:2:0 planes with its quarter-size copies and motion data.
