@@ -7,9 +7,10 @@
 namespace {
 
 // Bytes a pixel of a frame, read off peak RSS (/usr/bin/time -v) of exports of a 36 x 6000 x 4000
-// shoot at 640 ... 2560 pixels less the 30 MB the process holds once opened, rounded up (e.g.
-// WebP at 2560: 275 MB peak, 268 MB estimated; GIF 235 and 234 MB; MP4 at 1280: 239 and 245 MB,
-// at 1920: 458 and 524 MB; the page at 1000: 103 and 81 MB).
+// shoot at 640 ... 2560 pixels less the 43 MB the process holds once opened (an export of the
+// sample at 16 pixels), rounded up: held / estimated, WebP at 2560 232 / 268 MB, GIF at 2560
+// 173 / 233 MB, MP4 at 1280 196 / 245 MB and at 1920 415 / 524 MB, the page at 1000 60 / 81 MB
+// and at 2000 234 / 258 MB.
 // A frame made ahead beside its decode: the area filter's RGB888 and the 32-bit frame.
 constexpr qint64 kAheadFrame = 8;
 // WebP: the encoder's three canvases (32-bit), the picture handed in (32-bit and its YUV),
@@ -27,7 +28,8 @@ constexpr qint64 kGifCoding = 24;
 constexpr qint64 kX264Frames = 50;
 constexpr qint64 kX264Frame = 5;
 // WebM: libvpx holds back 25 frames for its look-ahead, with its own references and scaled copies,
-// beside about 32 MB it takes whatever the size (at 640: 132 MB peak, 123 MB estimated).
+// beside about 32 MB it takes whatever the size (held / estimated: at 640 89 / 110 MB, at 1280
+// 207 / 277 MB).
 constexpr qint64 kVpxFrames = 30;
 constexpr qint64 kVpxFrame = 6;
 constexpr qint64 kVpxFixed = 32'000'000;
