@@ -9,7 +9,7 @@ namespace {
 // Bytes a pixel of a frame, read off peak RSS (/usr/bin/time -v) of exports of a 36 x 6000 x 4000
 // shoot at 640 ... 2560 pixels less the 43 MB the process holds once opened (an export of the
 // sample at 16 pixels), rounded up: held / estimated, WebP at 2560 232 / 268 MB, GIF at 2560
-// 173 / 233 MB, MP4 at 1280 196 / 245 MB and at 1920 415 / 524 MB, the page at 1000 60 / 81 MB
+// 173 / 249 MB, MP4 at 1280 196 / 245 MB and at 1920 415 / 524 MB, the page at 1000 60 / 81 MB
 // and at 2000 234 / 258 MB.
 // A frame made ahead beside its decode: the area filter's RGB888 and the 32-bit frame.
 constexpr qint64 kAheadFrame = 8;
@@ -23,6 +23,9 @@ constexpr qint64 kWebPCodedDivisor = 12;
 // GIF: while the palette is made, a frame as 32-bit colour and the quantiser's weights and rows of
 // it; then the frame, its colours and the previous frame's and what changed.
 constexpr qint64 kGifCoding = 24;
+// GIF: the quantiser's histogram of the sampled frames' colours, which grows with how many distinct
+// colours they have more than with their pixels (held / estimated at 1280: 75 / 91 MB).
+constexpr qint64 kGifHistogram = 16'000'000;
 // MP4: libx264 (preset medium) keeps its 40 frames of look-ahead, 3 B-frames, 3 references and a
 // frame a thread, each as padded 4:2:0 planes with its quarter-size copies and motion data.
 constexpr qint64 kX264Frames = 50;
@@ -64,7 +67,7 @@ ExportMemory::Share ExportMemory::encoderShare(const Work& work) {
         return {QStringLiteral("the WebP encoder"),
                 kWebPCoding * f + 2 * total * f / kWebPCodedDivisor};
     case Kind::Gif:
-        return {QStringLiteral("the GIF encoder"), kGifCoding * f};
+        return {QStringLiteral("the GIF encoder"), kGifHistogram + kGifCoding * f};
     case Kind::Mp4:
         return {QStringLiteral("the H.264 encoder"), std::min(total, kX264Frames) * kX264Frame * f};
     case Kind::WebM:
