@@ -57,6 +57,7 @@ Commands:
 
   export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] [--turns N]
          [--drag-direction normal|reverse] [--hotspot-label N=TEXT] [--autoplay once|N]
+         [--free-memory BYTES]
       Shares a package outside the viewer, the kind chosen by OUT: a new folder gets a web page
       that turns the object as the viewer does (pictures fitted into S CSS pixels, default 1000,
       and at twice that for sharp screens; a drag right shows the picture before unless
@@ -65,8 +66,10 @@ Commands:
       ring, 1 the first row above, -1 the first row below; S default 640; one turn in T seconds,
       default 6; played N times, 0 for ever); OUT.mp4 (H.264) or OUT.webm (VP9) a video of N
       turns (--turns, default 1; S default 1280). The package is opened as the viewer opens it
-      first; OUT is never overwritten and appears whole or not at all. Progress on standard
-      error; the web page's embed snippet on standard output.
+      first; OUT is never overwritten and appears whole or not at all. What the frames made
+      ahead and the encoder will hold is weighed against the free memory (or BYTES) before
+      the first frame. Progress on standard error; the web page's embed snippet on standard
+      output.
 
   Every command takes --help, and --verbose to let the libraries' own warnings (Qt's picture
   readers, for one) through to standard error. make, check, sheet and extract show their

@@ -2,6 +2,7 @@
 
 #include "FramePipeline.h"
 #include "GifDelta.h"
+#include "GifPalette.h"
 #include "LibraryFree.h"
 #include "RingFrames.h"
 #include "SpinSource.h"
@@ -37,11 +38,13 @@ int writeToFile(GifFileType* gif, const GifByteType* bytes, int length) {
     return int(file->write(reinterpret_cast<const char*>(bytes), length));
 }
 
-// The GIF's palette and how near a colour must be to the one shown to keep it: chosen on the
-// sample's turn for a file within three times the WebP's bytes at a mean difference from the
-// photos below 1.2 levels a channel (the WebP's: 0.6).
-constexpr int kGifColours = 128;
-constexpr int kGifTolerance = 20;
+// The GIF's palette, how far its ordered dithering reaches (levels each side) and how near a
+// colour must be to the one shown to keep it: chosen on the sample's turn (1.9 times the WebP's
+// bytes, a mean difference from the photos of 2.8 levels a channel) and a 36 x 24-megapixel
+// shoot's (2.8 times the WebP's). 128 colours and a tolerance of 20: 2.8 and 4.0 times.
+constexpr int kGifColours = 96;
+constexpr int kGifSpread = 4;
+constexpr int kGifTolerance = 28;
 
 // Writes one frame shown for `delay` hundredths: the whole of the first (`before` null), then
 // what changed since the frame before (GifDelta). False when giflib failed.
@@ -97,7 +100,7 @@ bool AnimatedExport::writeWebP(const QString& path, ProgressReporter& progress) 
     config.thread_level = 1; // the encoder's analysis beside its coding
 
     const int count = int(m_frames.slots.size());
-    FramePipeline frames(m_source, m_frames, m_options.longestSide, count);
+    FramePipeline frames(m_source, m_frames, m_options.longestSide, count, m_options.ahead);
     for (int i = 0; i < count; ++i) {
         const QImage frame = frames.next().convertToFormat(QImage::Format_RGB888);
         if (frame.isNull())
@@ -137,106 +140,74 @@ bool AnimatedExport::writeWebP(const QString& path, ProgressReporter& progress) 
     return true;
 }
 
-// The colour indices of every frame, and their one palette (256 entries, the last for kept
-// pixels).
-struct AnimatedExport::Quantised {
-    std::vector<GifColorType> colours = std::vector<GifColorType>(256, GifColorType{0, 0, 0});
-    std::vector<QRgb> palette = std::vector<QRgb>(256, 0);
-    std::vector<std::vector<unsigned char>> indices;
-};
-
 namespace {
 
-void takePalette(const liq_palette& palette, std::vector<GifColorType>& colours,
-                 std::vector<QRgb>& rgb) {
-    for (unsigned int c = 0; c < palette.count && c < 256; ++c) {
-        const liq_color& entry = palette.entries[c];
-        colours[c] = GifColorType{entry.r, entry.g, entry.b};
-        rgb[c] = qRgb(entry.r, entry.g, entry.b);
-    }
+// How many frames, spread over the turn, the palette is made from: a turn shows one object under
+// one light, so a few of its frames hold its colours, and the rest are decoded only once.
+constexpr int kPaletteFrames = 12;
+
+std::vector<QRgb> takePalette(const liq_palette& palette) {
+    std::vector<QRgb> rgb(256, 0);
+    for (unsigned int c = 0; c < palette.count && c < GifDelta::kKept; ++c)
+        rgb[c] = qRgb(palette.entries[c].r, palette.entries[c].g, palette.entries[c].b);
+    return rgb;
 }
 
 } // namespace
 
-bool AnimatedExport::quantise(Quantised& out, ProgressReporter& progress) {
+bool AnimatedExport::makePalette(std::vector<QRgb>& palette, ProgressReporter& progress) {
     const QSize size = m_frames.size;
-    const int count = int(m_frames.slots.size());
     const LiqAttr attributes(liq_attr_create());
     if (!attributes)
         return fail(QStringLiteral("the quantiser does not start"));
     liq_set_max_colors(attributes.get(), kGifColours);
     liq_set_speed(attributes.get(), 4);
 
-    // Two passes over the frames, each decoding them anew (ahead, on the other cores), so that
-    // neither the frames nor the quantiser's copies of them are ever held all at once: the
-    // histogram of every frame first, then each frame mapped to the one palette.
-    const auto frameImage = [&](FramePipeline& frames, QImage& frame) {
-        frame = frames.next().convertToFormat(QImage::Format_RGBA8888);
-        return frame.isNull() ? LiqImage()
-                              : LiqImage(liq_image_create_rgba(attributes.get(), frame.constBits(),
-                                                               size.width(), size.height(), 0));
-    };
+    RingFrames sample = m_frames;
+    const std::size_t count = m_frames.slots.size();
+    const std::size_t taken = std::min<std::size_t>(count, kPaletteFrames);
+    sample.slots.clear();
+    for (std::size_t k = 0; k < taken; ++k)
+        sample.slots.push_back(m_frames.slots[k * count / taken]);
     const LiqHistogram histogram(liq_histogram_create(attributes.get()));
-    FramePipeline first(m_source, m_frames, m_options.longestSide, count);
-    for (int i = 0; i < count; ++i) {
-        QImage frame;
-        const LiqImage image = frameImage(first, frame);
+    FramePipeline frames(m_source, sample, m_options.longestSide, int(taken), m_options.ahead);
+    for (std::size_t k = 0; k < taken; ++k) {
+        const QImage frame = frames.next().convertToFormat(QImage::Format_RGBA8888);
         if (frame.isNull())
             return fail(QStringLiteral("a picture of the ring does not decode"));
+        const LiqImage image(liq_image_create_rgba(attributes.get(), frame.constBits(),
+                                                   size.width(), size.height(), 0));
         if (!image ||
             liq_histogram_add_image(histogram.get(), attributes.get(), image.get()) != LIQ_OK)
-            return fail(QStringLiteral("the quantiser refused frame %1").arg(i));
-        progress.step(QStringLiteral("frames"), i + 1, 2 * count);
+            return fail(QStringLiteral("the quantiser refused frame %1").arg(k));
+        progress.step(QStringLiteral("frames"), qint64(k + 1), qint64(taken + count));
     }
     liq_result* quantised = nullptr;
     if (liq_histogram_quantize(histogram.get(), attributes.get(), &quantised) != LIQ_OK)
         return fail(QStringLiteral("the quantiser found no palette"));
     const LiqResult result(quantised);
-    liq_set_dithering_level(result.get(), 1.0f);
-
-    out.indices.resize(std::size_t(count));
-    const auto frameBytes = std::size_t(size.width()) * std::size_t(size.height());
-    FramePipeline second(m_source, m_frames, m_options.longestSide, count);
-    for (int i = 0; i < count; ++i) {
-        QImage frame;
-        const LiqImage image = frameImage(second, frame);
-        if (frame.isNull())
-            return fail(QStringLiteral("a picture of the ring does not decode"));
-        out.indices[std::size_t(i)].resize(frameBytes);
-        if (!image ||
-            liq_write_remapped_image(result.get(), image.get(), out.indices[std::size_t(i)].data(),
-                                     frameBytes) != LIQ_OK)
-            return fail(QStringLiteral("the quantiser could not map frame %1").arg(i));
-        // The palette is final once the first frame is mapped.
-        if (i == 0)
-            takePalette(*liq_get_palette(result.get()), out.colours, out.palette);
-        else
-            GifDelta::keepSimilar(out.indices[std::size_t(i)], out.indices[std::size_t(i - 1)],
-                                  frame.constBits(), out.palette, kGifTolerance);
-    }
+    palette = takePalette(*liq_get_palette(result.get()));
     return true;
 }
 
-bool AnimatedExport::writeGif(const QString& path, ProgressReporter& progress) {
-    const QSize size = m_frames.size;
-    const int count = int(m_frames.slots.size());
-    Quantised quantised;
-    if (!quantise(quantised, progress))
-        return false;
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+// Opens the GIF on `file` with the one palette and the loop block; null when giflib failed.
+GifFileType* AnimatedExport::beginGif(QFile& file, const std::vector<QRgb>& palette) const {
     int gifError = 0;
     GifWriter gif(EGifOpen(&file, writeToFile, &gifError));
     if (!gif)
-        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-
-    ColorMapObject* map = GifMakeMapObject(256, quantised.colours.data());
+        return nullptr;
+    std::vector<GifColorType> colours;
+    for (const QRgb colour : palette)
+        colours.push_back(GifColorType{static_cast<GifByteType>(qRed(colour)),
+                                       static_cast<GifByteType>(qGreen(colour)),
+                                       static_cast<GifByteType>(qBlue(colour))});
+    ColorMapObject* map = GifMakeMapObject(256, colours.data());
+    const QSize size = m_frames.size;
     const bool screen =
         map && EGifPutScreenDesc(gif.get(), size.width(), size.height(), 8, 0, map) == GIF_OK;
     GifFreeMapObject(map);
     if (!screen)
-        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+        return nullptr;
     // Played once: no loop block; N times: the block asks for N - 1 repeats; 0 for ever.
     if (m_options.loop != 1) {
         const int repeats = m_options.loop == 0 ? 0 : m_options.loop - 1;
@@ -246,15 +217,47 @@ bool AnimatedExport::writeGif(const QString& path, ProgressReporter& progress) {
             EGifPutExtensionBlock(gif.get(), 11, "NETSCAPE2.0") != GIF_OK ||
             EGifPutExtensionBlock(gif.get(), 3, loop) != GIF_OK ||
             EGifPutExtensionTrailer(gif.get()) != GIF_OK)
-            return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+            return nullptr;
     }
+    return gif.release();
+}
+
+bool AnimatedExport::writeGif(const QString& path, ProgressReporter& progress) {
+    const QSize size = m_frames.size;
+    const int count = int(m_frames.slots.size());
+    std::vector<QRgb> palette;
+    if (!makePalette(palette, progress))
+        return false;
+    const GifPalette colours(palette, kGifSpread);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    GifWriter gif(beginGif(file, palette));
+    if (!gif)
+        return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+
+    // Each frame mapped as it comes and stored against the one before: two frames of colours are
+    // held, whatever the length of the turn.
+    const auto frameBytes = std::size_t(size.width()) * std::size_t(size.height());
+    std::vector<unsigned char> before(frameBytes), current(frameBytes);
+    FramePipeline frames(m_source, m_frames, m_options.longestSide, count, m_options.ahead);
     for (int i = 0; i < count; ++i) {
+        const QImage frame = frames.next().convertToFormat(QImage::Format_RGBA8888);
+        if (frame.isNull())
+            return fail(QStringLiteral("a picture of the ring does not decode"));
+        for (int y = 0; y < size.height(); ++y)
+            colours.mapRow(frame.constScanLine(y), size.width(), y,
+                           current.data() + std::size_t(y) * std::size_t(size.width()));
+        if (i > 0)
+            GifDelta::keepSimilar(current, before, frame.constBits(), palette, kGifTolerance);
         const int delay = int(m_frames.startOf(i + 1, 100) - m_frames.startOf(i, 100));
-        if (!putFrame(gif.get(), i > 0 ? &quantised.indices[std::size_t(i - 1)] : nullptr,
-                      quantised.indices[std::size_t(i)], size, delay))
+        if (!putFrame(gif.get(), i > 0 ? &before : nullptr, current, size, delay))
             return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
-        progress.step(QStringLiteral("frames"), count + i + 1, 2 * count);
+        std::swap(before, current);
+        progress.step(QStringLiteral("frames"), qMin(count, kPaletteFrames) + i + 1,
+                      qMin(count, kPaletteFrames) + count);
     }
+    int gifError = 0;
     GifFileType* open = gif.release();
     if (EGifCloseFile(open, &gifError) != GIF_OK || !file.flush())
         return fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));

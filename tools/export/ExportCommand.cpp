@@ -1,15 +1,17 @@
 // gyrolook-pack export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] [--turns N]
 //                        [--drag-direction normal|reverse] [--hotspot-label N=TEXT]
-//                        [--autoplay once|N] [--quiet]
+//                        [--autoplay once|N] [--free-memory BYTES] [--quiet]
 // Shares a package outside the viewer. What is written follows OUT's name:
 //   OUT (no extension)  a folder with a turnable web page
 //   OUT.webp, OUT.gif   an animated picture of one turn of a ring
 //   OUT.mp4, OUT.webm   a video of one or more turns of a ring
 // The package is opened the way the viewer opens it (and refused with its message) before
 // anything is written. The export is written under a hidden name beside OUT and moved to OUT when
-// whole; OUT is never overwritten, and an interrupt leaves nothing behind. Progress goes to
-// standard error unless --quiet.
+// whole; OUT is never overwritten, and an interrupt leaves nothing behind. What the export will
+// hold in memory is weighed against the free memory before the first frame (ExportMemory; with
+// --verbose the figures go to standard error). Progress goes to standard error unless --quiet.
 #include "AnimatedExport.h"
+#include "ExportMemory.h"
 #include "ExportTarget.h"
 #include "OpenedSpinSource.h"
 #include "RingFrames.h"
@@ -20,14 +22,21 @@
 #include "tools/shared/OneLine.h"
 #include "tools/shared/ProgressReporter.h"
 
+#include "opening/FixedFreeMemory.h"
+#include "opening/SystemFreeMemory.h"
+
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
+#include <QThread>
+#include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace {
 
-enum class Kind { Page, WebP, Gif, Mp4, WebM };
+using Kind = ExportMemory::Kind;
 
 struct Request {
     QString package;
@@ -39,6 +48,7 @@ struct Request {
     int loop = 0;
     int turns = 1;
     bool quiet = false;
+    std::optional<qint64> freeMemory; // the free memory to plan with, instead of the system's
     WebPageExport::Options page;
     QString pageOption; // the last option given that only the web page takes
 };
@@ -47,7 +57,7 @@ const char* const kUsage =
     "usage: gyrolook-pack export PKG.360 OUT [--size S] [--ring K] [--seconds T] [--loop N] "
     "[--turns N]\n"
     "       [--drag-direction normal|reverse] [--hotspot-label N=TEXT] [--autoplay once|N] "
-    "[--quiet]\n"
+    "[--free-memory BYTES] [--quiet]\n"
     "  OUT a new folder: a web page; OUT.webp or OUT.gif: an animated picture; OUT.mp4 or "
     "OUT.webm: a video\n";
 
@@ -127,6 +137,8 @@ bool readOption(const QString& name, const QString& value, Request& request, QSt
         request.loop = qRound(number);
     else if (name == QLatin1String("--turns") && whole && in(1, 100))
         request.turns = qRound(number);
+    else if (name == QLatin1String("--free-memory") && whole && number >= 0)
+        request.freeMemory = qint64(number);
     else if (name == QLatin1String("--size"))
         problem = QStringLiteral("--size must be a whole number from 16 to 8192");
     else if (name == QLatin1String("--ring"))
@@ -138,6 +150,8 @@ bool readOption(const QString& name, const QString& value, Request& request, QSt
         problem = QStringLiteral("--loop must be a whole number from 0 (for ever) to 65535");
     else if (name == QLatin1String("--turns"))
         problem = QStringLiteral("--turns must be a whole number from 1 to 100");
+    else if (name == QLatin1String("--free-memory"))
+        problem = QStringLiteral("--free-memory must be a number of bytes");
     else
         problem = QStringLiteral("unknown option %1").arg(name);
     return problem.isEmpty();
@@ -196,13 +210,45 @@ struct Written {
     QString snippet; // the page's embed snippet
 };
 
-Written writePage(const Request& request, const SpinSource& source, const QString& path,
-                  ProgressReporter& progress) {
+// How many frames (the page: pictures) may be made at once beside the encoder within `free`
+// bytes, at most work.ahead; 0 with `problem` set when not even one fits. With --verbose the
+// estimate goes to standard error.
+int fitInMemory(const ExportMemory::Work& work, qint64 free, QString& problem) {
+    const int ahead = ExportMemory::aheadThatFits(work, free);
+    if (QCoreApplication::arguments().contains(QStringLiteral("--verbose"))) {
+        const ExportMemory::Share made = ExportMemory::aheadShare(work);
+        const ExportMemory::Share encoder = ExportMemory::encoderShare(work);
+        QTextStream(stderr) << "gyrolook-pack export: memory estimated "
+                            << ExportMemory::total(work) << " bytes (" << made.what << " "
+                            << made.bytes << ", " << encoder.what << " " << encoder.bytes << "), "
+                            << free << " bytes free, " << ahead << " made at once\n";
+    }
+    if (ahead == 0)
+        problem = ExportMemory::refusal(work, free);
+    return ahead;
+}
+
+Written writePage(const Request& request, const OpenedSpinSource& source, const QString& path,
+                  ProgressReporter& progress, qint64 free) {
     WebPageExport::Options options = request.page;
     options.longestSide = request.size.value_or(options.longestSide);
     options.turnSeconds = request.seconds;
-    WebPageExport page(source, options);
+    const SpinLayout& layout = source.layout();
+    const WebPageExport::Sizes sizes =
+        WebPageExport::pictureSizes(layout.pictureSize, options.longestSide);
+    ExportMemory::Work work;
+    work.kind = Kind::Page;
+    work.frame = sizes.page;
+    work.large = sizes.large;
+    work.frames = int(std::count_if(layout.memberNames.begin(), layout.memberNames.end(),
+                                    [](const QString& name) { return !name.isEmpty(); }));
+    work.decodeBytes = source.bytesPerDecode(sizes.large.isValid() ? sizes.large : sizes.page);
+    work.ahead = std::max(1, std::min(QThread::idealThreadCount(), 4));
     Written written;
+    options.threads = fitInMemory(work, free, written.error);
+    if (options.threads == 0)
+        return written;
+    WebPageExport page(source, options);
     written.ok = page.write(path, progress);
     written.error = page.error();
     written.what =
@@ -213,8 +259,8 @@ Written writePage(const Request& request, const SpinSource& source, const QStrin
     return written;
 }
 
-Written writeRing(const Request& request, const SpinSource& source, const QString& path,
-                  ProgressReporter& progress) {
+Written writeRing(const Request& request, const OpenedSpinSource& source, const QString& path,
+                  ProgressReporter& progress, qint64 free) {
     Written written;
     const bool video = request.kind == Kind::Mp4 || request.kind == Kind::WebM;
     const int longestSide = request.size.value_or(video ? 1280 : 640);
@@ -222,12 +268,23 @@ Written writeRing(const Request& request, const SpinSource& source, const QStrin
         RingFrames::plan(source, request.ring, longestSide, request.seconds, video, written.error);
     if (frames.slots.empty())
         return written;
+    ExportMemory::Work work;
+    work.kind = request.kind;
+    work.frame = frames.size;
+    work.frames = int(frames.slots.size());
+    work.turns = video ? request.turns : 1;
+    work.decodeBytes = source.bytesPerDecode(frames.size);
+    work.ahead = std::max(1, QThread::idealThreadCount());
+    const int ahead = fitInMemory(work, free, written.error);
+    if (ahead == 0)
+        return written;
     if (video) {
         VideoExport::Options options;
         options.format =
             request.kind == Kind::Mp4 ? VideoExport::Format::Mp4 : VideoExport::Format::WebM;
         options.longestSide = longestSide;
         options.turns = request.turns;
+        options.ahead = ahead;
         VideoExport exporter(source, frames, options);
         written.ok = exporter.write(path, progress);
         written.error = exporter.error();
@@ -237,6 +294,7 @@ Written writeRing(const Request& request, const SpinSource& source, const QStrin
             request.kind == Kind::WebP ? AnimatedExport::Format::WebP : AnimatedExport::Format::Gif;
         options.longestSide = longestSide;
         options.loop = request.loop;
+        options.ahead = ahead;
         AnimatedExport exporter(source, frames, options);
         written.ok = exporter.write(path, progress);
         written.error = exporter.error();
@@ -261,7 +319,13 @@ int runExport(const QStringList& args) {
         return fail(QStringLiteral("%1 exists already; not overwritten").arg(request->out));
 
     ProgressReporter progress(QStringLiteral("export"), request->quiet);
-    OpenedSpinSource source(progress);
+    std::unique_ptr<FreeMemorySource> memory;
+    if (request->freeMemory)
+        memory = std::make_unique<FixedFreeMemory>(*request->freeMemory);
+    else
+        memory = std::make_unique<SystemFreeMemory>();
+    const FreeMemorySource& freeMemory = *memory;
+    OpenedSpinSource source(progress, std::move(memory));
     if (!source.open(request->package))
         return fail(source.message());
 
@@ -269,8 +333,9 @@ int runExport(const QStringList& args) {
     const bool page = request->kind == Kind::Page;
     if (!target.begin(request->out, page ? ExportTarget::Kind::Folder : ExportTarget::Kind::File))
         return fail(target.error());
-    const Written written = page ? writePage(*request, source, target.path(), progress)
-                                 : writeRing(*request, source, target.path(), progress);
+    const qint64 free = freeMemory.availableBytes();
+    const Written written = page ? writePage(*request, source, target.path(), progress, free)
+                                 : writeRing(*request, source, target.path(), progress, free);
     if (!written.ok) // the writers name the hidden file they write: the user knows OUT
         return fail(QString(written.error).replace(target.path(), request->out));
     if (!target.commit())

@@ -31,8 +31,13 @@ bool isJpeg(const QString& path) {
 
 } // namespace
 
-OpenedSpinSource::OpenedSpinSource(ProgressReporter& progress)
-    : m_walk(std::make_unique<PackageWalk>(progress)) {}
+OpenedSpinSource::OpenedSpinSource(ProgressReporter& progress,
+                                   std::unique_ptr<FreeMemorySource> memory)
+    : m_walk(std::make_unique<PackageWalk>(progress, std::move(memory))) {}
+
+qint64 OpenedSpinSource::bytesPerDecode(QSize atLeast) const {
+    return m_walk->bytesPerDecode(atLeast);
+}
 
 OpenedSpinSource::~OpenedSpinSource() = default;
 

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+class FreeMemorySource;
 class PackageWalk;
 class ProgressReporter;
 
@@ -14,7 +15,9 @@ class ProgressReporter;
 // with the area filter, so an export of large photos at a small size never holds a full-size one.
 class OpenedSpinSource : public SpinSource {
 public:
-    explicit OpenedSpinSource(ProgressReporter& progress);
+    // memory: the free memory to plan with; the system's when null.
+    explicit OpenedSpinSource(ProgressReporter& progress,
+                              std::unique_ptr<FreeMemorySource> memory = nullptr);
     ~OpenedSpinSource() override;
 
     // True when the package opens and every picture is there with a header that reads;
@@ -25,6 +28,9 @@ public:
 
     const SpinLayout& layout() const override { return m_layout; }
     QImage picture(int slot, int longestSide) const override;
+
+    // The bytes one picture() asked for at least `atLeast` holds while it decodes (once open).
+    qint64 bytesPerDecode(QSize atLeast) const;
 
 private:
     std::unique_ptr<PackageWalk> m_walk;

@@ -184,7 +184,7 @@ bool VideoExport::write(const QString& path, ProgressReporter& progress) {
         return fail(QStringLiteral("out of memory"));
 
     const int total = count * m_options.turns;
-    FramePipeline frames(m_source, m_frames, m_options.longestSide, total);
+    FramePipeline frames(m_source, m_frames, m_options.longestSide, total, m_options.ahead);
     for (int i = 0; i < total; ++i) {
         const QImage picture = frames.next();
         if (picture.isNull())

@@ -16,6 +16,7 @@ public:
         Format format = Format::Mp4;
         int longestSide = 1280;
         int turns = 1;
+        int ahead = 0; // frames made ahead at once; 0: one a core
     };
 
     VideoExport(const SpinSource& source, const RingFrames& frames, Options options);

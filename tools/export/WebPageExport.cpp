@@ -124,6 +124,13 @@ bool WebPageExport::write(const QString& folder, ProgressReporter& progress) {
     return true;
 }
 
+WebPageExport::Sizes WebPageExport::pictureSizes(QSize pictureSize, int longestSide) {
+    const QSize page = PhotoResizer::fitted(pictureSize, longestSide);
+    // The larger set only where the photos give at least a fifth more pixels across.
+    const QSize large = PhotoResizer::fitted(pictureSize, 2 * longestSide);
+    return {page, large.width() * 5 >= page.width() * 6 ? large : QSize()};
+}
+
 // Checks the labels against the package's hot spots, sizes the two sets of pictures and makes
 // their folders.
 bool WebPageExport::planPictures(const QString& folder) {
@@ -140,14 +147,12 @@ bool WebPageExport::planPictures(const QString& folder) {
             return false;
         }
 
-    const QSize size = PhotoResizer::fitted(layout.pictureSize, m_options.longestSide);
-    m_width = size.width();
-    m_height = size.height();
-    // The larger set only where the photos give at least a fifth more pixels across.
-    const QSize large = PhotoResizer::fitted(layout.pictureSize, 2 * m_options.longestSide);
-    const bool withLarge = large.width() * 5 >= m_width * 6;
-    m_largeWidth = withLarge ? large.width() : 0;
-    m_largeSide = withLarge ? std::max(large.width(), large.height()) : 0;
+    const Sizes sizes = pictureSizes(layout.pictureSize, m_options.longestSide);
+    m_width = sizes.page.width();
+    m_height = sizes.page.height();
+    const bool withLarge = sizes.large.isValid();
+    m_largeWidth = withLarge ? sizes.large.width() : 0;
+    m_largeSide = withLarge ? std::max(sizes.large.width(), sizes.large.height()) : 0;
     const QString folders[] = {QStringLiteral("pictures"), QStringLiteral("pictures/2x")};
     for (const QString& made : folders) {
         if (made.endsWith(QLatin1String("2x")) && !withLarge)
@@ -181,7 +186,9 @@ bool WebPageExport::writePictures(const QString& folder, const std::vector<int>&
             progress.step(QStringLiteral("pictures"), ++done, qint64(slots.size()));
         }
     };
-    const int threads = std::max(1, std::min(QThread::idealThreadCount(), 4));
+    const int threads = m_options.threads > 0
+                            ? m_options.threads
+                            : std::max(1, std::min(QThread::idealThreadCount(), 4));
     std::vector<std::thread> workers;
     for (int t = 1; t < threads; ++t)
         workers.emplace_back(work);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <map>
@@ -25,7 +26,16 @@ public:
         bool dragReverse = false;   // a drag right shows the next picture instead of the one before
         int autoplay = kNoAutoplay; // once, or every N seconds without a touch, while in view
         std::map<int, QString> hotspotLabels; // by hot spot number from 1
+        int threads = 0;                      // pictures made at once; 0: one a core, at most 4
     };
+
+    // The page's pictures' size for photos of `pictureSize`, and the larger set's (invalid when
+    // the photos give less than a fifth more pixels across).
+    struct Sizes {
+        QSize page;
+        QSize large;
+    };
+    static Sizes pictureSizes(QSize pictureSize, int longestSide);
 
     WebPageExport(const SpinSource& source, Options options);
 

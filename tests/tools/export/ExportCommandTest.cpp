@@ -109,6 +109,32 @@ TEST(ExportCommand, APageIsTitledByThePackagesNameNotItsFileName) {
     EXPECT_FALSE(html.contains("shop item")) << html.left(400).toStdString();
 }
 
+TEST(ExportCommand, WeighsWhatTheEncoderHoldsBeforeAnyFrame) {
+    // The sample's 640 x 480 GIF: one frame made ahead holds about 3.5 MB, the GIF encoder 23.4
+    // MB, 10 MB stay free for the rest; the walk's own first picture needs 12 MB.
+    TempDir dir;
+    const struct {
+        qint64 free;
+        int exitCode;
+        const char* says;
+    } cases[] = {
+        {30'000'000, 1,
+         "gyrolook-pack export: 36 frames of 640 x 480 need 37 MB: the GIF encoder holds 24 MB and "
+         "one frame made ahead 4 MB, and 30 MB of memory are free.\n"},
+        {38'500'000, 0, "1 made at once"},
+        {60'000'000, 0, "2 made at once"},
+    };
+    for (const auto& c : cases) {
+        const ToolRun run = runPack({"export", kSample, dir.file("spin.gif"), "--free-memory",
+                                     QString::number(c.free), "--verbose", "--quiet"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.free << ": " << run.err.toStdString();
+        EXPECT_TRUE(run.err.contains(c.says)) << run.err.toStdString();
+        EXPECT_EQ(QFileInfo::exists(dir.file("spin.gif")), c.exitCode == 0);
+        QFile::remove(dir.file("spin.gif"));
+    }
+    EXPECT_TRUE(dir.entries().isEmpty()) << dir.entries().join(' ').toStdString();
+}
+
 TEST(ExportCommand, EveryKindIsWrittenWhole) {
     TempDir dir;
     for (const char* name : {"spin.webp", "spin.gif", "spin.mp4", "spin.webm"}) {
