@@ -1,6 +1,7 @@
 #pragma once
 
 #include "format/Navigation.h"
+#include "pictures/CacheBounds.h"
 #include "pictures/KeptDecodes.h"
 #include "pictures/Picture.h"
 #include "pictures/ViewsAhead.h"
@@ -47,11 +48,12 @@ struct TurnPosition {
 // that one decode: decodes ahead for positions passed are dropped before they start.
 //
 // The byte cap is set from the memory check of the opening (capFor()), never above
-// kMostKeptBytes. Pictures are held weakly: a kept decode never keeps a package alive.
+// kMostKeptBytes. Pictures are held weakly: a kept decode never keeps a package alive. The bounds
+// of the decodes and views kept are in pictures/CacheBounds.h.
 class PictureKeeper {
 public:
-    static constexpr std::size_t kKeptDecodes = 12;
-    static constexpr qint64 kMostKeptBytes = qint64(256) << 20;
+    static constexpr std::size_t kKeptDecodes = cacheBounds::kKeptDecodes;
+    static constexpr qint64 kMostKeptBytes = cacheBounds::kMostKeptBytes;
     // How many columns ahead of the turn are decoded at most, besides the other rings' neighbours.
     static constexpr int kAhead = 4;
     // How long the view rests on a photo with a screen level before its whole picture is decoded,
