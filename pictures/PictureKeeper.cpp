@@ -133,7 +133,7 @@ bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool
     return true;
 }
 
-Picture::Pixels PictureKeeper::shown(const PicturePtr& picture, int scale) {
+Picture::Pixels PictureKeeper::pixelsToPaint(const PicturePtr& picture, int scale) {
     if (!picture)
         return {};
     const DecodeKey key{scaleOf(picture, scale), {}};
@@ -149,7 +149,7 @@ Picture::Pixels PictureKeeper::shown(const PicturePtr& picture, int scale) {
     return pixels;
 }
 
-PictureKeeper::Region PictureKeeper::shownRegion(const PicturePtr& picture, const QRect& part) {
+PictureKeeper::Region PictureKeeper::regionToPaint(const PicturePtr& picture, const QRect& part) {
     if (!picture || picture->encodedBytes().isEmpty())
         return {};
     const QRect clipped = part & QRect(QPoint(0, 0), picture->size());

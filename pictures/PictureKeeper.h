@@ -81,7 +81,7 @@ public:
     // What to paint the shown `picture` from at 1/`scale` (0: its screen level): the pixels it
     // holds at that scale; else a kept decode, pinned, or else a decode made now (waiting for its
     // decode ahead when one is under way). Window thread.
-    Picture::Pixels shown(const PicturePtr& picture, int scale = 0);
+    Picture::Pixels pixelsToPaint(const PicturePtr& picture, int scale = 0);
 
     // The pixels `picture` holds at 1/`scale` (0: its screen level) or a kept decode of them, or
     // null pixels; never decodes. Any thread.
@@ -95,7 +95,7 @@ public:
     // What a paint past the screen level of `picture` reads of its whole picture when that is not
     // kept: a kept region holding all of `part`, pinned, else one under way, waited for, else the
     // part decoded now and kept. A null image when the bytes do not decode. Window thread.
-    Region shownRegion(const PicturePtr& picture, const QRect& part);
+    Region regionToPaint(const PicturePtr& picture, const QRect& part);
 
     // Decodes `next` (nearest first) ahead, in place of what was handed over before, each at the
     // scale a paint that shows it at `shown` pixels needs (see paintScale(); empty: its screen
