@@ -16,14 +16,14 @@ auto sameDecode(const PicturePtr& picture, const DecodeKey& key) {
 } // namespace
 
 std::vector<Picture::Pixels> KeptDecodes::keep(const PicturePtr& picture, Picture::Pixels pixels,
-                                               qint64 bytes, bool shown, DecodeKey key) {
+                                               qint64 bytes, bool pin, DecodeKey key) {
     std::vector<Picture::Pixels> dropped;
     if (auto old = m_entries.take(sameDecode(picture, key)))
         dropped.push_back(std::move(old->pixels));
     m_entries.putFirst({picture, key, std::move(pixels)}, bytes);
-    if (shown) {
-        m_shown = picture;
-        m_shownKey = key;
+    if (pin) {
+        m_pin = picture;
+        m_pinKey = key;
     }
     std::vector<Picture::Pixels> trimmed = trim();
     dropped.insert(dropped.end(), trimmed.begin(), trimmed.end());
@@ -53,8 +53,8 @@ std::vector<Picture::Pixels> KeptDecodes::setByteCap(qint64 byteCap) {
 }
 
 bool KeptDecodes::pinned(const Entry& entry) const {
-    return !m_shown.expired() && entry.key == m_shownKey && !entry.picture.owner_before(m_shown) &&
-           !m_shown.owner_before(entry.picture);
+    return !m_pin.expired() && entry.key == m_pinKey && !entry.picture.owner_before(m_pin) &&
+           !m_pin.owner_before(entry.picture);
 }
 
 std::vector<Picture::Pixels> KeptDecodes::trim() {

@@ -30,10 +30,10 @@ public:
     KeptDecodes(std::size_t most, qint64 byteCap)
         : m_entries({most, byteCap, cacheBounds::kDecodesBeyondTheCap}) {}
 
-    // Puts `picture`'s decode first (replacing one kept for it); `shown` pins it. Returns the
+    // Puts `picture`'s decode first (replacing one kept for it); `pin` pins it. Returns the
     // decodes it pushes out, for the caller to free outside its lock.
     std::vector<Picture::Pixels> keep(const PicturePtr& picture, Picture::Pixels pixels,
-                                      qint64 bytes, bool shown, DecodeKey key = {});
+                                      qint64 bytes, bool pin, DecodeKey key = {});
     // Moves a kept decode first; false when none is kept for `picture` at `key`.
     bool askAgain(const PicturePtr& picture, DecodeKey key = {});
     // The kept decode of `picture` at `key`, or null pixels.
@@ -60,8 +60,8 @@ private:
     std::vector<Picture::Pixels> trim();
 
     LeastRecentlyUsed<Entry> m_entries;
-    std::weak_ptr<const Picture> m_shown; // the pin, with its key
-    DecodeKey m_shownKey;
+    std::weak_ptr<const Picture> m_pin; // the pin, with its key
+    DecodeKey m_pinKey;
 };
 
 // Owner equality: a picture freed and another made at its address never match.

@@ -100,10 +100,10 @@ bool PictureKeeper::underWay(const PicturePtr& picture, const DecodeKey& key) co
     });
 }
 
-bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool shown) {
+bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool forScreen) {
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (shown)
+        if (forScreen)
             m_done.wait(lock, [&] { return !underWay(picture, key); });
         else if (underWay(picture, key))
             return false;
@@ -112,7 +112,7 @@ bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool
         m_busy.push_back({picture, key});
     }
     if (m_watch)
-        m_watch(picture, key.scale, shown);
+        m_watch(picture, key.scale, forScreen);
     Picture::Pixels pixels = decodeOf(picture, key);
     std::vector<Picture::Pixels> dropped;
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -127,8 +127,8 @@ bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool
         m_decodeBytes = bytes;
         m_decodeScale = key.scale;
     }
-    dropped = m_kept.keep(picture, std::move(pixels), bytes, shown, key);
-    if (shown)
+    dropped = m_kept.keep(picture, std::move(pixels), bytes, forScreen, key);
+    if (forScreen)
         ++m_shownDecodes;
     return true;
 }

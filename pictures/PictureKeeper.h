@@ -133,7 +133,7 @@ public:
 
     // Told of each decode as it begins, on the thread that makes it: the picture, its scale and
     // whether it is the picture shown (for tests and benches; set before the first decode).
-    using DecodeWatch = std::function<void(const PicturePtr& picture, int scale, bool shown)>;
+    using DecodeWatch = std::function<void(const PicturePtr& picture, int scale, bool forScreen)>;
     void watchDecodes(DecodeWatch watch) { m_watch = std::move(watch); }
 
     // How many decodes the picture shown needed (not those decoded ahead), and how many decodes
@@ -156,7 +156,7 @@ private:
     // kept.
     Picture::Pixels pin(const PicturePtr& picture, const DecodeKey& key);
     // Decodes `picture` at `key` unless it is kept or under way; true when this call decoded.
-    bool decode(const PicturePtr& picture, const DecodeKey& key, bool shown);
+    bool decode(const PicturePtr& picture, const DecodeKey& key, bool forScreen);
     // What `next` asks to be decoded, nearest first, as ahead() takes them.
     std::vector<Wanted> wanted(const std::vector<PicturePtr>& next, QSize shown,
                                const QRect& part) const;
