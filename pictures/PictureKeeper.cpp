@@ -70,8 +70,8 @@ PictureKeeper::PictureKeeper(qint64 byteCap, int workers)
     m_fixedWorkers = workers > 0;
     m_rest.setSingleShot(true);
     QObject::connect(&m_rest, &QTimer::timeout, &m_context, [this] {
-        if (const PicturePtr shown = m_following.lock())
-            wholeAhead(shown);
+        if (const PicturePtr followed = m_following.lock())
+            wholeAhead(followed);
     });
 }
 
@@ -255,30 +255,30 @@ void PictureKeeper::ahead(const std::vector<PicturePtr>& next, QSize shownSize, 
         });
 }
 
-void PictureKeeper::follow(const PicturePtr& shown, QSize shownPixels, bool turned,
+void PictureKeeper::follow(const PicturePtr& onScreen, QSize shownPixels, bool turned,
                            std::vector<PicturePtr> next, QRect part) {
-    m_following = shown;
+    m_following = onScreen;
     m_rest.stop(); // every turn or zoom starts the rest again
-    if (!shown)
+    if (!onScreen)
         return;
     // Past the screen level a zoom asks for the shown photo whole, its paints reading regions of
     // it until it is there; while turning, a whole decode of a camera photo takes longer than a
     // held key's step, so the pictures next are decoded as the part shown and the shown one
     // whole after the rest.
-    const bool past = shown->zoomedPastLevel(shownPixels);
+    const bool past = onScreen->zoomedPastLevel(shownPixels);
     const bool wholeFirst = past && !turned;
     if (wholeFirst)
-        next.insert(next.begin(), shown);
+        next.insert(next.begin(), onScreen);
     if (!past || wholeFirst)
         part = QRect();
-    if (past || !shown->isDecoded())
+    if (past || !onScreen->isDecoded())
         // Once the turn is painted, so the work ahead does not compete with the paint; dropped
         // when another picture is shown by then (a later turn, another package).
-        QTimer::singleShot(0, &m_context, [this, next, shown, shownPixels, part] {
-            if (samePicture(m_following, shown))
+        QTimer::singleShot(0, &m_context, [this, next, onScreen, shownPixels, part] {
+            if (samePicture(m_following, onScreen))
                 ahead(next, shownPixels, part);
         });
-    if (!wholeFirst && shown->levelDenominator() > 1)
+    if (!wholeFirst && onScreen->levelDenominator() > 1)
         m_rest.start(kRestMs);
 }
 

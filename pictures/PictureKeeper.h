@@ -98,20 +98,21 @@ public:
     Region regionToPaint(const PicturePtr& picture, const QRect& part);
 
     // Decodes `next` (nearest first) ahead, in place of what was handed over before, each at the
-    // scale a paint that shows it at `shown` pixels needs (see paintScale(); empty: its screen
+    // scale a paint that shows it at `shownSize` pixels needs (see paintScale(); empty: its screen
     // level). With a `part`, a photo shown past its screen level is decoded as that part of it
     // (a region, as its paint reads it) unless its whole decode is kept: a whole decode of a
     // camera photo takes longer than a held key's step.
-    void ahead(const std::vector<PicturePtr>& next, QSize shown = QSize(), QRect part = QRect());
+    void ahead(const std::vector<PicturePtr>& next, QSize shownSize = QSize(),
+               QRect part = QRect());
 
-    // What the window shows and how: `shown` at `shownPixels` device pixels, just turned to
+    // What the window shows and how: `onScreen` at `shownPixels` device pixels, just turned to
     // (`turned`) or zoomed, with the pictures a turn reaches next (nearest first) and the part of
     // a picture the window shows. The keeper decides what is decoded of them and when: once the
     // event loop is back (the turn painted), zoomed past the screen level the shown photo's whole
     // decode first and the pictures next whole, turning past it the pictures next as that part,
     // else at the scale shown (see ahead()); and once the view has rested kRestMs on a photo
     // with a screen level without another call, its whole decode (wholeAhead()). Window thread.
-    void follow(const PicturePtr& shown, QSize shownPixels, bool turned,
+    void follow(const PicturePtr& onScreen, QSize shownPixels, bool turned,
                 std::vector<PicturePtr> next, QRect part);
 
     // Decodes the whole of `picture` (one with a screen level, shown at it) after the decodes
@@ -158,7 +159,7 @@ private:
     // Decodes `picture` at `key` unless it is kept or under way; true when this call decoded.
     bool decode(const PicturePtr& picture, const DecodeKey& key, bool forScreen);
     // What `next` asks to be decoded, nearest first, as ahead() takes them.
-    std::vector<Wanted> wanted(const std::vector<PicturePtr>& next, QSize shown,
+    std::vector<Wanted> wanted(const std::vector<PicturePtr>& next, QSize shownSize,
                                const QRect& part) const;
 
     // Lock order: m_mutex is taken alone; no other lock is taken while it is held (decodes and
