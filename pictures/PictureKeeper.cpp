@@ -14,9 +14,9 @@
 
 namespace {
 
-// The scale asked for: 0 stands for the picture's screen level.
+// The scale asked for, kAtLevel standing for the picture's screen level.
 int scaleOf(const PicturePtr& picture, int scale) {
-    return scale > 0 ? scale : picture->levelDenominator();
+    return scale == PictureKeeper::kAtLevel ? picture->levelDenominator() : scale;
 }
 
 // A picture at `scale` is painted from what it holds (no decode to keep) when it holds that scale

@@ -56,6 +56,9 @@ public:
     static constexpr qint64 kMostKeptBytes = cacheBounds::kMostKeptBytes;
     // How many columns ahead of the turn are decoded at most, besides the other rings' neighbours.
     static constexpr int kAhead = 4;
+    // A scale that stands for a picture's screen level (its levelDenominator(); 1 for a picture
+    // without one).
+    static constexpr int kAtLevel = 0;
     // How long the view rests on a photo with a screen level before its whole picture is decoded,
     // so that zooming in or panning paints at once.
     static constexpr int kRestMs = 300;
@@ -78,14 +81,14 @@ public:
     // ring comes after a pause, which leaves time for its picture). No slot twice.
     static std::vector<int> slotsAhead(const TurnPosition& at, int ahead = kAhead);
 
-    // What to paint the shown `picture` from at 1/`scale` (0: its screen level): the pixels it
-    // holds at that scale; else a kept decode, pinned, or else a decode made now (waiting for its
-    // decode ahead when one is under way). Window thread.
-    Picture::Pixels pixelsToPaint(const PicturePtr& picture, int scale = 0);
+    // What to paint the shown `picture` from at 1/`scale` (kAtLevel: its screen level): the pixels
+    // it holds at that scale; else a kept decode, pinned, or else a decode made now (waiting for
+    // its decode ahead when one is under way). Window thread.
+    Picture::Pixels pixelsToPaint(const PicturePtr& picture, int scale = kAtLevel);
 
-    // The pixels `picture` holds at 1/`scale` (0: its screen level) or a kept decode of them, or
-    // null pixels; never decodes. Any thread.
-    Picture::Pixels kept(const PicturePtr& picture, int scale = 0) const;
+    // The pixels `picture` holds at 1/`scale` (kAtLevel: its screen level) or a kept decode of
+    // them, or null pixels; never decodes. Any thread.
+    Picture::Pixels kept(const PicturePtr& picture, int scale = kAtLevel) const;
 
     // A region of the whole picture's decode, and where it lies in the picture.
     struct Region {
