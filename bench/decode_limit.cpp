@@ -31,6 +31,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -63,6 +64,28 @@ struct Decoded {
     std::size_t bytes = 0;
 };
 
+// Where each component's plane lies in one block of memory: its rows padded to whole bands, and
+// one band more, as the library writes raw data.
+struct PlaneLayout {
+    std::size_t offsets[4] = {};
+    std::size_t strides[4] = {};
+    std::size_t total = 0;
+};
+
+PlaneLayout planeLayout(const jpeg_decompress_struct& info) {
+    PlaneLayout layout;
+    for (int c = 0; c < info.num_components; ++c) {
+        const jpeg_component_info& comp = info.comp_info[c];
+        const std::size_t per = std::size_t(comp.v_samp_factor) * comp.DCT_scaled_size;
+        const std::size_t rows =
+            (std::size_t(comp.height_in_blocks) * comp.DCT_scaled_size + per - 1) / per * per + per;
+        layout.strides[c] = std::size_t(comp.width_in_blocks) * comp.DCT_scaled_size;
+        layout.offsets[c] = layout.total;
+        layout.total += layout.strides[c] * rows;
+    }
+    return layout;
+}
+
 // Decodes one picture into planes in fresh memory at 1/scale; the memory is returned afterwards.
 Decoded decodePlanes(const QByteArray& jpeg, int scale) {
     Session session;
@@ -91,20 +114,12 @@ Decoded decodePlanes(const QByteArray& jpeg, int scale) {
     jpeg_start_decompress(&info);
     const int components = info.num_components;
     const int step = info.max_v_samp_factor * info.min_DCT_scaled_size;
-    std::size_t offsets[4] = {};
-    std::size_t strides[4] = {};
-    std::size_t total = 0;
-    for (int c = 0; c < components; ++c) {
-        const jpeg_component_info& comp = info.comp_info[c];
-        const std::size_t per = std::size_t(comp.v_samp_factor) * comp.DCT_scaled_size;
-        const std::size_t rows =
-            (std::size_t(comp.height_in_blocks) * comp.DCT_scaled_size + per - 1) / per * per + per;
-        strides[c] = std::size_t(comp.width_in_blocks) * comp.DCT_scaled_size;
-        offsets[c] = total;
-        total += strides[c] * rows;
-    }
-    mapped = total;
-    memory = mmap(nullptr, total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    const PlaneLayout layout = planeLayout(info);
+    const std::size_t* offsets = layout.offsets;
+    const std::size_t* strides = layout.strides;
+    mapped = layout.total;
+    memory =
+        mmap(nullptr, layout.total, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (memory == MAP_FAILED)
         std::longjmp(session.back, 1);
     auto* base = static_cast<unsigned char*>(memory);
@@ -143,13 +158,16 @@ double loadAverage() {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
-    const QStringList args = QCoreApplication::arguments().mid(1);
+struct Options {
     QString package;
     int scale = 1;
     int threads = int(std::max(1u, std::thread::hardware_concurrency()));
     int runs = 3;
+};
+
+// The command line's options; none when it is not understood.
+std::optional<Options> parseOptions(const QStringList& args) {
+    Options options;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args[i];
         bool ok = true;
@@ -158,20 +176,53 @@ int main(int argc, char** argv) {
             i + 1 < args.size()) {
             const int value = args[++i].toInt(&ok);
             if (!ok || value < 1)
-                return usage();
-            (arg == QLatin1String("--scale")     ? scale
-             : arg == QLatin1String("--threads") ? threads
-                                                 : runs) = value;
-        } else if (!arg.startsWith(QLatin1Char('-')) && package.isEmpty()) {
-            package = arg;
+                return std::nullopt;
+            (arg == QLatin1String("--scale")     ? options.scale
+             : arg == QLatin1String("--threads") ? options.threads
+                                                 : options.runs) = value;
+        } else if (!arg.startsWith(QLatin1Char('-')) && options.package.isEmpty()) {
+            options.package = arg;
         } else {
-            return usage();
+            return std::nullopt;
         }
     }
-    if (package.isEmpty() || (scale != 1 && scale != 2 && scale != 4 && scale != 8))
-        return usage();
+    const int scale = options.scale;
+    if (options.package.isEmpty() || (scale != 1 && scale != 2 && scale != 4 && scale != 8))
+        return std::nullopt;
+    return options;
+}
 
-    const PackagePictures read = readPackagePictures(package);
+// One run: every picture decoded at 1/`scale` by `threads` threads; its time in ms, or none when
+// a picture cannot be decoded.
+std::optional<double> timeRun(const PackagePictures& read, int scale, int threads) {
+    std::atomic<std::size_t> next{0};
+    std::atomic<bool> failed{false};
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<std::thread> workers;
+    for (int t = 0; t < threads; ++t)
+        workers.emplace_back([&] {
+            for (std::size_t i = next++; i < read.pictures.size(); i = next++)
+                if (!decodePlanes(read.pictures[i].bytes, scale).ok)
+                    failed = true;
+        });
+    for (std::thread& worker : workers)
+        worker.join();
+    const double ms = clock.nsecsElapsed() / 1e6;
+    if (failed)
+        return std::nullopt;
+    return ms;
+}
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    const std::optional<Options> options = parseOptions(QCoreApplication::arguments().mid(1));
+    if (!options)
+        return usage();
+    const int scale = options->scale;
+    const int threads = options->threads;
+
+    const PackagePictures read = readPackagePictures(options->package);
     if (!read.ok || read.pictures.empty()) {
         std::fprintf(stderr, "decode_limit: %s\n",
                      qPrintable(read.ok ? QStringLiteral("no JPEG pictures") : read.error));
@@ -191,27 +242,14 @@ int main(int argc, char** argv) {
     const double load = loadAverage();
 
     std::vector<double> times;
-    for (int run = 0; run < runs; ++run) {
-        std::atomic<std::size_t> next{0};
-        std::atomic<bool> failed{false};
-        QElapsedTimer clock;
-        clock.start();
-        std::vector<std::thread> workers;
-        for (int t = 0; t < threads; ++t)
-            workers.emplace_back([&] {
-                for (std::size_t i = next++; i < read.pictures.size(); i = next++)
-                    if (!decodePlanes(read.pictures[i].bytes, scale).ok)
-                        failed = true;
-            });
-        for (std::thread& worker : workers)
-            worker.join();
-        const double ms = clock.nsecsElapsed() / 1e6;
-        if (failed) {
+    for (int run = 0; run < options->runs; ++run) {
+        const std::optional<double> ms = timeRun(read, scale, threads);
+        if (!ms) {
             std::fprintf(stderr, "decode_limit: a picture cannot be decoded\n");
             return 1;
         }
-        times.push_back(ms);
-        std::printf("run %d %.1f\n", run + 1, ms);
+        times.push_back(*ms);
+        std::printf("run %d %.1f\n", run + 1, *ms);
     }
     const double limit = percentile(times, 50);
     std::printf("limit %.1f\n", limit);

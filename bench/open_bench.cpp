@@ -203,6 +203,36 @@ double reportOpenings(QTextStream& out, const std::vector<Run>& runs, qint64 pea
     return total;
 }
 
+// The serial decodes paired with the openings, and why there are none.
+struct SerialRuns {
+    const std::vector<double>& ms;
+    const std::vector<double>& ratios;
+    QString problem;
+};
+
+// Prints the reference's figures: the serial decodes paired with the openings (`total` their
+// median), their ratios and the serial decode of `runs` more, each picture kept in its own frame.
+void reportSerial(QTextStream& out, QTextStream& err, const PackagePictures& pictures,
+                  SerialRuns serial, double total, int runs) {
+    if (!serial.problem.isEmpty()) {
+        err << "open_bench: no serial decode: " << serial.problem << '\n';
+        return;
+    }
+    const double serialKeptMs = serialKeptDecodeMs(pictures, runs, serial.problem);
+    if (serialKeptMs < 0) {
+        err << "open_bench: no serial decode: " << serial.problem << '\n';
+        return;
+    }
+    const double serialMs = median(serial.ms);
+    out << "serial_pictures " << pictures.pictures.size() << '\n';
+    out << "serial_decode " << formatMs(serialMs) << '\n';
+    out << "ratio " << QString::number(median(serial.ratios), 'f', 3) << '\n';
+    out << "ratio_first " << QString::number(serial.ratios.front(), 'f', 3) << '\n';
+    out << "serial_decode_kept " << formatMs(serialKeptMs) << '\n';
+    out << "ratio_kept " << QString::number(total / serialKeptMs, 'f', 3) << '\n';
+    out << "target " << kTargetRatio << '\n';
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -261,23 +291,6 @@ int main(int argc, char** argv) {
     const qint64 peakKib = peakResidentKib();
 
     const double total = reportOpenings(out, runs, peakKib);
-    if (!noSerial.isEmpty()) {
-        err << "open_bench: no serial decode: " << noSerial << '\n';
-        return 0;
-    }
-
-    const double serialKeptMs = serialKeptDecodeMs(pictures, options.runs, noSerial);
-    if (serialKeptMs < 0) {
-        err << "open_bench: no serial decode: " << noSerial << '\n';
-        return 0;
-    }
-    const double serialMs = median(serial);
-    out << "serial_pictures " << pictures.pictures.size() << '\n';
-    out << "serial_decode " << formatMs(serialMs) << '\n';
-    out << "ratio " << QString::number(median(ratios), 'f', 3) << '\n';
-    out << "ratio_first " << QString::number(ratios.front(), 'f', 3) << '\n';
-    out << "serial_decode_kept " << formatMs(serialKeptMs) << '\n';
-    out << "ratio_kept " << QString::number(total / serialKeptMs, 'f', 3) << '\n';
-    out << "target " << kTargetRatio << '\n';
+    reportSerial(out, err, pictures, {serial, ratios, noSerial}, total, options.runs);
     return 0;
 }

@@ -77,7 +77,7 @@ public:
     struct Scaled {
         QImage image;          // RGB888; null when problem is set
         QSize fullSize;        // the picture's size in the file, whatever the scale
-        int numerator = 8;     // the DCT factor taken, numerator / 8
+        int eighths = 8;       // the DCT factor taken, eighths / 8
         QList<Marker> markers; // APP1 ... APP15 and COM, in file order, when asked for
         QPoint origin;         // where the image's top left lies in the whole picture at that scale
         bool progressive = false;    // as the header declares
@@ -85,9 +85,9 @@ public:
         QString problem;             // why the picture could not be decoded; empty otherwise
     };
 
-    // The numerator M of the smallest factor M/8 that keeps a picture of `full` at least
+    // The smallest factor M/8, as its M eighths, that keeps a picture of `full` at least
     // `atLeast` on both sides (8 when none smaller does, or `atLeast` is invalid or empty).
-    static int numeratorFor(QSize full, QSize atLeast);
+    static int eighthsFor(QSize full, QSize atLeast);
 
     // keepMarkers: also return the APPn and COM segments (not APP0, which every encoder writes
     // anew).

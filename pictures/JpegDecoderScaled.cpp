@@ -58,12 +58,12 @@ Crop cropOf(const jpeg_decompress_struct& info, QRect region) {
             JDIMENSION(wanted.width()), true};
 }
 
-// Starts the decode at `numerator` / 8 in RGB and cuts the columns of `region`; `crop` comes back
+// Starts the decode at `eighths` / 8 in RGB and cuts the columns of `region`; `crop` comes back
 // as the rows and the columns the library decodes. False when libjpeg gave up.
-bool start(Session& s, int numerator, QRect region, Crop& crop) {
+bool start(Session& s, int eighths, QRect region, Crop& crop) {
     if (setjmp(s.back))
         return false;
-    s.scaleBy(numerator);
+    s.scaleBy(eighths);
     s.info.out_color_space = JCS_RGB;
     jpeg_start_decompress(&s.info);
     crop = cropOf(s.info, region);
@@ -113,9 +113,9 @@ bool decodeIn(Session& s, const QByteArray& jpeg, QSize atLeast, bool keepMarker
         copyMarkers(s.info, result.markers);
     if (headerOnly)
         return true;
-    result.numerator = JpegDecoder::numeratorFor(result.fullSize, atLeast);
+    result.eighths = JpegDecoder::eighthsFor(result.fullSize, atLeast);
     Crop crop;
-    if (!start(s, result.numerator, region, crop))
+    if (!start(s, result.eighths, region, crop))
         return false;
     result.origin = QPoint(int(crop.left), int(crop.first));
     result.image =
@@ -144,7 +144,7 @@ JpegDecoder::Scaled read(const QByteArray& jpeg, QSize atLeast, bool keepMarkers
 
 } // namespace
 
-int JpegDecoder::numeratorFor(QSize full, QSize atLeast) {
+int JpegDecoder::eighthsFor(QSize full, QSize atLeast) {
     if (!atLeast.isValid() || atLeast.isEmpty() || full.isEmpty())
         return 8;
     for (int m = 1; m < 8; ++m) // the library rounds the scaled size up

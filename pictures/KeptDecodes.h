@@ -1,10 +1,10 @@
 #pragma once
 
+#include "pictures/LeastRecentlyUsed.h"
 #include "pictures/Picture.h"
 
 #include <QRect>
 #include <cstddef>
-#include <deque>
 #include <memory>
 #include <vector>
 
@@ -19,18 +19,21 @@ struct DecodeKey {
     bool operator==(const DecodeKey&) const = default;
 };
 
-// The decodes of pictures, kept in order of their last use: the decode shown is pinned (a repaint
-// never decodes); otherwise the most recently shown, decoded ahead or asked for again come first.
-// At most `most` of them, and at most a cap of bytes beyond the latest two. Decodes of whole
-// pictures and of regions alike. No threads and no decoding: the rule alone, for PictureKeeper.
+// The decodes of pictures, kept by the caches' one rule (LeastRecentlyUsed) in order of their last
+// use: the decode shown is pinned (a repaint never decodes); otherwise the most recently shown,
+// decoded ahead or asked for again come first, and decodes of pictures freed go first. At most
+// `most` of them, and at most a cap of bytes beyond the latest two (cacheBounds::kDecodes).
+// Decodes of whole pictures and of regions alike. No threads and no decoding: the rule alone, for
+// PictureKeeper.
 class KeptDecodes {
 public:
-    KeptDecodes(std::size_t most, qint64 byteCap) : m_most(most), m_byteCap(byteCap) {}
+    KeptDecodes(std::size_t most, qint64 byteCap)
+        : m_entries({most, byteCap, cacheBounds::kDecodesBeyondTheCap}) {}
 
-    // Puts `picture`'s decode first (replacing one kept for it); `shown` pins it. Returns the
+    // Puts `picture`'s decode first (replacing one kept for it); `pin` pins it. Returns the
     // decodes it pushes out, for the caller to free outside its lock.
     std::vector<Picture::Pixels> keep(const PicturePtr& picture, Picture::Pixels pixels,
-                                      qint64 bytes, bool shown, DecodeKey key = {});
+                                      qint64 bytes, bool pin, DecodeKey key = {});
     // Moves a kept decode first; false when none is kept for `picture` at `key`.
     bool askAgain(const PicturePtr& picture, DecodeKey key = {});
     // The kept decode of `picture` at `key`, or null pixels.
@@ -44,25 +47,21 @@ public:
     void clear() { m_entries.clear(); }
 
     std::size_t size() const { return m_entries.size(); }
-    qint64 bytes() const;
-    qint64 byteCap() const { return m_byteCap; }
+    qint64 bytes() const { return m_entries.bytes(); }
+    qint64 byteCap() const { return m_entries.bounds().byteCap; }
 
 private:
     struct Entry {
         std::weak_ptr<const Picture> picture;
         DecodeKey key;
         Picture::Pixels pixels;
-        qint64 bytes = 0;
     };
-    std::deque<Entry>::iterator locate(const PicturePtr& picture, const DecodeKey& key);
     bool pinned(const Entry& entry) const;
     std::vector<Picture::Pixels> trim();
 
-    std::size_t m_most;
-    qint64 m_byteCap;
-    std::deque<Entry> m_entries;
-    std::weak_ptr<const Picture> m_shown; // the pin, with its key
-    DecodeKey m_shownKey;
+    LeastRecentlyUsed<Entry> m_entries;
+    std::weak_ptr<const Picture> m_pin; // the pin, with its key
+    DecodeKey m_pinKey;
 };
 
 // Owner equality: a picture freed and another made at its address never match.

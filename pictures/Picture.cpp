@@ -73,8 +73,8 @@ QSize Picture::levelSize() const {
     return reducedSize(m_size, m_level);
 }
 
-int Picture::scaleShownAt(QSize shown) const {
-    return paintScale(m_size, m_level, shown);
+int Picture::scaleShownAt(QSize shownSize) const {
+    return paintScale(m_size, m_level, shownSize);
 }
 
 Picture::Pixels Picture::decodeAt(int scale) const {

@@ -59,12 +59,14 @@ public:
     // The reduction of the screen level (1: the picture has none) and the level's size.
     int levelDenominator() const { return m_level; }
     QSize levelSize() const;
-    // The scale a paint that shows this picture at `shown` device pixels paints from: the screen
-    // level when it is at least that large, else 1 (the whole picture).
-    int scaleShownAt(QSize shown) const;
+    // The scale a paint that shows this picture at `shownSize` device pixels paints from: the
+    // screen level when it is at least that large, else 1 (the whole picture).
+    int scaleShownAt(QSize shownSize) const;
     // True when a picture with a screen level is shown larger than the level: painted from its
     // whole picture, which only a decode of its bytes gives.
-    bool zoomedPastLevel(QSize shown) const { return m_level > 1 && scaleShownAt(shown) == 1; }
+    bool zoomedPastLevel(QSize shownSize) const {
+        return m_level > 1 && scaleShownAt(shownSize) == 1;
+    }
 
     // True when the pixels are held decoded for good (at the screen level when there is one).
     bool isDecoded() const { return !m_pixels.isNull(); }

@@ -14,9 +14,9 @@
 
 namespace {
 
-// The scale asked for: 0 stands for the picture's screen level.
+// The scale asked for, kAtLevel standing for the picture's screen level.
 int scaleOf(const PicturePtr& picture, int scale) {
-    return scale > 0 ? scale : picture->levelDenominator();
+    return scale == PictureKeeper::kAtLevel ? picture->levelDenominator() : scale;
 }
 
 // A picture at `scale` is painted from what it holds (no decode to keep) when it holds that scale
@@ -70,8 +70,8 @@ PictureKeeper::PictureKeeper(qint64 byteCap, int workers)
     m_fixedWorkers = workers > 0;
     m_rest.setSingleShot(true);
     QObject::connect(&m_rest, &QTimer::timeout, &m_context, [this] {
-        if (const PicturePtr shown = m_following.lock())
-            wholeAhead(shown);
+        if (const PicturePtr followed = m_following.lock())
+            wholeAhead(followed);
     });
 }
 
@@ -100,10 +100,10 @@ bool PictureKeeper::underWay(const PicturePtr& picture, const DecodeKey& key) co
     });
 }
 
-bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool shown) {
+bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool forScreen) {
     {
         std::unique_lock<std::mutex> lock(m_mutex);
-        if (shown)
+        if (forScreen)
             m_done.wait(lock, [&] { return !underWay(picture, key); });
         else if (underWay(picture, key))
             return false;
@@ -112,7 +112,7 @@ bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool
         m_busy.push_back({picture, key});
     }
     if (m_watch)
-        m_watch(picture, key.scale, shown);
+        m_watch(picture, key.scale, forScreen);
     Picture::Pixels pixels = decodeOf(picture, key);
     std::vector<Picture::Pixels> dropped;
     std::lock_guard<std::mutex> lock(m_mutex);
@@ -127,13 +127,13 @@ bool PictureKeeper::decode(const PicturePtr& picture, const DecodeKey& key, bool
         m_decodeBytes = bytes;
         m_decodeScale = key.scale;
     }
-    dropped = m_kept.keep(picture, std::move(pixels), bytes, shown, key);
-    if (shown)
+    dropped = m_kept.keep(picture, std::move(pixels), bytes, forScreen, key);
+    if (forScreen)
         ++m_shownDecodes;
     return true;
 }
 
-Picture::Pixels PictureKeeper::shown(const PicturePtr& picture, int scale) {
+Picture::Pixels PictureKeeper::pixelsToPaint(const PicturePtr& picture, int scale) {
     if (!picture)
         return {};
     const DecodeKey key{scaleOf(picture, scale), {}};
@@ -149,7 +149,7 @@ Picture::Pixels PictureKeeper::shown(const PicturePtr& picture, int scale) {
     return pixels;
 }
 
-PictureKeeper::Region PictureKeeper::shownRegion(const PicturePtr& picture, const QRect& part) {
+PictureKeeper::Region PictureKeeper::regionToPaint(const PicturePtr& picture, const QRect& part) {
     if (!picture || picture->encodedBytes().isEmpty())
         return {};
     const QRect clipped = part & QRect(QPoint(0, 0), picture->size());
@@ -255,30 +255,30 @@ void PictureKeeper::ahead(const std::vector<PicturePtr>& next, QSize shownSize, 
         });
 }
 
-void PictureKeeper::follow(const PicturePtr& shown, QSize shownPixels, bool turned,
+void PictureKeeper::follow(const PicturePtr& onScreen, QSize shownPixels, bool turned,
                            std::vector<PicturePtr> next, QRect part) {
-    m_following = shown;
+    m_following = onScreen;
     m_rest.stop(); // every turn or zoom starts the rest again
-    if (!shown)
+    if (!onScreen)
         return;
     // Past the screen level a zoom asks for the shown photo whole, its paints reading regions of
     // it until it is there; while turning, a whole decode of a camera photo takes longer than a
     // held key's step, so the pictures next are decoded as the part shown and the shown one
     // whole after the rest.
-    const bool past = shown->zoomedPastLevel(shownPixels);
+    const bool past = onScreen->zoomedPastLevel(shownPixels);
     const bool wholeFirst = past && !turned;
     if (wholeFirst)
-        next.insert(next.begin(), shown);
+        next.insert(next.begin(), onScreen);
     if (!past || wholeFirst)
         part = QRect();
-    if (past || !shown->isDecoded())
+    if (past || !onScreen->isDecoded())
         // Once the turn is painted, so the work ahead does not compete with the paint; dropped
         // when another picture is shown by then (a later turn, another package).
-        QTimer::singleShot(0, &m_context, [this, next, shown, shownPixels, part] {
-            if (samePicture(m_following, shown))
+        QTimer::singleShot(0, &m_context, [this, next, onScreen, shownPixels, part] {
+            if (samePicture(m_following, onScreen))
                 ahead(next, shownPixels, part);
         });
-    if (!wholeFirst && shown->levelDenominator() > 1)
+    if (!wholeFirst && onScreen->levelDenominator() > 1)
         m_rest.start(kRestMs);
 }
 

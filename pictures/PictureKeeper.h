@@ -1,6 +1,7 @@
 #pragma once
 
 #include "format/Navigation.h"
+#include "pictures/CacheBounds.h"
 #include "pictures/KeptDecodes.h"
 #include "pictures/Picture.h"
 #include "pictures/ViewsAhead.h"
@@ -47,13 +48,17 @@ struct TurnPosition {
 // that one decode: decodes ahead for positions passed are dropped before they start.
 //
 // The byte cap is set from the memory check of the opening (capFor()), never above
-// kMostKeptBytes. Pictures are held weakly: a kept decode never keeps a package alive.
+// kMostKeptBytes. Pictures are held weakly: a kept decode never keeps a package alive. The bounds
+// of the decodes and views kept are in pictures/CacheBounds.h.
 class PictureKeeper {
 public:
-    static constexpr std::size_t kKeptDecodes = 12;
-    static constexpr qint64 kMostKeptBytes = qint64(256) << 20;
+    static constexpr std::size_t kKeptDecodes = cacheBounds::kKeptDecodes;
+    static constexpr qint64 kMostKeptBytes = cacheBounds::kMostKeptBytes;
     // How many columns ahead of the turn are decoded at most, besides the other rings' neighbours.
     static constexpr int kAhead = 4;
+    // A scale that stands for a picture's screen level (its levelDenominator(); 1 for a picture
+    // without one).
+    static constexpr int kAtLevel = 0;
     // How long the view rests on a photo with a screen level before its whole picture is decoded,
     // so that zooming in or panning paints at once.
     static constexpr int kRestMs = 300;
@@ -76,14 +81,14 @@ public:
     // ring comes after a pause, which leaves time for its picture). No slot twice.
     static std::vector<int> slotsAhead(const TurnPosition& at, int ahead = kAhead);
 
-    // What to paint the shown `picture` from at 1/`scale` (0: its screen level): the pixels it
-    // holds at that scale; else a kept decode, pinned, or else a decode made now (waiting for its
-    // decode ahead when one is under way). Window thread.
-    Picture::Pixels shown(const PicturePtr& picture, int scale = 0);
+    // What to paint the shown `picture` from at 1/`scale` (kAtLevel: its screen level): the pixels
+    // it holds at that scale; else a kept decode, pinned, or else a decode made now (waiting for
+    // its decode ahead when one is under way). Window thread.
+    Picture::Pixels pixelsToPaint(const PicturePtr& picture, int scale = kAtLevel);
 
-    // The pixels `picture` holds at 1/`scale` (0: its screen level) or a kept decode of them, or
-    // null pixels; never decodes. Any thread.
-    Picture::Pixels kept(const PicturePtr& picture, int scale = 0) const;
+    // The pixels `picture` holds at 1/`scale` (kAtLevel: its screen level) or a kept decode of
+    // them, or null pixels; never decodes. Any thread.
+    Picture::Pixels kept(const PicturePtr& picture, int scale = kAtLevel) const;
 
     // A region of the whole picture's decode, and where it lies in the picture.
     struct Region {
@@ -93,23 +98,24 @@ public:
     // What a paint past the screen level of `picture` reads of its whole picture when that is not
     // kept: a kept region holding all of `part`, pinned, else one under way, waited for, else the
     // part decoded now and kept. A null image when the bytes do not decode. Window thread.
-    Region shownRegion(const PicturePtr& picture, const QRect& part);
+    Region regionToPaint(const PicturePtr& picture, const QRect& part);
 
     // Decodes `next` (nearest first) ahead, in place of what was handed over before, each at the
-    // scale a paint that shows it at `shown` pixels needs (see paintScale(); empty: its screen
+    // scale a paint that shows it at `shownSize` pixels needs (see paintScale(); empty: its screen
     // level). With a `part`, a photo shown past its screen level is decoded as that part of it
     // (a region, as its paint reads it) unless its whole decode is kept: a whole decode of a
     // camera photo takes longer than a held key's step.
-    void ahead(const std::vector<PicturePtr>& next, QSize shown = QSize(), QRect part = QRect());
+    void ahead(const std::vector<PicturePtr>& next, QSize shownSize = QSize(),
+               QRect part = QRect());
 
-    // What the window shows and how: `shown` at `shownPixels` device pixels, just turned to
+    // What the window shows and how: `onScreen` at `shownPixels` device pixels, just turned to
     // (`turned`) or zoomed, with the pictures a turn reaches next (nearest first) and the part of
     // a picture the window shows. The keeper decides what is decoded of them and when: once the
     // event loop is back (the turn painted), zoomed past the screen level the shown photo's whole
     // decode first and the pictures next whole, turning past it the pictures next as that part,
     // else at the scale shown (see ahead()); and once the view has rested kRestMs on a photo
     // with a screen level without another call, its whole decode (wholeAhead()). Window thread.
-    void follow(const PicturePtr& shown, QSize shownPixels, bool turned,
+    void follow(const PicturePtr& onScreen, QSize shownPixels, bool turned,
                 std::vector<PicturePtr> next, QRect part);
 
     // Decodes the whole of `picture` (one with a screen level, shown at it) after the decodes
@@ -131,7 +137,7 @@ public:
 
     // Told of each decode as it begins, on the thread that makes it: the picture, its scale and
     // whether it is the picture shown (for tests and benches; set before the first decode).
-    using DecodeWatch = std::function<void(const PicturePtr& picture, int scale, bool shown)>;
+    using DecodeWatch = std::function<void(const PicturePtr& picture, int scale, bool forScreen)>;
     void watchDecodes(DecodeWatch watch) { m_watch = std::move(watch); }
 
     // How many decodes the picture shown needed (not those decoded ahead), and how many decodes
@@ -154,9 +160,9 @@ private:
     // kept.
     Picture::Pixels pin(const PicturePtr& picture, const DecodeKey& key);
     // Decodes `picture` at `key` unless it is kept or under way; true when this call decoded.
-    bool decode(const PicturePtr& picture, const DecodeKey& key, bool shown);
+    bool decode(const PicturePtr& picture, const DecodeKey& key, bool forScreen);
     // What `next` asks to be decoded, nearest first, as ahead() takes them.
-    std::vector<Wanted> wanted(const std::vector<PicturePtr>& next, QSize shown,
+    std::vector<Wanted> wanted(const std::vector<PicturePtr>& next, QSize shownSize,
                                const QRect& part) const;
 
     // Lock order: m_mutex is taken alone; no other lock is taken while it is held (decodes and

@@ -73,7 +73,7 @@ PicturePainter::Plan PicturePainter::plan(QPainter& painter, const PicturePtr& p
     else if (pastLevel)
         plan.pixels = m_keeper->kept(picture, 1);
     else
-        plan.pixels = m_keeper->shown(picture, scale);
+        plan.pixels = m_keeper->pixelsToPaint(picture, scale);
     plan.sourceSize = plan.pixels.isNull() ? picture->size() : sizeOf(plan.pixels);
     const bool scaled = placement.stretch && plan.sourceSize != placement.control;
     if (plan.pixels.isNull() && pastLevel) {
@@ -81,7 +81,7 @@ PicturePainter::Plan PicturePainter::plan(QPainter& painter, const PicturePtr& p
         // keeper's region of it).
         plan.part = partRead(placement, plan.sourceSize);
         if (m_keeper) {
-            PictureKeeper::Region region = m_keeper->shownRegion(picture, plan.part);
+            PictureKeeper::Region region = m_keeper->regionToPaint(picture, plan.part);
             plan.region = std::move(region.image);
             plan.part = region.part;
         } else {
@@ -90,7 +90,7 @@ PicturePainter::Plan PicturePainter::plan(QPainter& painter, const PicturePtr& p
         if (!plan.region.isNull())
             ++g_regions;
         else if (m_keeper)
-            plan.pixels = m_keeper->shown(picture, 1);
+            plan.pixels = m_keeper->pixelsToPaint(picture, 1);
     }
     if (plan.pixels.isNull() && plan.region.isNull()) {
         m_spec.reset();

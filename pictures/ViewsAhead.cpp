@@ -1,11 +1,13 @@
 #include "ViewsAhead.h"
 
 #include "pictures/JpegPlanes.h"
+#include "pictures/KeptDecodes.h"
 #include "pictures/PictureFrame.h"
 #include "pictures/PictureKeeper.h"
 
 #include <QPainter>
 #include <atomic>
+#include <iterator>
 
 namespace {
 
@@ -27,49 +29,48 @@ ViewsAhead::~ViewsAhead() {
     clear();
 }
 
-bool ViewsAhead::same(const std::weak_ptr<const Picture>& a, const PicturePtr& b) {
-    // Owner equality: a picture freed and another made at its address never match.
-    return b && !a.expired() && !a.owner_before(b) && !b.owner_before(a);
+ViewsAhead::Entry* ViewsAhead::find(const PicturePtr& picture, const ViewSpec& placement) {
+    return m_entries.find([&](const Entry& entry) {
+        return entry.placement == placement && samePicture(entry.picture, picture);
+    });
 }
 
-ViewsAhead::Entry* ViewsAhead::find(const PicturePtr& picture, const ViewSpec& placement) {
-    for (Entry& entry : m_entries)
-        if (entry.placement == placement && same(entry.picture, picture))
-            return &entry;
-    return nullptr;
+std::vector<PicturePtr> ViewsAhead::keepFor(const std::vector<PicturePtr>& next,
+                                            const ViewSpec& placement,
+                                            std::vector<Entry>& dropped) {
+    const auto never = [](const Entry&) { return false; };
+    // Gone: views of another placement or of pictures freed, and those not painted (the pool
+    // was cleared: the ones still asked for are asked for again below).
+    dropped = m_entries.trim(
+        [&](const Entry& entry) {
+            return entry.placement != placement || entry.picture.expired() || entry.view.isNull();
+        },
+        never);
+    // The pictures asked for come first, nearest first; the views painted before follow (a
+    // reversal shows them again), the most recent first, and go first.
+    for (auto it = next.rbegin(); it != next.rend(); ++it) {
+        if (*it && !m_entries.moveFirst(
+                       [&](const Entry& entry) { return samePicture(entry.picture, *it); }))
+            m_entries.putFirst(Entry{*it, placement, QImage()}, bytesOf(placement));
+    }
+    std::vector<Entry> pushedOut = m_entries.trim(never, never);
+    std::move(pushedOut.begin(), pushedOut.end(), std::back_inserter(dropped));
+    std::vector<PicturePtr> waiting;
+    m_entries.forEach([&](const Entry& entry) {
+        if (entry.view.isNull())
+            if (PicturePtr picture = entry.picture.lock())
+                waiting.push_back(std::move(picture));
+    });
+    return waiting;
 }
 
 void ViewsAhead::prepare(const std::vector<PicturePtr>& next, const ViewSpec& placement) {
     m_pool.clear();
+    std::vector<Entry> dropped; // let go outside the lock
     std::vector<PicturePtr> waiting;
     {
         std::lock_guard<std::mutex> lock(m_mutex);
-        std::deque<Entry> kept;
-        qint64 bytes = 0;
-        auto keep = [&](Entry entry) {
-            if (kept.size() >= kViews || bytes + bytesOf(entry.placement) > kByteCap)
-                return;
-            bytes += bytesOf(entry.placement);
-            kept.push_back(std::move(entry));
-        };
-        for (const PicturePtr& picture : next) {
-            if (!picture)
-                continue;
-            if (Entry* entry = find(picture, placement)) {
-                if (entry->view.isNull())
-                    waiting.push_back(picture);
-                keep(std::move(*entry));
-                entry->picture.reset(); // moved: not kept twice
-            } else if (kept.size() < kViews) {
-                waiting.push_back(picture);
-                keep(Entry{picture, placement, QImage()});
-            }
-        }
-        // Then the views painted before (a reversal shows them again), most recent first.
-        for (Entry& entry : m_entries)
-            if (entry.placement == placement && !entry.picture.expired() && !entry.view.isNull())
-                keep(std::move(entry));
-        m_entries = std::move(kept);
+        waiting = keepFor(next, placement, dropped);
     }
     for (const PicturePtr& picture : waiting)
         m_pool.start([this, picture, placement] { paint(picture, placement); });

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "pictures/LeastRecentlyUsed.h"
 #include "pictures/Picture.h"
 
 class PictureKeeper;
@@ -7,7 +8,6 @@ class PictureKeeper;
 #include <QImage>
 #include <QRect>
 #include <QThreadPool>
-#include <deque>
 #include <mutex>
 #include <vector>
 
@@ -30,16 +30,15 @@ struct ViewSpec {
 // exactly as the control paints the picture there (the same conversion, the same smooth scaling
 // with the same coordinates and clip), so what is shown does not change by one pixel.
 //
-// At most kViews views are kept, and at most kByteCap bytes of them (a view holds the exposed
-// part of one window: 8 MB for a 1920 x 1080 screen); views of another placement or of pictures no
-// longer asked for are dropped first. A compressed picture gets its view once it is decoded ahead
-// (see PictureKeeper); views never decode. Pictures are held weakly: a view never keeps a package
-// alive.
+// The views are kept by the caches' one rule (LeastRecentlyUsed) within cacheBounds::kViewsAhead
+// (6 views and 64 MB; a view holds the exposed part of one window: 8 MB for a 1920 x 1080 screen):
+// views of another placement, of pictures freed and those never painted are gone; the pictures
+// asked for are used last, nearest first; so the views painted before and no longer asked for
+// are pushed out first, the least recently asked for first. A compressed picture gets its view
+// once it is decoded ahead (see PictureKeeper); views never decode. Pictures are held weakly: a
+// view never keeps a package alive.
 class ViewsAhead {
 public:
-    static constexpr std::size_t kViews = 6;
-    static constexpr qint64 kByteCap = qint64(64) << 20;
-
     // The decodes of compressed pictures come from `keeper` (none: compressed pictures get no
     // view).
     explicit ViewsAhead(const PictureKeeper* keeper);
@@ -76,13 +75,17 @@ private:
         QImage view; // null while it is waited for
     };
 
-    static bool same(const std::weak_ptr<const Picture>& a, const PicturePtr& b);
     Entry* find(const PicturePtr& picture, const ViewSpec& placement);
+    // Keeps the views `next` asks for at `placement` and those painted before that the bounds
+    // still hold; returns the pictures whose views are to be painted, nearest first, and what is
+    // let go in `dropped`.
+    std::vector<PicturePtr> keepFor(const std::vector<PicturePtr>& next, const ViewSpec& placement,
+                                    std::vector<Entry>& dropped);
     void paint(const PicturePtr& picture, const ViewSpec& placement);
 
     const PictureKeeper* m_keeper;
     QThreadPool m_pool;
     // Lock order: taken alone (the keeper is asked for a decode outside it).
     std::mutex m_mutex; // guards m_entries
-    std::deque<Entry> m_entries;
+    LeastRecentlyUsed<Entry> m_entries{cacheBounds::kViewsAhead};
 };

@@ -144,7 +144,10 @@ void frmMain::createControls(QWidget* client) {
     lblInOut = makeLabel(client, QStringLiteral("Out"), twipsRect(4200, 600, 615, 255));
 
     cd = new CommonDialog(this);
+    setTabOrders();
+}
 
+void frmMain::setTabOrders() {
     setTabOrder(HscrArray, VscrArray);
     setTabOrder(VscrArray, cmdTop);
     setTabOrder(cmdTop, txtHorizontal);

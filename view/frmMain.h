@@ -165,6 +165,8 @@ protected:
 
 private:
     void createControls(QWidget* client);
+    // The order Tab moves through the controls.
+    void setTabOrders();
     void createMenu();
     void wireEvents();
 

@@ -112,14 +112,14 @@ TEST(PackageStoreTest, AChangeOnDiskIsToldOnceByNameAndGivesNoPixels) {
         EXPECT_EQ(picture->heldBytes(), level.pixels.planes->heldBytes()); // no file bytes held
 
         PictureKeeper keeper;
-        const Picture::Pixels before = keeper.shown(picture, 1);
+        const Picture::Pixels before = keeper.pixelsToPaint(picture, 1);
         ASSERT_FALSE(before.isNull());
         EXPECT_TRUE(before.planes->toImage() == reference);
 
         ASSERT_TRUE(c.apply(path));
         keeper.clear();
         const bool changed = std::string(c.change) != "none";
-        EXPECT_EQ(keeper.shown(picture, 1).isNull(), changed);
+        EXPECT_EQ(keeper.pixelsToPaint(picture, 1).isNull(), changed);
         EXPECT_EQ(picture->encodedBytes().isEmpty(), changed);
         EXPECT_EQ(news,
                   changed ? QStringList{PackageStore::changedMessage("vase.360")} : QStringList{});

@@ -11,7 +11,7 @@ TEST(JpegScaled, TheSmallestEighthThatStillCoversTheSizeAskedFor) {
     const struct {
         QSize full;
         QSize atLeast;
-        int numerator;
+        int eighths;
     } cases[] = {
         {{6000, 4000}, {2560, 1}, 4},    // 3000: 3/8 gives 2250
         {{6000, 4000}, {1500, 1000}, 2}, // exactly 2/8
@@ -25,7 +25,7 @@ TEST(JpegScaled, TheSmallestEighthThatStillCoversTheSizeAskedFor) {
         {{}, {10, 10}, 8},
     };
     for (const auto& c : cases)
-        EXPECT_EQ(JpegDecoder::numeratorFor(c.full, c.atLeast), c.numerator)
+        EXPECT_EQ(JpegDecoder::eighthsFor(c.full, c.atLeast), c.eighths)
             << c.full.width() << "x" << c.full.height() << " at least " << c.atLeast.width() << "x"
             << c.atLeast.height();
 }

@@ -220,10 +220,10 @@ TEST(PictureKeeper, ShowsFromTheDecodesAheadAndDecodesTheRestOnce) {
     PictureKeeper keeper;
     keeper.ahead({p[0], p[1]});
     keeper.waitForDone();
-    EXPECT_FALSE(keeper.shown(p[1]).isNull());
+    EXPECT_FALSE(keeper.pixelsToPaint(p[1]).isNull());
     EXPECT_EQ(keeper.shownDecodes(), 0);
-    EXPECT_FALSE(keeper.shown(p[2]).isNull());
-    EXPECT_FALSE(keeper.shown(p[2]).isNull());
+    EXPECT_FALSE(keeper.pixelsToPaint(p[2]).isNull());
+    EXPECT_FALSE(keeper.pixelsToPaint(p[2]).isNull());
     EXPECT_EQ(keeper.shownDecodes(), 1);
     keeper.clear();
     EXPECT_EQ(keeper.keptCount(), 0u);
@@ -259,11 +259,11 @@ TEST(PictureKeeper, RegionsAheadStandForTheWholePictureInThePartShown) {
         keeper.ahead({photo}, natural, window);
         keeper.waitForDone();
         EXPECT_TRUE(keeper.kept(photo, 1).isNull()); // not the whole picture
-        const PictureKeeper::Region region = keeper.shownRegion(photo, c.part);
+        const PictureKeeper::Region region = keeper.regionToPaint(photo, c.part);
         EXPECT_EQ(region.part, c.kept);
         EXPECT_EQ(region.image, whole.copy(c.kept));
         EXPECT_EQ(keeper.shownDecodes(), c.decodes);
-        keeper.shownRegion(photo, c.part); // a repaint
+        keeper.regionToPaint(photo, c.part); // a repaint
         EXPECT_EQ(keeper.shownDecodes(), c.decodes);
     }
 }

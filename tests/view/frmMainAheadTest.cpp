@@ -12,8 +12,8 @@ protected:
     void SetUp() override {
         window.show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-        window.pictureKeeper().watchDecodes([this](const PicturePtr& picture, int, bool shown) {
-            if (shown)
+        window.pictureKeeper().watchDecodes([this](const PicturePtr& picture, int, bool forScreen) {
+            if (forScreen)
                 return;
             const std::lock_guard<std::mutex> lock(m_mutex);
             m_ahead.push_back(picture);

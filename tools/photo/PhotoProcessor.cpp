@@ -96,7 +96,7 @@ QImage PhotoProcessor::edited(const QString& source, const QByteArray& bytes, QS
         return QImage();
     }
     const double scale =
-        double((qint64(upright.width()) * pixels.numerator + 7) / 8) / upright.width();
+        double((qint64(upright.width()) * pixels.eighths + 7) / 8) / upright.width();
     const QImage cut = m_edit->apply(source, ExifOrientation::upright(pixels.image, turn),
                                      pixels.origin, scale, upright);
     if (cut.isNull()) {

@@ -190,9 +190,9 @@ qint64 PackageWalk::bytesPerDecode(QSize atLeast) const {
     const qint64 file = qint64(m_opening->counters().sngMaxFileLen);
     if (!isJpegName(QStringLiteral("picture") + m_opening->sImageExt()))
         return file + decodedPictureBytes(natural.width(), natural.height());
-    const int m = JpegDecoder::numeratorFor(natural, atLeast.isValid() ? atLeast : QSize(1, 1));
-    const qint64 width = (qint64(natural.width()) * m + 7) / 8;
-    const qint64 height = (qint64(natural.height()) * m + 7) / 8;
+    const int eighths = JpegDecoder::eighthsFor(natural, atLeast.isValid() ? atLeast : QSize(1, 1));
+    const qint64 width = (qint64(natural.width()) * eighths + 7) / 8;
+    const qint64 height = (qint64(natural.height()) * eighths + 7) / 8;
     return file + width * height * 3; // RGB888
 }
 

@@ -30,18 +30,11 @@ int sheetLabelWidth(const QStringList& labels) {
     return widest + 2 * SheetLayout::kGap;
 }
 
-QImage paintContactSheet(const SheetLayout& layout, const std::vector<QImage>& cells,
-                         const HotSpotTables& hotSpots, QSize pictureSize) {
-    QImage sheet(layout.imageSize(), QImage::Format_RGB32);
-    sheet.fill(kBackground);
-    QPainter painter(&sheet);
-    const QFont font = sheetFont();
-    painter.setFont(font);
-    const QFontMetrics metrics(font);
+namespace {
 
+// Each row's label, beside each block, and its pictures (an empty cell where none is).
+void paintRows(QPainter& painter, const SheetLayout& layout, const std::vector<QImage>& cells) {
     const auto& rows = layout.rows();
-    const int horizontalLine =
-        layout.lineOf(SheetRow::Ring::Horizontal, navigation::kHorizontalRingValue);
     for (int line = 0; line < static_cast<int>(rows.size()); ++line) {
         painter.setPen(kText);
         for (int block = 0; block < layout.blocks(); ++block)
@@ -57,8 +50,11 @@ QImage paintContactSheet(const SheetLayout& layout, const std::vector<QImage>& c
                 painter.drawImage(cell.topLeft(), image);
         }
     }
+}
 
-    // Numbers above the columns, thinned out when they would run into each other.
+// Numbers above the columns, thinned out when they would run into each other.
+void paintNumbers(QPainter& painter, const SheetLayout& layout) {
+    const QFontMetrics metrics(painter.font());
     const int pitch = layout.cellSize().width() + SheetLayout::kGap;
     const int widest = metrics.horizontalAdvance(QString::number(layout.positions() - 1)) + 2;
     int every = 1;
@@ -69,8 +65,13 @@ QImage paintContactSheet(const SheetLayout& layout, const std::vector<QImage>& c
         if (position % layout.columns() % every == 0)
             painter.drawText(layout.numberBox(position).adjusted(-pitch, 0, pitch, 0),
                              Qt::AlignHCenter | Qt::AlignBottom, QString::number(position));
+}
 
-    // Hot spots, on the horizontal pictures whose position is their image number.
+// Hot spots, on the horizontal pictures whose position is their image number.
+void paintHotSpots(QPainter& painter, const SheetLayout& layout, const HotSpotTables& hotSpots,
+                   QSize pictureSize) {
+    const int horizontalLine =
+        layout.lineOf(SheetRow::Ring::Horizontal, navigation::kHorizontalRingValue);
     const double scale = double(layout.cellSize().width()) / (pictureSize.width() * kTwipsPerPixel);
     const double scaleY =
         double(layout.cellSize().height()) / (pictureSize.height() * kTwipsPerPixel);
@@ -90,5 +91,18 @@ QImage paintContactSheet(const SheetLayout& layout, const std::vector<QImage>& c
         }
     }
     painter.setClipping(false);
+}
+
+} // namespace
+
+QImage paintContactSheet(const SheetLayout& layout, const std::vector<QImage>& cells,
+                         const HotSpotTables& hotSpots, QSize pictureSize) {
+    QImage sheet(layout.imageSize(), QImage::Format_RGB32);
+    sheet.fill(kBackground);
+    QPainter painter(&sheet);
+    painter.setFont(sheetFont());
+    paintRows(painter, layout, cells);
+    paintNumbers(painter, layout);
+    paintHotSpots(painter, layout, hotSpots, pictureSize);
     return sheet;
 }
