@@ -103,14 +103,27 @@ void CImageInfo::ReadImageInfo(const QString& sFileName) {
     std::vector<quint8> buffer(BufferSize, 0);
     if (!readFileHead(sFileName, buffer.data(), BufferSize))
         return;
+    probe(buffer.data());
+}
 
+void CImageInfo::ReadImageHead(const QByteArray& head) {
+    m_width = 0;
+    m_height = 0;
+    m_depth = 0;
+    m_imageType = None;
+    std::vector<quint8> buffer(BufferSize, 0);
+    std::copy_n(head.constData(), std::min<qsizetype>(head.size(), BufferSize), buffer.begin());
+    probe(buffer.data());
+}
+
+void CImageInfo::probe(const quint8* buffer) {
     // The three signature tests run one after the other; their first bytes differ, so at most
     // one of them matches.
-    probePng(buffer.data());
-    probeGif(buffer.data());
-    probeBmp(buffer.data());
+    probePng(buffer);
+    probeGif(buffer);
+    probeBmp(buffer);
     if (m_imageType == None)
-        scanJpeg(buffer.data());
+        scanJpeg(buffer);
 }
 
 void CImageInfo::probePng(const quint8* b) {

@@ -31,6 +31,9 @@ public:
     qint32 ImageType() const { return m_imageType; } // one of Kind
 
     void ReadImageInfo(const QString& sFileName);
+    // The same probe of a file's first bytes held in memory (a member read from its package where
+    // it lies): at most BufferSize of them are looked at, zeros standing for any past their end.
+    void ReadImageHead(const QByteArray& head);
 
 private:
     // High byte * 256 + low byte, 0 ... 65535. Every two-byte read goes through here.
@@ -40,6 +43,7 @@ private:
     void probeGif(const quint8* buffer);
     void probeBmp(const quint8* buffer);
     void scanJpeg(const quint8* buffer);
+    void probe(const quint8* buffer);
     // Stores a depth computed in a wider type, raising the overflow error when it exceeds 8 bits.
     void setDepth(int depth);
 
