@@ -152,9 +152,17 @@ PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) cons
     // claiming more pixels than the memory check could ever give one picture is left undone
     // before they are asked for.
     const qint64 most = mostForOnePicture();
-    return PictureLoader::read(
-        job, PictureLoader::Storage::Compressed, [most](qint64 bytes) { return bytes <= most; },
-        m_scaleFor);
+    // A picture left in the package was not read during the extraction: read here as the loader
+    // will hold it, and handed to it, so that it is decoded once.
+    const bool forLoader = m_early && job.inPackage;
+    PictureRead read = PictureLoader::readBack(
+        PictureLoader::read(
+            job, forLoader ? m_early->storage() : PictureLoader::Storage::Compressed,
+            [most](qint64 bytes) { return bytes <= most; }, m_scaleFor),
+        job);
+    if (forLoader && read.picture)
+        m_early->put(job.path, read);
+    return read;
 }
 
 bool PackageOpening::refuseClaim(const QString& name, qint64 width, qint64 height) {
