@@ -94,12 +94,15 @@ void CImageInfo::setDepth(int depth) {
     m_depth = static_cast<quint8>(depth);
 }
 
-void CImageInfo::ReadImageInfo(const QString& sFileName) {
+void CImageInfo::reset() {
     m_width = 0;
     m_height = 0;
     m_depth = 0;
     m_imageType = None;
+}
 
+void CImageInfo::ReadImageInfo(const QString& sFileName) {
+    reset();
     std::vector<quint8> buffer(BufferSize, 0);
     if (!readFileHead(sFileName, buffer.data(), BufferSize))
         return;
@@ -107,10 +110,7 @@ void CImageInfo::ReadImageInfo(const QString& sFileName) {
 }
 
 void CImageInfo::ReadImageHead(const QByteArray& head) {
-    m_width = 0;
-    m_height = 0;
-    m_depth = 0;
-    m_imageType = None;
+    reset();
     std::vector<quint8> buffer(BufferSize, 0);
     std::copy_n(head.constData(), std::min<qsizetype>(head.size(), BufferSize), buffer.begin());
     probe(buffer.data());
