@@ -32,8 +32,9 @@ struct OptionSettings;
 // Every step returns false when the opening must stop; problem() then holds the message the user
 // is shown, naming the package and what is wrong. A step must only run when the previous one
 // succeeded. The members are extracted into `folder`, a private folder of this opening (its path
-// ends in "/"); each member file is deleted as soon as it is no longer needed, and the caller
-// removes the folder itself when the opening fails or the package is closed.
+// ends in "/"), except the pictures the package stores uncompressed, which are read from it where
+// they lie (see setPicturesInPackage); each member file is deleted as soon as it is no longer
+// needed, and the caller removes the folder itself when the opening fails or the package is closed.
 //
 // The package counters (packageCounters()) must be zeroed by the caller before extract().
 class PackageOpening {
