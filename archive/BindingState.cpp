@@ -16,11 +16,15 @@ CallbackTargets::~CallbackTargets() {
     bindingState().prompter = m_previousPrompter;
 }
 
-MemberWatch::MemberWatch(std::function<void(const QString& path)> watcher)
-    : m_previous(std::move(bindingState().memberWritten)) {
+MemberWatch::MemberWatch(std::function<void(const QString& path)> watcher,
+                         std::function<void(const QString& path)> left)
+    : m_previous(std::move(bindingState().memberWritten)),
+      m_previousLeft(std::move(bindingState().memberLeft)) {
     bindingState().memberWritten = std::move(watcher);
+    bindingState().memberLeft = std::move(left);
 }
 
 MemberWatch::~MemberWatch() {
     bindingState().memberWritten = std::move(m_previous);
+    bindingState().memberLeft = std::move(m_previousLeft);
 }

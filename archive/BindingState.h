@@ -23,6 +23,9 @@ struct BindingState {
     // Told the path of every member written, after the service callback counted it; empty when
     // nobody watches.
     std::function<void(const QString& path)> memberWritten;
+    // Told the path a member left in the archive would have been written to, after the left
+    // callback counted it; empty when nobody watches.
+    std::function<void(const QString& path)> memberLeft;
 
     void reset() { *this = BindingState{}; }
 };
@@ -44,15 +47,18 @@ private:
     Prompter* m_previousPrompter;
 };
 
-// Tells `watcher` the path of every member written while this object lives, and restores the
-// previous watcher afterwards. The watcher runs on the extracting thread and must not throw.
+// Tells `watcher` the path of every member written while this object lives (and `left` the path
+// of every member left in the archive), and restores the previous watchers afterwards. The
+// watchers run on the extracting thread and must not throw.
 class MemberWatch {
 public:
-    explicit MemberWatch(std::function<void(const QString& path)> watcher);
+    explicit MemberWatch(std::function<void(const QString& path)> watcher,
+                         std::function<void(const QString& path)> left = {});
     ~MemberWatch();
     MemberWatch(const MemberWatch&) = delete;
     MemberWatch& operator=(const MemberWatch&) = delete;
 
 private:
     std::function<void(const QString& path)> m_previous;
+    std::function<void(const QString& path)> m_previousLeft;
 };

@@ -59,7 +59,7 @@ std::int32_t CGUnzipFiles::Unzip(const QString& sZipFileName, const QString& sEx
                        m_PromptOverwrite, messageLevel, m_WriteToStdOut, m_TestZip, extractList,
                        m_ExtractOnlyNewer, m_DisplayComment, m_HonorDirectories, m_OverWriteFiles,
                        m_ConvertCRtoCRLF, m_Verbose, m_CaseSensitive, privilege, m_progress,
-                       m_prompter, m_IncludePatterns);
+                       m_prompter, m_IncludePatterns, m_LeavePatterns);
     } catch (const GyroError& error) {
         throw error.withSource(QString::fromLatin1(kUnzipSource));
     } catch (const std::bad_alloc&) {

@@ -53,6 +53,10 @@ public:
     void setExtractDir(const QString& value) { m_ExtractDir = value; }
     // Only members matching one of these patterns are extracted (none: every member).
     void setIncludePatterns(const QStringList& patterns) { m_IncludePatterns = patterns; }
+    // Of the members extracted, those matching one of these patterns that the package stores
+    // uncompressed and unencrypted are left in it instead of written: counted and shown as every
+    // member, but read later from the package where they lie (their checksum with them).
+    void setLeavePatterns(const QStringList& patterns) { m_LeavePatterns = patterns; }
 
     // Runs one extraction. A non-empty sZipFileName or sExtractDir first replaces ZipFileName or
     // ExtractDir for good. Returns the library's result unchanged (0 for success); a non-zero
@@ -90,4 +94,5 @@ private:
     QString m_ZipFileName;
     QString m_ExtractDir;
     QStringList m_IncludePatterns;
+    QStringList m_LeavePatterns;
 };

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <optional>
 #include <string_view>
 #include <sys/stat.h>
@@ -48,6 +49,19 @@ QByteArray toLibraryBytes(const QString& text) {
 
 void wipe(QByteArray& bytes) {
     std::fill(bytes.begin(), bytes.end(), '\0');
+}
+
+// The patterns as the library takes them; `bytes` keeps them alive. At most kUnzipNameListSize.
+void fillNameList(const QStringList& patterns, std::vector<QByteArray>& bytes,
+                  UnzipNameList& list) {
+    if (patterns.size() > kUnzipNameListSize)
+        throw GyroError(ErrorNumber::Overflow, QStringLiteral("Overflow"),
+                        QString::fromLatin1(kVBUnzipSource));
+    bytes.reserve(std::size_t(patterns.size()));
+    for (const QString& pattern : patterns) {
+        bytes.push_back(toLibraryBytes(pattern));
+        list.names[bytes.size() - 1] = bytes.back().constData();
+    }
 }
 
 std::optional<std::int64_t> regularFileSize(std::string_view path) {
@@ -97,7 +111,8 @@ std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
                      std::int16_t iHonorDirectories, std::int16_t iOverWriteFiles,
                      std::int16_t iConvertCRtoCRLF, std::int16_t iVerbose,
                      std::int16_t iCaseSensitive, std::int16_t iPrivilege, ProgressSink& progress,
-                     Prompter& prompter, const QStringList& includePatterns) {
+                     Prompter& prompter, const QStringList& includePatterns,
+                     const QStringList& leavePatterns) {
     try {
         BindingState& state = bindingState();
         state.sLastMessage.clear();
@@ -118,17 +133,14 @@ std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
         functions.password = &UnzipPasswordCallback;
         functions.listing = &UnzipListingCallback;
         functions.service = &UnzipServiceCallback;
+        functions.left = &UnzipLeftCallback;
 
-        if (includePatterns.size() > kUnzipNameListSize)
-            throw GyroError(ErrorNumber::Overflow, QStringLiteral("Overflow"),
-                            QString::fromLatin1(kVBUnzipSource));
         std::vector<QByteArray> includeBytes;
-        includeBytes.reserve(std::size_t(includePatterns.size()));
+        std::vector<QByteArray> leaveBytes;
         UnzipNameList include{};
-        for (const QString& pattern : includePatterns) {
-            includeBytes.push_back(toLibraryBytes(pattern));
-            include.names[includeBytes.size() - 1] = includeBytes.back().constData();
-        }
+        UnzipNameList leave{};
+        fillNameList(includePatterns, includeBytes, include);
+        fillNameList(leavePatterns, leaveBytes, leave);
         const UnzipNameList exclude{};
 
         UnzipVersionInfo version{};
@@ -140,7 +152,8 @@ std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
 
         const CallbackTargets targets(progress, prompter);
         return Wiz_SingleEntryUnzip(std::int32_t(includeBytes.size()), include.names, 0,
-                                    exclude.names, &options, &functions);
+                                    exclude.names, &options, &functions,
+                                    std::int32_t(leaveBytes.size()), leave.names);
     } catch (const GyroError& error) {
         throw error.withSource(QString::fromLatin1(kVBUnzipSource));
     } catch (const std::bad_alloc&) {
@@ -218,23 +231,27 @@ void UnzipListingCallback(const char*, const char*, std::uint64_t, std::uint64_t
                           std::int32_t, std::int32_t, std::int32_t, std::int32_t, std::int32_t,
                           std::uint32_t, std::int32_t, std::int32_t) {}
 
-std::int32_t UnzipServiceCallback(const char* name, std::int32_t count) {
+namespace {
+
+// Counts one member handed over by the library (written, or left in the archive with its size
+// given) and shows the running count. Never lets an error out.
+void countHandedMember(const char* name, std::int32_t count, std::optional<std::int64_t> leftSize) {
     std::string_view bytes;
     try {
         bytes = readBytes(name, count, kMaxCallbackText);
         if (bytes.empty()) {
             countMember(packageCounters(), {}, std::nullopt);
-            return 0;
+            return;
         }
         const std::size_t slash = bytes.rfind('/');
         const std::string_view fileName =
             slash == std::string_view::npos ? bytes : bytes.substr(slash + 1);
-        countMember(packageCounters(), fileName, regularFileSize(bytes));
-        if (bindingState().memberWritten)
-            bindingState().memberWritten(
-                QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size()))));
+        countMember(packageCounters(), fileName, leftSize ? leftSize : regularFileSize(bytes));
+        const auto& watcher = leftSize ? bindingState().memberLeft : bindingState().memberWritten;
+        if (watcher)
+            watcher(QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size()))));
     } catch (...) {
-        return 0;
+        return;
     }
     try {
         if (ProgressSink* progress = bindingState().progress) {
@@ -245,5 +262,18 @@ std::int32_t UnzipServiceCallback(const char* name, std::int32_t count) {
         }
     } catch (...) {
     }
+}
+
+} // namespace
+
+std::int32_t UnzipServiceCallback(const char* name, std::int32_t count) {
+    countHandedMember(name, count, std::nullopt);
+    return 0;
+}
+
+std::int32_t UnzipLeftCallback(const char* name, std::int32_t count, std::uint64_t size) {
+    countHandedMember(name, count,
+                      std::int64_t(std::min<std::uint64_t>(
+                          size, std::uint64_t(std::numeric_limits<std::int64_t>::max()))));
     return 0;
 }

@@ -23,6 +23,8 @@ class Prompter;
 // "CodeModule::VBUnzip") when the extraction cannot be prepared: a path that cannot be passed
 // as a zero-terminated byte string in the system's encoding raises error 52. includePatterns
 // (at most kUnzipNameListSize) limit the extraction to the members they match; none: every member.
+// Of those, the members leavePatterns (as many) match are left in the archive where it stores
+// them uncompressed and unencrypted (see Wiz_SingleEntryUnzip), and counted by UnzipLeftCallback.
 std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
                      std::int16_t iExtractNewer, std::int16_t iSpaceToUnderScore,
                      std::int16_t iPromptOverwrite, std::int16_t iMessageLevel,
@@ -31,7 +33,8 @@ std::int32_t VBUnzip(const QString& sZipFileName, const QString& sExtractDir,
                      std::int16_t iHonorDirectories, std::int16_t iOverWriteFiles,
                      std::int16_t iConvertCRtoCRLF, std::int16_t iVerbose,
                      std::int16_t iCaseSensitive, std::int16_t iPrivilege, ProgressSink& progress,
-                     Prompter& prompter, const QStringList& includePatterns = {});
+                     Prompter& prompter, const QStringList& includePatterns = {},
+                     const QStringList& leavePatterns = {});
 
 // Fills the option record from the values in VBUnzip's order, each sign-extended to 32 bits.
 // The record points at the two byte strings, which must outlive it.
@@ -78,3 +81,8 @@ void UnzipListingCallback(const char* name, const char* method, std::uint64_t si
 // into never counts), notes the size of the file found under the name when it is the largest so
 // far and tells the member watcher (MemberWatch) its path. Returns 0.
 std::int32_t UnzipServiceCallback(const char* name, std::int32_t count);
+
+// Called once per member left in the archive, with the path it would have been written to: counts
+// and shows it exactly as UnzipServiceCallback does, with `size` as the member's size (there is no
+// file to measure), and tells the watcher of members left (MemberWatch) its path. Returns 0.
+std::int32_t UnzipLeftCallback(const char* name, std::int32_t count, std::uint64_t size);

@@ -93,7 +93,10 @@ void ExtractionRun::handleMember(Member& member) {
         return;
     }
     if (m_mode == Mode::Files) {
-        writeFile(member);
+        if (member.left)
+            announceLeft(member);
+        else
+            writeFile(member);
         return;
     }
     const CopyOutcome outcome = copyWithPassword(member, [&](const char* password) {
@@ -109,6 +112,16 @@ void ExtractionRun::handleMember(Member& member) {
         fail(member, outcome.problem);
     else if (m_options.Verbose)
         say(displayName(member.rawName) + (m_mode == Mode::Test ? ": OK" : ": written out"));
+}
+
+void ExtractionRun::announceLeft(const Member& member) {
+    if (m_options.Verbose)
+        say(displayName(member.rawName) + ": left in the archive (" +
+            std::to_string(member.stat.size) + " bytes)");
+    const std::string fullPath = m_folderPrefix + member.path.relative();
+    if (m_functions.left &&
+        m_functions.left(fullPath.c_str(), std::int32_t(fullPath.size()), member.stat.size) != 0)
+        m_cancelled = true;
 }
 
 void ExtractionRun::writeFolder(Member& member) {

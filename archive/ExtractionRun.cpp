@@ -39,9 +39,10 @@ std::uint32_t to32(std::uint64_t value) {
 } // namespace
 
 ExtractionRun::ExtractionRun(const UnzipOptions& options, UnzipUserFunctions& functions,
-                             std::vector<std::string> include, std::vector<std::string> exclude)
+                             std::vector<std::string> include, std::vector<std::string> exclude,
+                             std::vector<std::string> leave)
     : m_options(options), m_functions(functions), m_include(std::move(include)),
-      m_exclude(std::move(exclude)) {
+      m_exclude(std::move(exclude)), m_leave(std::move(leave)) {
     if (options.ExtractList)
         m_mode = Mode::List;
     else if (options.TestZip)
@@ -228,15 +229,26 @@ std::int32_t ExtractionRun::readMembers() {
     return UnzipResult::Ok;
 }
 
-bool ExtractionRun::selected(const std::string& name) const {
+bool ExtractionRun::matches(const std::vector<std::string>& patterns,
+                            const std::string& name) const {
     const int flags = FNM_NOESCAPE | (m_options.CaseSensitive ? 0 : FNM_CASEFOLD);
-    const auto matches = [&](const std::vector<std::string>& patterns) {
-        for (const std::string& pattern : patterns)
-            if (::fnmatch(pattern.c_str(), name.c_str(), flags) == 0)
-                return true;
-        return false;
-    };
-    return (m_include.empty() || matches(m_include)) && !matches(m_exclude);
+    for (const std::string& pattern : patterns)
+        if (::fnmatch(pattern.c_str(), name.c_str(), flags) == 0)
+            return true;
+    return false;
+}
+
+bool ExtractionRun::selected(const std::string& name) const {
+    return (m_include.empty() || matches(m_include, name)) && !matches(m_exclude, name);
+}
+
+bool ExtractionRun::leftInArchive(const Member& member) const {
+    const zip_stat_t& stat = member.stat;
+    return m_mode == Mode::Files && member.path.kind == EntryPath::Kind::File &&
+           matches(m_leave, member.name) && (stat.valid & ZIP_STAT_COMP_METHOD) &&
+           stat.comp_method == ZIP_CM_STORE && (stat.valid & ZIP_STAT_ENCRYPTION_METHOD) &&
+           stat.encryption_method == ZIP_EM_NONE && (stat.valid & ZIP_STAT_SIZE) &&
+           stat.size == stat.comp_size;
 }
 
 void ExtractionRun::planMembers() {
@@ -256,6 +268,8 @@ void ExtractionRun::planMembers() {
         planned.push_back(&member.path);
     }
     refuseCollisions(planned, m_options.CaseSensitive != 0);
+    for (Member& member : m_members)
+        member.left = member.selected && leftInArchive(member);
 }
 
 std::int32_t ExtractionRun::openExtractionFolder() {
@@ -284,7 +298,7 @@ std::int32_t ExtractionRun::checkFreeSpace() {
     const std::uint64_t block = space.f_frsize > 0 ? space.f_frsize : 4096;
     std::uint64_t needed = kFreeSpaceReserve;
     for (const Member& member : m_members)
-        if (member.selected && member.path.kind == EntryPath::Kind::File)
+        if (member.selected && member.path.kind == EntryPath::Kind::File && !member.left)
             needed =
                 addSaturating(needed, addSaturating(member.stat.size, block - 1) / block * block);
     const unsigned __int128 free = static_cast<unsigned __int128>(space.f_bavail) * space.f_frsize;

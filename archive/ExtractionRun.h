@@ -19,7 +19,8 @@
 class ExtractionRun {
 public:
     ExtractionRun(const UnzipOptions& options, UnzipUserFunctions& functions,
-                  std::vector<std::string> include, std::vector<std::string> exclude);
+                  std::vector<std::string> include, std::vector<std::string> exclude,
+                  std::vector<std::string> leave = {});
     ~ExtractionRun();
     ExtractionRun(const ExtractionRun&) = delete;
     ExtractionRun& operator=(const ExtractionRun&) = delete;
@@ -40,6 +41,7 @@ private:
         bool link = false;
         bool folder = false;
         bool selected = true;
+        bool left = false; // left in the archive: nothing of it is read or written
         EntryPath path;
     };
     enum class Mode { Files, Test, List, StdOut };
@@ -51,7 +53,11 @@ private:
     std::int32_t refuseArchive(int error, int fd);
     std::int32_t readMembers();
     void planMembers();
+    bool matches(const std::vector<std::string>& patterns, const std::string& name) const;
     bool selected(const std::string& name) const;
+    // Whether a member to be written as a file is to be left in the archive instead.
+    bool leftInArchive(const Member& member) const;
+    void announceLeft(const Member& member);
     std::int32_t openExtractionFolder();
     std::int32_t checkFreeSpace();
     void showComment();
@@ -71,6 +77,7 @@ private:
     UnzipUserFunctions& m_functions;
     std::vector<std::string> m_include;
     std::vector<std::string> m_exclude;
+    std::vector<std::string> m_leave;
     Mode m_mode = Mode::Files;
 
     std::string m_label; // the archive's file name, escaped for display

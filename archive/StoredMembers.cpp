@@ -9,6 +9,7 @@
 #include <cstring>
 #include <unistd.h>
 #include <vector>
+#include <zlib.h>
 
 namespace {
 
@@ -147,7 +148,8 @@ StoredMembers StoredMembers::read(int fd, std::uint64_t fileSize) {
             members.m_spans.remove(bare); // two members would stand for one name
         } else if (stored) {
             if (const auto start = dataStart(fd, fileSize, fields.localOffset, fields.size))
-                members.m_spans.insert(bare, {*start, fields.size});
+                members.m_spans.insert(bare,
+                                       {*start, fields.size, std::uint32_t(little(p + 16, 4))});
         }
         seen.insert(bare);
         at = next;
@@ -160,4 +162,16 @@ std::optional<StoredMembers::Span> StoredMembers::find(const QString& bareName) 
     if (found == m_spans.constEnd())
         return std::nullopt;
     return *found;
+}
+
+bool StoredMembers::checksumMatches(const QByteArray& bytes, std::uint32_t crc) {
+    uLong sum = ::crc32(0L, Z_NULL, 0);
+    const auto* data = reinterpret_cast<const Bytef*>(bytes.constData());
+    for (qsizetype done = 0; done < bytes.size();) {
+        // zlib takes the length in 32 bits.
+        const uInt piece = uInt(std::min<qsizetype>(bytes.size() - done, qsizetype(1) << 30));
+        sum = ::crc32(sum, data + done, piece);
+        done += piece;
+    }
+    return std::uint32_t(sum) == crc;
 }

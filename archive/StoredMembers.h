@@ -18,6 +18,7 @@ public:
     struct Span {
         std::uint64_t offset = 0; // of the first data byte in the archive file
         std::uint64_t size = 0;
+        std::uint32_t crc = 0; // the CRC-32 the central directory gives the member's data
     };
 
     // Reads the directory of the archive open on `fd`, `fileSize` bytes long.
@@ -26,6 +27,9 @@ public:
     // The data range of the stored member named `bareName`, or none.
     std::optional<Span> find(const QString& bareName) const;
     int count() const { return int(m_spans.size()); }
+
+    // Whether `bytes` have the CRC-32 `crc` (ZIP's, over the uncompressed data).
+    static bool checksumMatches(const QByteArray& bytes, std::uint32_t crc);
 
 private:
     QHash<QByteArray, Span> m_spans; // by bare name, ASCII lowered; ambiguous names removed

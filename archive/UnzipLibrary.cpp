@@ -40,12 +40,13 @@ void UzpVersion2(UnzipVersionInfo* info) {
 
 std::int32_t Wiz_SingleEntryUnzip(std::int32_t includeCount, const char* const* includeNames,
                                   std::int32_t excludeCount, const char* const* excludeNames,
-                                  const UnzipOptions* options, UnzipUserFunctions* functions) {
+                                  const UnzipOptions* options, UnzipUserFunctions* functions,
+                                  std::int32_t leaveCount, const char* const* leaveNames) {
     if (!options || !functions)
         return UnzipResult::BadArguments;
     try {
         ExtractionRun run(*options, *functions, patterns(includeCount, includeNames),
-                          patterns(excludeCount, excludeNames));
+                          patterns(excludeCount, excludeNames), patterns(leaveCount, leaveNames));
         try {
             return run.run();
         } catch (const std::bad_alloc&) {

@@ -108,6 +108,11 @@ using UnzipListingFn = void (*)(const char* name, const char* method, std::uint6
 // the file's full path (the extraction folder joined with the member's written name) and that
 // path's length. A non-zero result ends the extraction as cancelled.
 using UnzipServiceFn = std::int32_t (*)(const char* path, std::int32_t count);
+// Called, in place of the service callback, for every member left in the archive (see the leave
+// patterns of Wiz_SingleEntryUnzip): the path it would have been written to and that path's
+// length, as for the service callback, and the member's size. A non-zero result ends the
+// extraction as cancelled.
+using UnzipLeftFn = std::int32_t (*)(const char* path, std::int32_t count, std::uint64_t size);
 
 // The callbacks; any may be null (a null question callback answers "no" / "no password").
 struct UnzipUserFunctions {
@@ -117,6 +122,7 @@ struct UnzipUserFunctions {
     UnzipPasswordFn password;
     UnzipListingFn listing;
     UnzipServiceFn service;
+    UnzipLeftFn left;
     // Filled by the library once the archive is read (sizes saturate at 0xFFFFFFFF).
     std::uint32_t compressedTotal;
     std::uint32_t uncompressedTotal;
@@ -174,6 +180,14 @@ void UzpVersion2(UnzipVersionInfo* info);
 // above 0) or match an exclude pattern are left alone. Returns UnzipResult::Ok when every member
 // handled was extracted (or tested, or listed) and a non-zero UnzipResult otherwise; all callbacks
 // run on the calling thread before it returns.
+// When extracting into files, a member whose name also matches a leave pattern and that the
+// archive stores uncompressed and unencrypted (method 0, its size and compressed size equal) is
+// left in the archive, for the caller to read where it lies: it is handled, refused and counted
+// like any member, but nothing of it is read or written and its blocks do not count against the
+// free space; the left callback announces it instead of the service callback. Its checksum is
+// not checked (its data is never read): that is for whoever reads it.
 std::int32_t Wiz_SingleEntryUnzip(std::int32_t includeCount, const char* const* includeNames,
                                   std::int32_t excludeCount, const char* const* excludeNames,
-                                  const UnzipOptions* options, UnzipUserFunctions* functions);
+                                  const UnzipOptions* options, UnzipUserFunctions* functions,
+                                  std::int32_t leaveCount = 0,
+                                  const char* const* leaveNames = nullptr);

@@ -94,23 +94,36 @@ void CImageInfo::setDepth(int depth) {
     m_depth = static_cast<quint8>(depth);
 }
 
-void CImageInfo::ReadImageInfo(const QString& sFileName) {
+void CImageInfo::reset() {
     m_width = 0;
     m_height = 0;
     m_depth = 0;
     m_imageType = None;
+}
 
+void CImageInfo::ReadImageInfo(const QString& sFileName) {
+    reset();
     std::vector<quint8> buffer(BufferSize, 0);
     if (!readFileHead(sFileName, buffer.data(), BufferSize))
         return;
+    probe(buffer.data());
+}
 
+void CImageInfo::ReadImageHead(const QByteArray& head) {
+    reset();
+    std::vector<quint8> buffer(BufferSize, 0);
+    std::copy_n(head.constData(), std::min<qsizetype>(head.size(), BufferSize), buffer.begin());
+    probe(buffer.data());
+}
+
+void CImageInfo::probe(const quint8* buffer) {
     // The three signature tests run one after the other; their first bytes differ, so at most
     // one of them matches.
-    probePng(buffer.data());
-    probeGif(buffer.data());
-    probeBmp(buffer.data());
+    probePng(buffer);
+    probeGif(buffer);
+    probeBmp(buffer);
     if (m_imageType == None)
-        scanJpeg(buffer.data());
+        scanJpeg(buffer);
 }
 
 void CImageInfo::probePng(const quint8* b) {

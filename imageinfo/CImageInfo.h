@@ -7,8 +7,9 @@
 // looking only at its first 65,536 bytes; no picture is decoded.
 //
 // The four properties are 0 in a new object and are set back to 0 at the start of every probe;
-// only ReadImageInfo changes them. ReadImageInfo reads the file once into a zero-filled buffer of
-// exactly 65,536 bytes that lives for that call only, and never writes, creates or changes a file.
+// only ReadImageInfo (and ReadImageHead) change them. ReadImageInfo reads the file once into a
+// zero-filled buffer of exactly 65,536 bytes that lives for that call only, and never writes,
+// creates or changes a file.
 //
 // Errors (GyroError, source "CImageInfo::ReadImageInfo"):
 // - a file that exists but cannot be opened or read (a folder, a special file, no access): the
@@ -31,6 +32,9 @@ public:
     qint32 ImageType() const { return m_imageType; } // one of Kind
 
     void ReadImageInfo(const QString& sFileName);
+    // The same probe of a file's first bytes held in memory (a member read from its package where
+    // it lies): at most BufferSize of them are looked at, zeros standing for any past their end.
+    void ReadImageHead(const QByteArray& head);
 
 private:
     // High byte * 256 + low byte, 0 ... 65535. Every two-byte read goes through here.
@@ -40,6 +44,8 @@ private:
     void probeGif(const quint8* buffer);
     void probeBmp(const quint8* buffer);
     void scanJpeg(const quint8* buffer);
+    void reset();
+    void probe(const quint8* buffer);
     // Stores a depth computed in a wider type, raising the overflow error when it exceeds 8 bits.
     void setDepth(int depth);
 

@@ -71,6 +71,14 @@ PictureRead EarlyPictures::decode(const std::shared_ptr<Shared>& shared, const Q
     return read;
 }
 
+void EarlyPictures::put(const QString& path, const PictureRead& read) {
+    if (m_shared->stopped.load() || m_started.contains(path) || m_spoiled.contains(path))
+        return;
+    if (read.picture)
+        m_shared->reserved.fetch_add(read.picture->heldBytes());
+    m_started.insert(path, QtFuture::makeReadyFuture(read));
+}
+
 QFuture<PictureRead> EarlyPictures::take(const QString& path) {
     auto found = m_started.find(path);
     if (found == m_started.end())

@@ -36,6 +36,10 @@ public:
     // again) is left to the loader for good.
     void offer(const QString& path);
 
+    // Keeps a picture read already (the opening's first, read from the package where its member
+    // lies) for the loader to take as if it had been read here; its bytes count as reserved.
+    void put(const QString& path, const PictureRead& read);
+
     // How the early pictures are held.
     PictureLoader::Storage storage() const { return m_shared->storage; }
 

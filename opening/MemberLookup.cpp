@@ -2,10 +2,14 @@
 
 #include <QDir>
 
-MemberLookup::MemberLookup(const QString& folder) {
+MemberLookup::MemberLookup(const QString& folder, const QStringList& leftInPackage) {
     const QStringList names = QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QString& name : names)
         m_byFolded.insert(foldCase(name), name);
+    for (const QString& name : leftInPackage) {
+        m_byFolded.insert(foldCase(name), name);
+        m_left.insert(foldCase(name));
+    }
 }
 
 QString MemberLookup::resolve(const QString& name) const {

@@ -82,15 +82,20 @@ QString PackageOpening::memberPath(const QString& memberName) const {
     return m_folder + m_members.resolve(memberName);
 }
 
+bool PackageOpening::memberExists(const QString& memberName) const {
+    return m_members.inPackage(memberName) || FileExists(memberPath(memberName));
+}
+
 bool PackageOpening::extract(const QString& packagePath, const QString& folder) {
     m_packagePath = packagePath;
     m_title = QFileInfo(packagePath).fileName();
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
     dropEarlyPictures();
-    // Photos held at a screen level read their files back from the package, opened (and its size
-    // and modification time taken) before anything is read from it.
-    m_store = m_scaleFor ? PackageStore::open(packagePath) : nullptr;
+    // Pictures left in the package, and photos held at a screen level, read their files from the
+    // package, opened (and its size and modification time taken) before anything is read from it.
+    m_store = m_scaleFor || m_picturesInPackage ? PackageStore::open(packagePath) : nullptr;
+    m_leftInPackage.clear();
     // The pictures are read (and checked) as they are written, held as the options ask; should the
     // memory check choose the other storage, the loader reads them again.
     m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
@@ -102,10 +107,16 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
                                                   m_scaleFor);
     const bool vertical = m_options.bOptLoadVertical;
     EarlyPictures* early = m_early.get();
-    const MemberWatch watch([early, vertical](const QString& path) {
-        if (early && isWantedPicture(path, vertical))
-            early->offer(path);
-    });
+    // Members left in the package are read from it in their turn: nothing is written to read early.
+    QStringList& left = m_leftInPackage;
+    const MemberWatch watch(
+        [early, vertical](const QString& path) {
+            if (early && isWantedPicture(path, vertical))
+                early->offer(path);
+        },
+        [&left](const QString& path) {
+            left.append(path.mid(path.lastIndexOf(QLatin1Char('/')) + 1));
+        });
 
     // Only what the package uses is extracted; what is refused from its header is refused here.
     UsedMembers used;
@@ -118,6 +129,8 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     CGUnzipFiles request(m_progress, m_prompter);
     request.setZipFileName(packagePath);
     request.setIncludePatterns(used.patterns());
+    if (m_picturesInPackage && m_store)
+        request.setLeavePatterns(used.picturePatterns());
     request.setExtractDir(m_folder);
     request.setHonorDirectories(false);
     // Member names are looked up without regard to case, so two names that differ only by case
@@ -132,7 +145,7 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     }
     m_counters = packageCounters();
     m_extractionMessage = request.GetLastMessage();
-    m_members = MemberLookup(m_folder);
+    m_members = MemberLookup(m_folder, m_leftInPackage);
     if (m_extractionResult != 0) {
         const QString said = m_extractionMessage.trimmed();
         return fail(said.isEmpty() ? QStringLiteral("The package could not be extracted (code %1).")
@@ -226,7 +239,7 @@ bool PackageOpening::checkRings(RingKind kind, int count, int ringCount, int row
     for (const RingMember& member : geometry.members(rows)) {
         const QString name = verticalMemberName(m_descriptor.fileName, kind, member.column,
                                                 member.row, m_descriptor.fileType);
-        if (!FileExists(memberPath(name)))
+        if (!memberExists(name))
             return fail(QStringLiteral("The picture %1 is missing from the package.").arg(name));
     }
     if (static_cast<long long>(geometry.members(rows).size()) > count)
@@ -290,8 +303,11 @@ PictureJobs PackageOpening::pictureJobs() const {
                            {m_lower, m_counters.bytMRows, &m_lowerGeometry},
                            [this](const QString& name) { return memberPath(name); });
     if (m_store)
-        for (PictureLoader::Job& job : jobs.jobs)
+        for (PictureLoader::Job& job : jobs.jobs) {
             job.stored = m_store->member(job.memberName);
+            job.inPackage = m_members.inPackage(job.memberName);
+            job.checksum = m_store->checksum(job.memberName).value_or(0);
+        }
     return jobs;
 }
 

@@ -15,6 +15,7 @@
 #include <memory>
 #include <optional>
 
+class CImageInfo;
 class EarlyPictures;
 class FreeMemorySource;
 class PackageStore;
@@ -31,8 +32,9 @@ struct OptionSettings;
 // Every step returns false when the opening must stop; problem() then holds the message the user
 // is shown, naming the package and what is wrong. A step must only run when the previous one
 // succeeded. The members are extracted into `folder`, a private folder of this opening (its path
-// ends in "/"); each member file is deleted as soon as it is no longer needed, and the caller
-// removes the folder itself when the opening fails or the package is closed.
+// ends in "/"), except the pictures the package stores uncompressed, which are read from it where
+// they lie (see setPicturesInPackage); each member file is deleted as soon as it is no longer
+// needed, and the caller removes the folder itself when the opening fails or the package is closed.
 //
 // The package counters (packageCounters()) must be zeroed by the caller before extract().
 class PackageOpening {
@@ -50,6 +52,13 @@ public:
     // check them); loadPictures takes those pictures, and a failed step or a memory check that
     // chooses the other storage releases them. Members are then found without regard to case.
     bool extract(const QString& packagePath, const QString& folder);
+
+    // Picture members the package stores uncompressed and unencrypted are left in it, read where
+    // they lie (see PackageStore), unless turned off before extracting: the package tool's walks,
+    // which read each picture from its file, have them written.
+    void setPicturesInPackage(bool on) { m_picturesInPackage = on; }
+    // How many picture members the extraction left in the package.
+    int picturesLeftInPackage() const { return int(m_leftInPackage.size()); }
 
     // Callers that walk the pictures one at a time themselves (the package tool's make check and
     // sheet) turn the early decodes off before extracting, so nothing is held meanwhile.
@@ -131,9 +140,13 @@ private:
     bool fail(const QString& problem);
     void dropEarlyPictures();
     QString memberPath(const QString& memberName) const;
+    // True when the member is there to be read: extracted into the folder, or left in the package.
+    bool memberExists(const QString& memberName) const;
+    // Probes a picture's header: from its file, or from the package where its member lies.
+    void probeHeader(CImageInfo& info, const PictureLoader::Job& job) const;
     bool removeUnused();
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
-    PictureRead readFirstPicture(const QString& path, const QString& name) const;
+    PictureRead readFirstPicture(const PictureLoader::Job& job) const;
     // The most pixel bytes the memory check could ever give one picture.
     qint64 mostForOnePicture() const;
     // Refuses a first picture whose decode was left undone for want of memory: with the memory
@@ -183,4 +196,6 @@ private:
     std::unique_ptr<EarlyPictures> m_early;
     int m_earlyTaken = 0;
     bool m_earlyDecoding = true;
+    bool m_picturesInPackage = true;
+    QStringList m_leftInPackage; // the names the members left in the package would have had
 };

@@ -8,6 +8,7 @@
 #include "imageinfo/CImageInfo.h"
 #include "opening/EarlyPictures.h"
 #include "opening/FreeMemorySource.h"
+#include "opening/PackageStore.h"
 #include "pictures/DecodedBytes.h"
 #include "pictures/PictureDecoder.h"
 #include "pictures/PixelPool.h"
@@ -39,12 +40,12 @@ qint64 levelBytesOf(const Picture& picture) {
 
 bool PackageOpening::probeFirstPicture() {
     const QString name = horizontalMemberName(m_descriptor.fileName, 0, m_descriptor.fileType);
-    const QString path = memberPath(name);
-    if (!FileExists(path))
+    if (!memberExists(name))
         return fail(QStringLiteral("The picture %1 is missing from the package.").arg(name));
+    const PictureLoader::Job job = pictureJobs().jobs.front();
     CImageInfo info;
     try {
-        info.ReadImageInfo(path);
+        probeHeader(info, job);
     } catch (const GyroError& error) {
         return fail(
             QStringLiteral("The picture %1 cannot be read: %2.").arg(name, error.description()));
@@ -59,7 +60,7 @@ bool PackageOpening::probeFirstPicture() {
     // The header's 16-bit fields can be wrong (a BMP stored top-down reads as 65,536 minus its
     // height) or can claim a size the data does not hold. Nothing is sized by the picture before
     // it has been decoded once: its real size is the decoded one.
-    const PictureRead first = readFirstPicture(path, name);
+    const PictureRead first = readFirstPicture(job);
     if (first.declined)
         return refuseClaim(name, info.Width(), info.Height());
     if (!first.picture)
@@ -94,7 +95,7 @@ bool PackageOpening::probeOtherHeaders(qint32 width, qint32 height) {
         const PictureLoader::Job& job = jobs.jobs[index];
         CImageInfo info;
         try {
-            info.ReadImageInfo(job.path);
+            probeHeader(info, job);
         } catch (const GyroError&) {
             continue;
         }
@@ -124,10 +125,23 @@ qint64 PackageOpening::mostForOnePicture() const {
     return std::max(free / pictures, (free - files) / 2);
 }
 
-PictureRead PackageOpening::readFirstPicture(const QString& path, const QString& name) const {
+void PackageOpening::probeHeader(CImageInfo& info, const PictureLoader::Job& job) const {
+    if (!job.inPackage) {
+        info.ReadImageInfo(job.path);
+        return;
+    }
+    // A header the package cannot give probes as a file that is not there (no size): the decode
+    // says what is wrong.
+    QByteArray head;
+    if (m_store)
+        m_store->readHead(job.memberName, CImageInfo::BufferSize, head);
+    info.ReadImageHead(head);
+}
+
+PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) const {
     // Usually read already while the extraction went on; the loader takes that read later.
     if (m_early) {
-        QFuture<PictureRead> started = m_early->find(path);
+        QFuture<PictureRead> started = m_early->find(job.path);
         if (started.isValid()) {
             const PictureRead read = started.result();
             if (!read.declined)
@@ -138,9 +152,17 @@ PictureRead PackageOpening::readFirstPicture(const QString& path, const QString&
     // claiming more pixels than the memory check could ever give one picture is left undone
     // before they are asked for.
     const qint64 most = mostForOnePicture();
-    return PictureLoader::read(
-        path, name, PictureLoader::Storage::Compressed,
-        [most](qint64 bytes) { return bytes <= most; }, m_scaleFor);
+    // A picture left in the package was not read during the extraction: read here as the loader
+    // will hold it, and handed to it, so that it is decoded once.
+    const bool forLoader = m_early && job.inPackage;
+    PictureRead read = PictureLoader::readBack(
+        PictureLoader::read(
+            job, forLoader ? m_early->storage() : PictureLoader::Storage::Compressed,
+            [most](qint64 bytes) { return bytes <= most; }, m_scaleFor),
+        job);
+    if (forLoader && read.picture)
+        m_early->put(job.path, read);
+    return read;
 }
 
 bool PackageOpening::refuseClaim(const QString& name, qint64 width, qint64 height) {

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -62,6 +63,20 @@ std::shared_ptr<const FileBytes> PackageStore::member(const QString& memberName)
     if (!span)
         return nullptr;
     return std::make_shared<StoredFile>(shared_from_this(), *span);
+}
+
+std::optional<std::uint32_t> PackageStore::checksum(const QString& memberName) const {
+    const std::optional<StoredMembers::Span> span = m_members.find(memberName);
+    if (!span)
+        return std::nullopt;
+    return span->crc;
+}
+
+bool PackageStore::readHead(const QString& memberName, qint64 most, QByteArray& bytes) const {
+    bytes.clear();
+    const std::optional<StoredMembers::Span> span = m_members.find(memberName);
+    return span && read(span->offset,
+                        std::min(span->size, std::uint64_t(std::max<qint64>(most, 0))), bytes);
 }
 
 void PackageStore::setChangedNews(std::function<void(const QString&)> news) {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <sys/types.h>
 
 // The package file as the store of its pictures' bytes while it is open: a descriptor held for the
@@ -29,6 +30,11 @@ public:
     // The bytes of the member named `memberName` (its bare name, case ignored) read back from the
     // package; null when the package does not store it uncompressed.
     std::shared_ptr<const FileBytes> member(const QString& memberName) const;
+    // The CRC-32 the package's directory gives that member, or none as for member().
+    std::optional<std::uint32_t> checksum(const QString& memberName) const;
+    // At most `most` of that member's first bytes; false as for read(), or when the package does
+    // not store it uncompressed.
+    bool readHead(const QString& memberName, qint64 most, QByteArray& bytes) const;
 
     // Told once, from the thread whose read found it, when the package changed on disk; it must
     // not block (the window posts itself the news). Once this returns, the news replaced is no

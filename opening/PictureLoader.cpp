@@ -1,5 +1,7 @@
 #include "PictureLoader.h"
 
+#include "archive/MemberCopy.h"
+#include "archive/StoredMembers.h"
 #include "opening/EarlyPictures.h"
 #include "pictures/FileBytes.h"
 #include "pictures/JpegDecoder.h"
@@ -41,6 +43,36 @@ QString undecodable(const QString& memberName, const QString& why) {
     return QStringLiteral("The picture %1 cannot be decoded (%2).").arg(memberName, why);
 }
 
+// The bytes of a job's picture: its extracted file, or its member where the package holds it. The
+// first read of a member left in the package checks its CRC-32, as the extraction checks the
+// members it writes.
+bool readJobBytes(const PictureLoader::Job& job, QByteArray& bytes, QString& problem,
+                  bool checked) {
+    if (!job.inPackage)
+        return readPictureBytes(job.path, job.memberName, bytes, problem);
+    if (!job.stored || !job.stored->read(bytes)) {
+        problem = QStringLiteral("The picture %1 cannot be read from the package: it changed on "
+                                 "disk while it was opened, or cannot be read.")
+                      .arg(job.memberName);
+        return false;
+    }
+    if (checked && !StoredMembers::checksumMatches(bytes, job.checksum)) {
+        problem = job.memberName + QStringLiteral(": ") +
+                  QString::fromStdString(describeMemberError(ZIP_ER_CRC, 0));
+        return false;
+    }
+    return true;
+}
+
+// A job's picture held as its file's bytes: read back from the package when its member was left
+// there, else those bytes held.
+PicturePtr heldAsFile(const PictureLoader::Job& job, const QByteArray& bytes, QSize size,
+                      int level) {
+    if (job.inPackage)
+        return Picture::readingBack(Picture::fromEncoded({}, size, level), job.stored);
+    return Picture::fromEncoded(bytes, size, level);
+}
+
 } // namespace
 
 PictureRead PictureLoader::read(const QString& path, const QString& memberName, Storage storage,
@@ -50,6 +82,30 @@ PictureRead PictureLoader::read(const QString& path, const QString& memberName, 
     QString problem;
     if (!readPictureBytes(path, memberName, bytes, problem))
         return {nullptr, problem};
+    return hold(bytes, memberName, storage, reserve, scaleFor);
+}
+
+PictureRead PictureLoader::read(const Job& job, Storage storage,
+                                const JpegDecoder::Reserve& reserve,
+                                const JpegDecoder::ScaleFor& scaleFor) {
+    QByteArray bytes;
+    QString problem;
+    if (!readJobBytes(job, bytes, problem, true))
+        return {nullptr, problem};
+    PictureRead read = hold(bytes, job.memberName, storage, reserve, scaleFor);
+    if (job.inPackage && read.picture) {
+        // The bytes are the package's: read back from there, not held.
+        const PicturePtr& held = read.picture;
+        read.picture = held->isDecoded()
+                           ? Picture::readingBack(held, job.stored)
+                           : heldAsFile(job, {}, held->size(), held->levelDenominator());
+    }
+    return read;
+}
+
+PictureRead PictureLoader::hold(const QByteArray& bytes, const QString& memberName, Storage storage,
+                                const JpegDecoder::Reserve& reserve,
+                                const JpegDecoder::ScaleFor& scaleFor) {
     if (storage == Storage::Decoded)
         return decode(bytes, memberName, reserve, scaleFor);
     // Held as the file's bytes, but decoded once here (at its screen level) and let go at once: a
@@ -86,15 +142,15 @@ PictureRead PictureLoader::decode(const QByteArray& bytes, const QString& member
 PictureRead PictureLoader::readWithin(const Job& job, Storage storage, qint64 budget,
                                       const JpegDecoder::ScaleFor& scaleFor) {
     return readBack(read(
-                        job.path, job.memberName, storage,
-                        [budget](qint64 bytes) { return bytes <= budget; }, scaleFor),
+                        job, storage, [budget](qint64 bytes) { return bytes <= budget; }, scaleFor),
                     job);
 }
 
 PictureRead PictureLoader::readBack(PictureRead read, const Job& job) {
     const PicturePtr& held = read.picture;
-    if (!job.stored || !held || held->levelDenominator() <= 1 || !held->isDecoded() ||
-        held->readsBack())
+    // A picture of a member left in the package reads back already: its bytes are the package's.
+    if (job.inPackage || !job.stored || !held || held->levelDenominator() <= 1 ||
+        !held->isDecoded() || held->readsBack())
         return read;
     // The extraction checked the bytes it wrote; the package must give those same bytes.
     QByteArray stored;
@@ -125,10 +181,9 @@ PictureRead PictureLoader::settle(PictureRead read, const Job& job, Storage stor
         // bytes instead, as a package that fits only that way is (it decoded already).
         QByteArray bytes;
         QString problem;
-        if (!readPictureBytes(job.path, job.memberName, bytes, problem))
+        if (!job.inPackage && !readJobBytes(job, bytes, problem, false))
             return {nullptr, problem};
-        read = {Picture::fromEncoded(bytes, read.picture->size(), read.picture->levelDenominator()),
-                {}};
+        read = {heldAsFile(job, bytes, read.picture->size(), read.picture->levelDenominator()), {}};
     }
     if (read.picture && heldBytes + read.picture->heldBytes() > budget)
         return doesNotFit();

@@ -6,6 +6,7 @@
 
 #include <QSize>
 #include <QString>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -43,6 +44,11 @@ public:
         // The member's bytes as the package stores them, when it stores them uncompressed: a
         // picture held at a screen level reads its file's bytes back from there (see readBack()).
         std::shared_ptr<const FileBytes> stored;
+        // The member was left in the package (nothing at `path`): its bytes are read from
+        // `stored` alone, checked once against `checksum` (its CRC-32) when the loader reads
+        // them, and the picture reads them back from there whenever it needs them again.
+        bool inPackage = false;
+        std::uint32_t checksum = 0;
     };
 
     struct Outcome {
@@ -76,6 +82,11 @@ public:
                               const JpegDecoder::Reserve& reserve = {},
                               const JpegDecoder::ScaleFor& scaleFor = {});
 
+    // read() of a job's picture: from the package when its member was left there (its checksum
+    // checked: a mismatch gives the extraction's own words for it), else from its file.
+    static PictureRead read(const Job& job, Storage storage, const JpegDecoder::Reserve& reserve,
+                            const JpegDecoder::ScaleFor& scaleFor);
+
     // read() of a picture whose pixels, decoded, take at most `budget` bytes; a larger one is left
     // undone (declined) before any of its pixel memory is taken.
     static PictureRead readWithin(const Job& job, Storage storage, qint64 budget,
@@ -93,5 +104,10 @@ public:
                               qint64 budget, const JpegDecoder::ScaleFor& scaleFor);
 
 private:
+    // Holds the bytes read as `storage` says (a picture held compressed is decoded once to check).
+    static PictureRead hold(const QByteArray& bytes, const QString& memberName, Storage storage,
+                            const JpegDecoder::Reserve& reserve,
+                            const JpegDecoder::ScaleFor& scaleFor);
+
     JpegDecoder::ScaleFor m_scaleFor;
 };

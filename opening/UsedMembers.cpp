@@ -59,6 +59,7 @@ bool UsedMembers::refuse(const QString& problem) {
 
 bool UsedMembers::survey(const QString& packagePath, bool vertical) {
     m_patterns.clear();
+    m_picturePatterns.clear();
     m_skipped = 0;
     m_problem.clear();
     MemberReader archive;
@@ -110,6 +111,7 @@ bool UsedMembers::survey(const QString& packagePath, bool vertical) {
             return false;
     }
     m_patterns << pictures;
+    m_picturePatterns = pictures;
     return true;
 }
 

@@ -27,6 +27,8 @@ public:
 
     // Patterns for the extraction (ASCII case ignored); empty when every member is to be extracted.
     const QStringList& patterns() const { return m_patterns; }
+    // Of those, the patterns of the picture members (empty when every member is extracted).
+    const QStringList& picturePatterns() const { return m_picturePatterns; }
     int skipped() const { return m_skipped; }
     const QString& problem() const { return m_problem; }
 
@@ -42,6 +44,7 @@ private:
                       qint64 mostPixelBytes);
 
     QStringList m_patterns;
+    QStringList m_picturePatterns;
     int m_skipped = 0;
     QString m_problem;
 };

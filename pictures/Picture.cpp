@@ -51,7 +51,7 @@ PicturePtr Picture::fromLevel(Pixels pixels, const QByteArray& bytes, QSize size
 }
 
 PicturePtr Picture::readingBack(const PicturePtr& held, std::shared_ptr<const FileBytes> file) {
-    if (!held || !file || held->m_level <= 1 || !held->isDecoded())
+    if (!held || !file || (held->isDecoded() && held->m_level <= 1))
         return held;
     std::shared_ptr<Picture> picture = make();
     picture->m_size = held->m_size;

@@ -16,9 +16,10 @@ class JpegPlanes;
 // only where it is shown, see PictureFrame) and any other picture its 32-bit pixels. A photo
 // larger than the screen may have a screen level (see ScreenLevel.h): its pixels are then held
 // (or decoded when shown) reduced by 1/2, 1/4 or 1/8, and its file's bytes are kept beside them
-// for the decodes of the whole picture that larger zooms paint from: in memory, or, for a level
-// held decoded whose file the package stores uncompressed, read back from the package when a
-// decode needs them (see FileBytes). A picture never changes
+// for the decodes of the whole picture that larger zooms paint from: in memory, or, where the
+// package stores the file uncompressed (a level held decoded, or a picture held compressed whose
+// member was left in the package), read back from the package when a decode needs them (see
+// FileBytes). A picture never changes
 // once made, so any thread may read it. The decodes of compressed pictures, and those of whole
 // pictures that have a screen level, are kept by the window's PictureKeeper, so turning back and
 // forth does not decode again.
@@ -49,7 +50,8 @@ public:
                                                     QSize size, int level);
 
     // The same picture, its file's bytes read back from `file` when needed instead of held (a
-    // picture with a screen level held decoded; any other is returned as it is).
+    // picture with a screen level held decoded, or one held compressed; a picture held decoded
+    // whole is returned as it is).
     static std::shared_ptr<const Picture> readingBack(const std::shared_ptr<const Picture>& held,
                                                       std::shared_ptr<const FileBytes> file);
 

@@ -7,6 +7,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QKeyEvent>
 
 namespace {
@@ -122,6 +123,75 @@ TEST_F(OpeningInBackground, ABrokenPictureFoundLateGivesTheOpeningsMessageAndAnE
     EXPECT_FALSE(window.loading());
     EXPECT_EQ(window.loadingProgress.window(), nullptr);
     EXPECT_TRUE(window.sPackageDir.isEmpty());
+    EXPECT_FALSE(QDir(privateFolder).exists());
+}
+
+// A package that stores its pictures uncompressed is read where it lies: no picture file is ever
+// written to the private folder, and every position shows its own picture.
+TEST_F(OpeningInBackground, APackageStoringItsPicturesIsReadWhereTheyLieAndNoneIsWritten) {
+    TestPackage stored = ringedPackage();
+    stored.storeUncompressed = true;
+    stored.sound = QStringLiteral("tune.mp3");
+    stored.soundBytes = sampleSoundBytes();
+    start(stored);
+    ASSERT_EQ(prompter.messages, QStringList{});
+    const QDir privateFolder(window.sPackageDir);
+    const auto files = [&privateFolder] {
+        return privateFolder.entryList(QDir::Files | QDir::Hidden | QDir::System);
+    };
+    EXPECT_EQ(files(), QStringList{"tune.mp3"}); // as the first picture is shown
+    EXPECT_EQ(shownMember(), horizontal(0));
+
+    window.finishLoading();
+    EXPECT_EQ(held(), stored.pictureNames().size());
+    for (int position = 0; position < stored.horizontal; ++position) {
+        window.HscrArray->setValue(position);
+        settle();
+        EXPECT_EQ(shownMember(), horizontal(position)) << position;
+    }
+    window.HscrArray->setValue(9);
+    window.VscrArray->setValue(window.VscrArray->value() - 2); // the lower ring's row 3
+    settle();
+    EXPECT_EQ(shownMember(), lower(9, 3));
+    EXPECT_EQ(files(), QStringList{"tune.mp3"});
+    EXPECT_EQ(prompter.messages, QStringList{});
+}
+
+// A picture left in the package whose bytes do not match its CRC is found when it is loaded: the
+// extraction's words for it, and the window left as a failed opening leaves it.
+TEST_F(OpeningInBackground,
+       APictureFailingItsChecksumLateGivesTheExtractionsWordsAndAnEmptyWindow) {
+    TestPackage stored = ringedPackage();
+    stored.storeUncompressed = true;
+    const QString late = horizontal(30);
+    const QString path = folder.file(QStringLiteral("obj.360"));
+    ASSERT_TRUE(stored.write(path));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    QByteArray bytes = file.readAll();
+    const QByteArray data = stored.pictureBytes(late);
+    const qsizetype at = bytes.indexOf(data) + data.size() / 2;
+    ASSERT_GT(at, data.size() / 2);
+    bytes[at] = char(bytes[at] ^ 0x20);
+    ASSERT_TRUE(file.seek(0) && file.write(bytes) == bytes.size());
+    file.close();
+
+    package = stored;
+    window.sCommandFile = QLatin1Char('"') + path + QLatin1Char('"');
+    window.bCommandFile = true;
+    window.mnuOpen_Click();
+    EXPECT_EQ(shownMember(), horizontal(0));
+    const QString privateFolder = window.sPackageDir;
+    for (int round = 0; round < 10000 && prompter.messages.isEmpty(); ++round)
+        QTest::qWait(5);
+    EXPECT_EQ(
+        prompter.messages,
+        QStringList{
+            QStringLiteral("Cannot open obj.360.\n\n%1: damaged (checksum mismatch)").arg(late)});
+    EXPECT_FALSE(window.imgMain->isVisibleTo(&window));
+    EXPECT_FALSE(window.imgMain->picture());
+    EXPECT_EQ(held(), 0);
+    EXPECT_FALSE(window.loading());
     EXPECT_FALSE(QDir(privateFolder).exists());
 }
 

@@ -111,6 +111,8 @@ bool PackageWalk::open(const QString& packagePath) {
 
 bool PackageWalk::openSteps(const QString& packagePath) {
     m_opening->setEarlyDecoding(false);
+    // Each picture is read from its file, as the walk hands them out.
+    m_opening->setPicturesInPackage(false);
     if (m_shown)
         m_opening->setOpeningShown(m_shown);
     if (!m_opening->extract(packagePath, m_folder->path()) || !m_opening->readDescriptor())
