@@ -1,4 +1,9 @@
-// turn_bench [--camera] PKG.360 [PKG.360 ...]
+// turn_bench [--camera | --loading] PKG.360 [PKG.360 ...]
+//
+// With --loading, only the opening's loading: the held key right after the opening (the
+// `loading` lines below) and then, in a fresh window left alone,
+//   loaded decoded first_shown_ms <ms> all_held_ms <ms> background_ms <ms> pictures <n>
+// (from the opening's start to its first picture shown and to its last picture held).
 //
 // With --camera (photos larger than the screen; run it on a screen of the size wanted, e.g.
 // QT_QPA_PLATFORM=offscreen:configfile=bench/screen-1920x1080.json): see turn/CameraTurning.h,
@@ -177,13 +182,20 @@ int main(int argc, char** argv) {
     QTextStream out(stdout);
     QStringList packages = QApplication::arguments().mid(1);
     const bool camera = packages.removeAll(QStringLiteral("--camera")) > 0;
+    const bool loading = packages.removeAll(QStringLiteral("--loading")) > 0;
     if (packages.isEmpty()) {
-        QTextStream(stderr) << "usage: turn_bench [--camera] PKG.360 [PKG.360 ...]" << Qt::endl;
+        QTextStream(stderr) << "usage: turn_bench [--camera | --loading] PKG.360 [PKG.360 ...]"
+                            << Qt::endl;
         return 2;
     }
     out << "platform " << QApplication::platformName() << Qt::endl;
+    const auto bench = [&](const QString& path) {
+        if (loading)
+            return benchTurningWhileLoading(path, out) && benchLoadingInBackground(path, out);
+        return camera ? benchCamera(path, out) : benchPackage(path, out);
+    };
     for (const QString& path : packages)
-        if (!(camera ? benchCamera(path, out) : benchPackage(path, out)))
+        if (!bench(path))
             return 1;
     return 0;
 }

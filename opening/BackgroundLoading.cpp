@@ -21,8 +21,8 @@ BackgroundLoading::BackgroundLoading(Setup setup, ProgressSink& progress, Callba
             m_jobOfSlot.resize(std::size_t(slot) + 1, -1);
         m_jobOfSlot[std::size_t(slot)] = int(index);
     }
-    // The window thread keeps a core of its own.
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    // Every core: the workers' low priority leaves the window thread the core it needs.
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
 BackgroundLoading::~BackgroundLoading() {
@@ -48,19 +48,48 @@ void BackgroundLoading::stop() {
     m_reads.assign(m_reads.size(), PictureRead{});
 }
 
+void BackgroundLoading::follow(const std::vector<int>& slotsAhead) {
+    std::vector<int> ahead;
+    for (const int slot : slotsAhead)
+        if (slot >= 0 && std::size_t(slot) < m_jobOfSlot.size() &&
+            m_jobOfSlot[std::size_t(slot)] >= 0)
+            ahead.push_back(m_jobOfSlot[std::size_t(slot)]);
+    const std::lock_guard<std::mutex> hold(m_lock);
+    m_ahead = std::move(ahead);
+}
+
+int BackgroundLoading::claimNext() {
+    if (m_stopped)
+        return -1;
+    int index = -1;
+    for (const int job : m_ahead)
+        if (m_states[std::size_t(job)] == State::Pending) {
+            index = job;
+            break;
+        }
+    if (index < 0) {
+        while (m_cursor < m_setup.order.size() &&
+               m_states[std::size_t(m_setup.order[m_cursor])] != State::Pending)
+            ++m_cursor;
+        if (m_cursor == m_setup.order.size())
+            return -1;
+        index = m_setup.order[m_cursor];
+    }
+    m_states[std::size_t(index)] = State::Claimed;
+    m_begun.push_back(m_setup.jobs[std::size_t(index)].slot);
+    return index;
+}
+
 void BackgroundLoading::work() {
     lowerThisThread();
     for (;;) {
         std::size_t index = 0;
         {
             const std::lock_guard<std::mutex> hold(m_lock);
-            while (m_cursor < m_setup.order.size() &&
-                   m_states[std::size_t(m_setup.order[m_cursor])] != State::Pending)
-                ++m_cursor;
-            if (m_stopped || m_cursor == m_setup.order.size())
+            const int next = claimNext();
+            if (next < 0)
                 return;
-            index = std::size_t(m_setup.order[m_cursor]);
-            m_states[index] = State::Claimed;
+            index = std::size_t(next);
         }
         PictureRead read = readJob(index);
         ++m_byWorkers;
@@ -92,6 +121,7 @@ void BackgroundLoading::decodeOrWait(std::size_t index) {
     std::unique_lock<std::mutex> hold(m_lock);
     if (m_states[index] == State::Pending) {
         m_states[index] = State::Claimed;
+        m_begun.push_back(m_setup.jobs[index].slot);
         hold.unlock();
         PictureRead read = readJob(index);
         ++m_byWindow;

@@ -13,11 +13,14 @@
 
 class ProgressSink;
 
-// The pictures of an opening loaded after its first one is shown: decoded on the cores the window
-// thread leaves (at nice 10) in the order a user turns to them, and held one by one on the window
-// thread, which gets each picture as it is held. A picture the window wants before its turn is
-// decoded at once on the window thread (now()), or waited for when a worker has begun it; no
-// picture is decoded twice.
+// The pictures of an opening loaded after its first one is shown: decoded on every core at nice 10
+// (the window thread outranks the workers, so it needs no core of its own) in the order a user
+// turns to them, and held one by one on the window thread, which gets each picture as it is held.
+// The loading follows the turns: the window tells it the positions a turn reaches next (follow()),
+// and the workers take those first, nearest first, before going on in the opening's order, so
+// that positions a turn has passed wait behind the ones it comes to. A picture the window wants
+// before its turn is decoded at once on the window thread (now()), or waited for when a worker has
+// begun it; no picture is decoded twice.
 //
 // The progress lines of the jobs keep their list order whatever order the pictures come in: with k
 // pictures held, the lines of the first k jobs have been shown, and the line before the next one.
@@ -49,8 +52,14 @@ public:
     BackgroundLoading(const BackgroundLoading&) = delete;
     BackgroundLoading& operator=(const BackgroundLoading&) = delete;
 
+    // How many positions ahead of a turn the window tells follow().
+    static constexpr int kAhead = 8;
+
     // Starts the workers on the pictures not held yet.
     void start();
+    // The slots the user's turn reaches next, nearest first (replacing those told before): the
+    // workers decode the ones not begun yet before any other.
+    void follow(const std::vector<int>& slotsAhead);
     // The picture of `slot`, held now: decoded on this thread unless a worker has begun it. Null
     // when no job fills that slot, or when the loading has failed (problem() says why).
     PicturePtr now(int slot);
@@ -70,11 +79,18 @@ public:
     // Pictures decoded by a worker and by the window thread, since construction (for tests).
     int decodedByWorkers() const { return m_byWorkers; }
     int decodedHere() const { return m_byWindow; }
+    // The slots whose decodes have begun, in the order they began (for tests).
+    std::vector<int> decodeOrder() const {
+        const std::lock_guard<std::mutex> hold(m_lock);
+        return m_begun;
+    }
 
 private:
     enum class State { Pending, Claimed, Ready, Held };
 
     void work();
+    // The job a worker takes next (claimed), or -1 when none is left; under m_lock.
+    int claimNext();
     PictureRead readJob(std::size_t index);
     // Waits for the job at `index` to be decoded, decoding it here when no worker has begun it.
     void decodeOrWait(std::size_t index);
@@ -88,11 +104,13 @@ private:
     Callbacks m_callbacks;
     std::vector<int> m_jobOfSlot; // slot -> job index, -1 for none
 
-    std::mutex m_lock; // guards m_states, m_reads, m_cursor, m_stopped
+    mutable std::mutex m_lock; // guards m_states, m_reads, m_cursor, m_ahead, m_begun, m_stopped
     std::condition_variable m_decoded;
     std::vector<State> m_states;
     std::vector<PictureRead> m_reads;
     std::size_t m_cursor = 0; // the first entry of order that may still be pending
+    std::vector<int> m_ahead; // jobs a turn reaches next, nearest first (follow())
+    std::vector<int> m_begun; // slots, in the order their decodes began
     bool m_stopped = false;
     std::atomic<int> m_byWorkers{0};
     int m_byWindow = 0;

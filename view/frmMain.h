@@ -240,7 +240,8 @@ private:
     void fitOuterSize(QSize requested, bool keepCorner = false);
     // After a turn (`turned`) or a zoom: tells the keeper what is shown and the pictures likely
     // next (it decides what to decode ahead and when, see PictureKeeper::follow()), and paints
-    // imgMain's views of them on the idle cores (see ViewsAhead).
+    // imgMain's views of them on the idle cores (see ViewsAhead); after a turn, tells the loading
+    // still going on the positions the turn reaches next (BackgroundLoading::follow()).
     void prepareAhead(bool turned);
 
     Prompter& m_prompter;

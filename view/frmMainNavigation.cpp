@@ -172,15 +172,18 @@ void frmMain::VscrArray_Change() {
 }
 
 void frmMain::prepareAhead(bool turned) {
-    const PicturePtr& shown = imgMain->picture();
-    if (!shown)
-        return;
     // The rows of each ring as the turn reads them, so that the turns ahead go back to the
     // horizontal ring where the turn itself does.
     const RingRows rows = ringRowsOf(UpperRing, LowerRing, *imgArray);
     const TurnPosition at{iCurrent, VscrArray->value(), bForward, iHCount, [&](int h, int v) {
                               return pictureSlotFor(h, v, UpperRing, LowerRing, &rows);
                           }};
+    // The loading, while it goes on, decodes the positions this turn reaches next first.
+    if (m_loading && turned)
+        m_loading->follow(PictureKeeper::slotsAhead(at, BackgroundLoading::kAhead));
+    const PicturePtr& shown = imgMain->picture();
+    if (!shown)
+        return;
     std::vector<PicturePtr> next;
     for (const int slot : PictureKeeper::slotsAhead(at))
         if (const ImageControl* element = imgArray->at(slot); element && element->picture())

@@ -58,6 +58,27 @@ bool benchTurningWhileLoading(const QString& path, QTextStream& out) {
     return true;
 }
 
+bool benchLoadingInBackground(const QString& path, QTextStream& out) {
+    BenchWindow bench;
+    bench.create(true);
+    const auto start = Clock::now();
+    if (!bench.openAgain(path, out, false))
+        return false;
+    const double first = msSince(start);
+    // The event loop runs as it does for a user who only looks: the window thread decodes nothing.
+    while (bench.window->loading() && bench.prompter.messages.isEmpty())
+        QApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 50);
+    const double all = msSince(start);
+    int held = 0;
+    for (int slot = 0; slot <= bench.window->imgArray->upperBound(); ++slot)
+        if (const ImageControl* element = bench.window->imgArray->at(slot))
+            held += element->picture() ? 1 : 0;
+    out << "loaded decoded first_shown_ms " << ms(first) << " all_held_ms " << ms(all)
+        << " background_ms " << ms(all - first) << " pictures " << held << Qt::endl;
+    bench.window->removePackageFolder();
+    return bench.prompter.messages.isEmpty();
+}
+
 namespace {
 
 // Zooms the window to 100 % and prints the time of the first paint beside one decode of the part

@@ -14,3 +14,7 @@ bool benchCamera(const QString& path, QTextStream& out);
 // A key held at a held key's pace right after the opening, while the pictures behind the first are
 // still loading, for each storage mode; false when the package does not open.
 bool benchTurningWhileLoading(const QString& path, QTextStream& out);
+
+// The opening in a fresh window held decoded, left alone until every picture is held: the time to
+// the first picture shown and to the last one held (the loading's workers alone decode them).
+bool benchLoadingInBackground(const QString& path, QTextStream& out);

@@ -101,12 +101,16 @@ std::pair<std::vector<double>, std::vector<double>> turnAtPace(frmMain& window, 
     return {steady, reversals};
 }
 
-bool BenchWindow::open(const QString& path, bool useRam, QTextStream& out, bool loaded) {
+void BenchWindow::create(bool useRam) {
     settings.bOptUseRam = useRam;
     settings.bOptSound = false;
     window = std::make_unique<frmMain>(prompter, program, settings, media, freeMemory);
     window->show();
     waitExposed(*window);
+}
+
+bool BenchWindow::open(const QString& path, bool useRam, QTextStream& out, bool loaded) {
+    create(useRam);
     return openAgain(path, out, loaded);
 }
 

@@ -74,6 +74,8 @@ struct BenchWindow {
     SystemFreeMemory freeMemory;
     std::unique_ptr<frmMain> window;
 
+    // The window, shown, with no package yet.
+    void create(bool useRam);
     // False, with the reason written to `out`, when the package does not open. With `loaded`,
     // back once every picture is held; otherwise as soon as the first is shown.
     bool open(const QString& path, bool useRam, QTextStream& out, bool loaded = true);

@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QFile>
 #include <QKeyEvent>
+#include <QThread>
+#include <algorithm>
 
 namespace {
 
@@ -71,6 +73,59 @@ TEST_F(OpeningInBackground, AHeldKeyDecodesOnlyThePositionItHasComeTo) {
     EXPECT_EQ(window.HscrArray->value(), 183);
     EXPECT_EQ(shownMember(), horizontal(183));
     EXPECT_EQ(window.loading()->decodedHere() - before, 1); // 183 alone
+}
+
+TEST_F(OpeningInBackground, TheLoadingDecodesThePositionsATurnReachesBeforeThoseItPassed) {
+    // The turns made and the direction of the last one; 166 .. 194 are among the last the
+    // loading's own order comes to (the neighbours of position 0 both ways first).
+    struct Case {
+        std::vector<int> turns;
+        int step;
+    };
+    constexpr int kNear = 6;    // positions ahead looked at
+    constexpr int kPassed = 12; // positions passed looked at, more than the loading is told
+    for (const Case& turn : {Case{{178}, 1}, Case{{183, 182}, -1}}) {
+        TestPackage ring;
+        ring.horizontal = 360;
+        ring.pictureSize = {320, 240}; // so that the loading takes a while
+        start(ring);
+        ASSERT_TRUE(window.loading());
+        std::size_t before = 0; // the decodes begun before the last turn
+        for (const int position : turn.turns) {
+            before = window.loading()->decodeOrder().size();
+            window.HscrArray->setValue(position);
+            settle();
+        }
+        const int to = turn.turns.back();
+        // The workers go on without the event loop, which would hold their pictures.
+        std::vector<int> order;
+        const auto begun = [&order](int slot) {
+            const auto found = std::find(order.begin(), order.end(), slot);
+            return found == order.end() ? -1 : int(found - order.begin());
+        };
+        for (int round = 0; round < 5000; ++round) {
+            order = window.loading()->decodeOrder();
+            int missing = 0;
+            for (int k = -kPassed; k <= kPassed; ++k)
+                missing += begun(to + k) < 0 ? 1 : 0;
+            if (missing == 0)
+                break;
+            QThread::msleep(1);
+        }
+        order.erase(order.begin(), order.begin() + std::ptrdiff_t(before));
+        int ahead = 0;
+        for (int k = 1; k <= kNear; ++k) {
+            const int next = begun(to + k * turn.step);
+            ahead += next >= 0 ? 1 : 0;
+            for (int j = 1; j <= kPassed && next >= 0; ++j) {
+                const int passed = begun(to - j * turn.step); // -1: begun before the turn
+                EXPECT_TRUE(passed < 0 || next < passed)
+                    << to + k * turn.step << " after " << to - j * turn.step;
+            }
+        }
+        // A loading slow enough that it had not come near the turn before it.
+        EXPECT_GE(ahead, kNear - 2);
+    }
 }
 
 TEST_F(OpeningInBackground, OpenAndCloseDuringTheLoadingLeaveNothingBehind) {
