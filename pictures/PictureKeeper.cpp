@@ -150,7 +150,7 @@ Picture::Pixels PictureKeeper::pixelsToPaint(const PicturePtr& picture, int scal
 }
 
 PictureKeeper::Region PictureKeeper::regionToPaint(const PicturePtr& picture, const QRect& part) {
-    if (!picture || picture->encodedBytes().isEmpty())
+    if (!picture || !picture->hasFileBytes())
         return {};
     const QRect clipped = part & QRect(QPoint(0, 0), picture->size());
     auto covering = [&]() -> Region {
