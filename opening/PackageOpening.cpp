@@ -252,11 +252,11 @@ bool PackageOpening::checkRings(RingKind kind, int count, int ringCount, int row
     return true;
 }
 
-void PackageOpening::setOpeningShown(OpeningShownSize shown) {
+void PackageOpening::setOpeningShown(OpeningShownSize shownSize) {
     m_scaleFor = {};
-    if (shown)
-        m_scaleFor = [shown = std::move(shown)](QSize natural) {
-            return ::levelScale(natural, shown(natural));
+    if (shownSize)
+        m_scaleFor = [shownSize = std::move(shownSize)](QSize natural) {
+            return ::levelScale(natural, shownSize(natural));
         };
 }
 

@@ -67,7 +67,7 @@ public:
     // The viewer tells, before extracting, how large a picture is shown when the package opens:
     // photos larger than that are held at a screen level (see ScreenLevel.h). Without it (the
     // package tool, the benchmarks unless asked) every picture is held whole.
-    void setOpeningShown(OpeningShownSize shown);
+    void setOpeningShown(OpeningShownSize shownSize);
 
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
     // that the package holds a horizontal ring and vertical rings the viewer can index. Then every

@@ -32,8 +32,9 @@ int PictureArea::openingZoom(int current, QSize natural, QSize available) {
 
 OpeningShownSize PictureArea::openingShown(int current, QSize available, qreal ratio) const {
     return [current, available, ratio, lowered = m_lowered](QSize natural) {
-        const QSize shown = openingShownPixels(natural, available, current, lowered);
-        return QSize(int(std::ceil(shown.width() * ratio)), int(std::ceil(shown.height() * ratio)));
+        const QSize shownSize = openingShownPixels(natural, available, current, lowered);
+        return QSize(int(std::ceil(shownSize.width() * ratio)),
+                     int(std::ceil(shownSize.height() * ratio)));
     };
 }
 

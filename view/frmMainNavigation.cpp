@@ -181,21 +181,21 @@ void frmMain::prepareAhead(bool turned) {
     // The loading, while it goes on, decodes the positions this turn reaches next first.
     if (m_loading && turned)
         m_loading->follow(PictureKeeper::slotsAhead(at, BackgroundLoading::kAhead));
-    const PicturePtr& shown = imgMain->picture();
-    if (!shown)
+    const PicturePtr& onScreen = imgMain->picture();
+    if (!onScreen)
         return;
     std::vector<PicturePtr> next;
     for (const int slot : PictureKeeper::slotsAhead(at))
         if (const ImageControl* element = imgArray->at(slot); element && element->picture())
             next.push_back(element->picture());
     // The keeper decides what is decoded of them, and when.
-    m_keeper->follow(shown, imgMain->shownPixels(), turned, next,
-                     imgMain->partShown(shown->size()));
+    m_keeper->follow(onScreen, imgMain->shownPixels(), turned, next,
+                     imgMain->partShown(onScreen->size()));
     // The views, which only spare the scaling, a little after the decodes, so that turning as
     // fast as the paints go is not slowed by views that would come too late anyway; a list made
-    // for a picture no longer shown (a later turn, another package) is dropped.
-    QTimer::singleShot(kViewsLeadMs, this, [this, next, shown] {
-        if (imgMain->picture() == shown)
+    // for a picture no longer on screen (a later turn, another package) is dropped.
+    QTimer::singleShot(kViewsLeadMs, this, [this, next, onScreen] {
+        if (imgMain->picture() == onScreen)
             imgMain->paintAhead(next);
     });
 }
