@@ -90,10 +90,12 @@ TEST_F(OpeningInBackground, TheLoadingDecodesThePositionsATurnReachesBeforeThose
         ring.pictureSize = {320, 240}; // so that the loading takes a while
         start(ring);
         ASSERT_TRUE(window.loading());
-        std::size_t before = 0; // the decodes begun before the last turn
+        std::size_t before = 0; // the decodes begun before the last turn told the loading
         for (const int position : turn.turns) {
-            before = window.loading()->decodeOrder().size();
             window.HscrArray->setValue(position);
+            // Taken once the turn has told the loading: a decode a worker began before it, in the
+            // order of an earlier turn, is not this turn's.
+            before = window.loading()->decodeOrder().size();
             settle();
         }
         const int to = turn.turns.back();
