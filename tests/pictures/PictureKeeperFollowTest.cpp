@@ -70,7 +70,7 @@ protected:
 
     int argc = 1;
     char name[8] = "keeper";
-    char* argv[1] = {name};
+    char* argv[2] = {name, nullptr};
     QCoreApplication app{argc, argv}; // before the keepers: their timers need its event loop
     std::vector<PicturePtr> photos;
     std::mutex mutex;
