@@ -57,6 +57,7 @@ PackageOpening::~PackageOpening() {
 }
 
 void PackageOpening::dropEarlyPictures() {
+    m_firstRead.reset();
     if (!m_early)
         return;
     m_early->drop();
@@ -356,6 +357,14 @@ PackageOpening::startLoading(PictureSlots& slots, BackgroundLoading::Callbacks c
     if (m_early)
         for (const PictureLoader::Job& job : jobs.jobs)
             setup.early.push_back(m_early->take(job.path));
+    // The first picture the probe read is not read again when it is held the loading's way.
+    if (m_firstRead && m_firstRead->storage == loaderStorage()) {
+        setup.early.resize(jobs.jobs.size());
+        for (std::size_t index = 0; index < jobs.jobs.size(); ++index)
+            if (jobs.jobs[index].path == m_firstRead->path)
+                setup.early[index] = QtFuture::makeReadyFuture(m_firstRead->read);
+    }
+    m_firstRead.reset();
     setup.jobs = std::move(jobs.jobs);
     setup.storage = loaderStorage();
     setup.budget = m_memory.availableBytes - m_memory.keptDecodeBytes;

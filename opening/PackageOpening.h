@@ -146,7 +146,7 @@ private:
     void probeHeader(CImageInfo& info, const PictureLoader::Job& job) const;
     bool removeUnused();
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
-    PictureRead readFirstPicture(const PictureLoader::Job& job) const;
+    PictureRead readFirstPicture(const PictureLoader::Job& job);
     // The most pixel bytes the memory check could ever give one picture.
     qint64 mostForOnePicture() const;
     // Refuses a first picture whose decode was left undone for want of memory: with the memory
@@ -196,6 +196,14 @@ private:
     std::unique_ptr<EarlyPictures> m_early;
     int m_earlyTaken = 0;
     bool m_earlyDecoding = true;
+    // Without early decoding: the first picture as the probe read it from the package, held as the
+    // options ask, for the loading to take when it holds its pictures the same way.
+    struct FirstRead {
+        QString path;
+        PictureLoader::Storage storage;
+        PictureRead read;
+    };
+    std::optional<FirstRead> m_firstRead;
     bool m_picturesInPackage = true;
     QStringList m_leftInPackage; // the names the members left in the package would have had
 };

@@ -138,7 +138,7 @@ void PackageOpening::probeHeader(CImageInfo& info, const PictureLoader::Job& job
     info.ReadImageHead(head);
 }
 
-PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) const {
+PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) {
     // Usually read already while the extraction went on; the loader takes that read later.
     if (m_early) {
         QFuture<PictureRead> started = m_early->find(job.path);
@@ -154,14 +154,22 @@ PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) cons
     const qint64 most = mostForOnePicture();
     // A picture left in the package was not read during the extraction: read here as the loader
     // will hold it, and handed to it, so that it is decoded once.
-    const bool forLoader = m_early && job.inPackage;
-    PictureRead read = PictureLoader::readBack(
-        PictureLoader::read(
-            job, forLoader ? m_early->storage() : PictureLoader::Storage::Compressed,
-            [most](qint64 bytes) { return bytes <= most; }, m_scaleFor),
-        job);
-    if (forLoader && read.picture)
-        m_early->put(job.path, read);
+    const bool forLoader = job.inPackage;
+    const PictureLoader::Storage storage =
+        m_early ? m_early->storage()
+                : (m_options.bOptUseRam ? PictureLoader::Storage::Decoded
+                                        : PictureLoader::Storage::Compressed);
+    PictureRead read =
+        PictureLoader::readBack(PictureLoader::read(
+                                    job, forLoader ? storage : PictureLoader::Storage::Compressed,
+                                    [most](qint64 bytes) { return bytes <= most; }, m_scaleFor),
+                                job);
+    if (forLoader && read.picture) {
+        if (m_early)
+            m_early->put(job.path, read);
+        else
+            m_firstRead = FirstRead{job.path, storage, read};
+    }
     return read;
 }
 

@@ -72,7 +72,8 @@ TEST_F(OpeningInBackground, AHeldKeyDecodesOnlyThePositionItHasComeTo) {
     settle();
     EXPECT_EQ(window.HscrArray->value(), 183);
     EXPECT_EQ(shownMember(), horizontal(183));
-    EXPECT_EQ(window.loading()->decodedHere() - before, 1); // 183 alone
+    // 183 alone, or none: the loading, told the positions ahead of 178, may have begun it.
+    EXPECT_LE(window.loading()->decodedHere() - before, 1);
 }
 
 TEST_F(OpeningInBackground, TheLoadingDecodesThePositionsATurnReachesBeforeThoseItPassed) {
