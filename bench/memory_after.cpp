@@ -6,24 +6,17 @@
 //   memory_after SMALL.360            floor_rss_kib <n>
 //   memory_after SMALL.360 SHOOT.360  shoot_rss_kib <n> after_rss_kib <n> peak_rss_kib <n>
 #include "support/BenchFigures.h"
+#include "support/EventWait.h"
 #include "turn/TurnWindow.h"
 
 #include "toolkit/ScrollBar.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QTextStream>
 
 namespace {
 
 // Lets the window thread and the keeper finish what they do for a while, as an idle viewer does.
-void idleFor(int ms) {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {

@@ -5,6 +5,7 @@
 #include "turn/TurnWindow.h"
 
 #include "support/BenchFigures.h"
+#include "support/EventWait.h"
 
 #include "pictures/JpegDecoder.h"
 #include "pictures/PictureDecoder.h"
@@ -15,9 +16,6 @@
 #include "toolkit/ScrollBar.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 namespace {
 
@@ -67,15 +65,8 @@ bool benchLoadingInBackground(const QString& path, QTextStream& out) {
     if (!bench.openAgain(path, out, false))
         return false;
     const double first = msSince(start);
-    // The event loop runs as it does for a user who only looks: the window thread decodes nothing
-    // and sleeps between events (processEvents with a time limit would spin, taking a core from
-    // the loading).
-    QEventLoop idle;
-    QTimer tick;
-    QObject::connect(&tick, &QTimer::timeout, &idle, &QEventLoop::quit);
-    tick.start(50);
-    while (bench.window->loading() && bench.prompter.messages.isEmpty())
-        idle.exec();
+    // The event loop runs as it does for a user who only looks: the window thread decodes nothing.
+    waitWhile([&bench] { return bench.window->loading() && bench.prompter.messages.isEmpty(); });
     const double all = msSince(start);
     int held = 0;
     for (int slot = 0; slot <= bench.window->imgArray->upperBound(); ++slot)
@@ -165,10 +156,7 @@ bool benchCamera(const QString& path, QTextStream& out) {
             QApplication::processEvents();
             window.pictureKeeper().waitForDone();
             if (rested) {
-                QElapsedTimer rest;
-                rest.start();
-                while (rest.elapsed() < 500)
-                    QApplication::processEvents(QEventLoop::AllEvents, 50);
+                idleFor(500);
                 window.pictureKeeper().waitForDone();
             }
             zoomIn(window, rested ? "rested" : "turned", storage, out);

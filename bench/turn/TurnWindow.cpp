@@ -2,6 +2,7 @@
 #include "turn/TurnWindow.h"
 
 #include "support/BenchFigures.h"
+#include "support/EventWait.h"
 #include "support/Percentile.h"
 
 #include "pictures/PictureKeeper.h"
@@ -10,7 +11,6 @@
 #include "toolkit/ScrollBar.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QTimer>
@@ -27,11 +27,8 @@ QString ms(double value) {
 }
 
 void waitExposed(QWidget& window) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
-           waited.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 50);
+    waitWhile([&window] { return !(window.windowHandle() && window.windowHandle()->isExposed()); },
+              5000);
     QApplication::processEvents();
 }
 
