@@ -97,15 +97,7 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     // package, opened (and its size and modification time taken) before anything is read from it.
     m_store = m_scaleFor || m_picturesInPackage ? PackageStore::open(packagePath) : nullptr;
     m_leftInPackage.clear();
-    // The pictures are read (and checked) as they are written, held as the options ask; should the
-    // memory check choose the other storage, the loader reads them again.
-    m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
-    if (m_earlyDecoding)
-        m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
-                                                  m_options.bOptUseRam
-                                                      ? PictureLoader::Storage::Decoded
-                                                      : PictureLoader::Storage::Compressed,
-                                                  m_scaleFor);
+    startEarlyPictures();
     const bool vertical = m_options.bOptLoadVertical;
     EarlyPictures* early = m_early.get();
     // Members left in the package are read from it in their turn: nothing is written to read early.
@@ -126,9 +118,26 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
         return fail(used.problem());
     }
     m_skippedMembers = used.skipped();
+    return runExtraction(used);
+}
 
+void PackageOpening::startEarlyPictures() {
+    // The pictures are read (and checked) as they are written, held as the options ask; should the
+    // memory check choose the other storage, the loader reads them again.
+    m_freeBeforeExtraction = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    if (m_earlyDecoding)
+        m_early = std::make_unique<EarlyPictures>(*m_freeBeforeExtraction / kEarlyShare,
+                                                  askedStorage(), m_scaleFor);
+}
+
+PictureLoader::Storage PackageOpening::askedStorage() const {
+    return m_options.bOptUseRam ? PictureLoader::Storage::Decoded
+                                : PictureLoader::Storage::Compressed;
+}
+
+bool PackageOpening::runExtraction(const UsedMembers& used) {
     CGUnzipFiles request(m_progress, m_prompter);
-    request.setZipFileName(packagePath);
+    request.setZipFileName(m_packagePath);
     request.setIncludePatterns(used.patterns());
     if (m_picturesInPackage && m_store)
         request.setLeavePatterns(used.picturePatterns());

@@ -22,6 +22,7 @@ class PackageStore;
 class ProgressSink;
 class Prompter;
 struct OptionSettings;
+class UsedMembers;
 
 // The steps of opening a package that need no window, in the order the opening runs them:
 // extraction, descriptor, layout checks, probe of the first picture, memory check and picture
@@ -147,6 +148,12 @@ private:
     bool removeUnused();
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
     PictureRead readFirstPicture(const PictureLoader::Job& job);
+    // The early reads of the pictures as the extraction writes them, when they are asked for.
+    void startEarlyPictures();
+    // The storage the options ask for; the memory check may choose the other.
+    PictureLoader::Storage askedStorage() const;
+    // The extraction of what `used` names into the folder, and its counters and member lookup.
+    bool runExtraction(const UsedMembers& used);
     // The most pixel bytes the memory check could ever give one picture.
     qint64 mostForOnePicture() const;
     // Refuses a first picture whose decode was left undone for want of memory: with the memory

@@ -155,10 +155,7 @@ PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) {
     // A picture left in the package was not read during the extraction: read here as the loader
     // will hold it, and handed to it, so that it is decoded once.
     const bool forLoader = job.inPackage;
-    const PictureLoader::Storage storage =
-        m_early ? m_early->storage()
-                : (m_options.bOptUseRam ? PictureLoader::Storage::Decoded
-                                        : PictureLoader::Storage::Compressed);
+    const PictureLoader::Storage storage = m_early ? m_early->storage() : askedStorage();
     PictureRead read =
         PictureLoader::readBack(PictureLoader::read(
                                     job, forLoader ? storage : PictureLoader::Storage::Compressed,
