@@ -22,8 +22,13 @@ protected:
             count += window.imgArray->at(i) && window.imgArray->at(i)->picture() ? 1 : 0;
         return count;
     }
-    // What the event loop does next: the presses queued, the picture turned to, the loading's news.
-    static void settle() { QCoreApplication::sendPostedEvents(); }
+    // What the event loop does next for the user: the presses queued and the picture turned to.
+    // The loading's news stays queued: taking it as fast as the workers post it could hold every
+    // picture, and the loading ends (and is let go) before a test has looked at it.
+    void settle() {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::KeyPress);
+        QCoreApplication::sendPostedEvents(&window, QEvent::MetaCall);
+    }
     void pressRight() {
         QCoreApplication::postEvent(window.HscrArray->bar(),
                                     new QKeyEvent(QEvent::KeyPress, Qt::Key_Right, {}));
@@ -60,7 +65,7 @@ TEST_F(OpeningInBackground, TheFirstPictureIsShownAndTurningShowsPicturesNotHeld
 TEST_F(OpeningInBackground, AHeldKeyDecodesOnlyThePositionItHasComeTo) {
     TestPackage ring; // 178 .. 183 are among the last the loading comes to
     ring.horizontal = 360;
-    ring.pictureSize = {320, 240}; // so that the loading takes a while
+    ring.pictureSize = {640, 480}; // so that the loading takes a while on any machine
     start(ring);
     ASSERT_TRUE(window.loading());
     window.HscrArray->setValue(178);
@@ -70,6 +75,7 @@ TEST_F(OpeningInBackground, AHeldKeyDecodesOnlyThePositionItHasComeTo) {
     for (int press = 0; press < 4; ++press) // the system's repeats, queued while it decodes
         pressRight();
     settle();
+    ASSERT_TRUE(window.loading()) << "the loading ended before the presses were looked at";
     EXPECT_EQ(window.HscrArray->value(), 183);
     EXPECT_EQ(shownMember(), horizontal(183));
     // 183 alone, or none: the loading, told the positions ahead of 178, may have begun it.
@@ -88,7 +94,7 @@ TEST_F(OpeningInBackground, TheLoadingDecodesThePositionsATurnReachesBeforeThose
     for (const Case& turn : {Case{{178}, 1}, Case{{183, 182}, -1}}) {
         TestPackage ring;
         ring.horizontal = 360;
-        ring.pictureSize = {320, 240}; // so that the loading takes a while
+        ring.pictureSize = {640, 480}; // so that the loading takes a while on any machine
         start(ring);
         ASSERT_TRUE(window.loading());
         std::size_t before = 0; // the decodes begun before the last turn told the loading
@@ -98,6 +104,7 @@ TEST_F(OpeningInBackground, TheLoadingDecodesThePositionsATurnReachesBeforeThose
             // order of an earlier turn, is not this turn's.
             before = window.loading()->decodeOrder().size();
             settle();
+            ASSERT_TRUE(window.loading()) << "the loading ended before the turn was looked at";
         }
         const int to = turn.turns.back();
         // The workers go on without the event loop, which would hold their pictures.
