@@ -60,6 +60,8 @@ public:
     void setPicturesInPackage(bool on) { m_picturesInPackage = on; }
     // How many picture members the extraction left in the package.
     int picturesLeftInPackage() const { return int(m_leftInPackage.size()); }
+    // Whether the extraction left the member named `memberName` in the package (case ignored).
+    bool leftInPackage(const QString& memberName) const { return m_members.inPackage(memberName); }
 
     // Callers that walk the pictures one at a time themselves (the package tool's make check and
     // sheet) turn the early decodes off before extracting, so nothing is held meanwhile.

@@ -103,6 +103,10 @@ PictureRead PictureLoader::read(const Job& job, Storage storage,
     return read;
 }
 
+bool PictureLoader::readBytes(const Job& job, QByteArray& bytes, QString& problem) {
+    return readJobBytes(job, bytes, problem, true);
+}
+
 PictureRead PictureLoader::hold(const QByteArray& bytes, const QString& memberName, Storage storage,
                                 const JpegDecoder::Reserve& reserve,
                                 const JpegDecoder::ScaleFor& scaleFor) {

@@ -87,6 +87,11 @@ public:
     static PictureRead read(const Job& job, Storage storage, const JpegDecoder::Reserve& reserve,
                             const JpegDecoder::ScaleFor& scaleFor);
 
+    // The bytes of a job's picture file as read() reads them: from the package when its member was
+    // left there (its checksum checked), else from its file. False with `problem` naming the
+    // member.
+    static bool readBytes(const Job& job, QByteArray& bytes, QString& problem);
+
     // read() of a picture whose pixels, decoded, take at most `budget` bytes; a larger one is left
     // undone (declined) before any of its pixel memory is taken.
     static PictureRead readWithin(const Job& job, Storage storage, qint64 budget,

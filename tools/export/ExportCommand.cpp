@@ -336,8 +336,13 @@ int runExport(const QStringList& args) {
     const qint64 free = freeMemory.availableBytes();
     const Written written = page ? writePage(*request, source, target.path(), progress, free)
                                  : writeRing(*request, source, target.path(), progress, free);
-    if (!written.ok) // the writers name the hidden file they write: the user knows OUT
+    if (!written.ok) {
+        // A picture whose file could not be read is refused as the viewer refuses it.
+        if (const QString unread = source.readProblem(); !unread.isEmpty())
+            return fail(unread);
+        // The writers name the hidden file they write: the user knows OUT.
         return fail(QString(written.error).replace(target.path(), request->out));
+    }
     if (!target.commit())
         return fail(target.error());
     QTextStream out(stdout);

@@ -7,21 +7,39 @@
 #include "tools/photo/PhotoResizer.h"
 #include "tools/shared/PackageWalk.h"
 
+#include <QBuffer>
 #include <QFileInfo>
 #include <QImageReader>
 
 namespace {
 
-// Why the viewer would refuse the picture at `path` before decoding it; empty when its header
-// reads.
-QString headerProblem(const WalkPicture& picture) {
-    if (!QFileInfo(picture.path).isFile())
+// The first bytes of a picture's file looked at for its header; a header further in (metadata
+// before it) is looked for in the whole file.
+constexpr qint64 kHeadBytes = 256 * 1024;
+
+// Why a picture file's bytes give no size; empty when they do.
+QString sizeProblem(QByteArray bytes) {
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    const QSize size = reader.size();
+    return size.isValid() ? QString() : decodeFailureReason(reader, size);
+}
+
+// Why the viewer would refuse a picture before decoding it; empty when its header reads.
+QString headerProblem(const PackageWalk& walk, const WalkPicture& picture) {
+    if (!picture.inPackage && !QFileInfo(picture.path).isFile())
         return QStringLiteral("The picture %1 is missing from the package.").arg(picture.member);
-    QImageReader reader(picture.path);
-    if (!reader.size().isValid())
-        return QStringLiteral("The picture %1 cannot be decoded (%2).")
-            .arg(picture.member, decodeFailureReason(reader, reader.size()));
-    return QString();
+    QByteArray bytes = walk.pictureHead(picture, kHeadBytes);
+    QString why = sizeProblem(bytes);
+    if (!why.isEmpty() && bytes.size() == kHeadBytes) {
+        if (QString problem; !walk.pictureBytes(picture, bytes, problem))
+            return problem;
+        why = sizeProblem(bytes);
+    }
+    return why.isEmpty()
+               ? QString()
+               : QStringLiteral("The picture %1 cannot be decoded (%2).").arg(picture.member, why);
 }
 
 bool isJpeg(const QString& path) {
@@ -40,6 +58,11 @@ qint64 OpenedSpinSource::bytesPerDecode(QSize atLeast) const {
 }
 
 OpenedSpinSource::~OpenedSpinSource() = default;
+
+QString OpenedSpinSource::readProblem() const {
+    const std::lock_guard<std::mutex> lock(m_readLock);
+    return m_readProblem;
+}
 
 bool OpenedSpinSource::open(const QString& packagePath) {
     m_layout = SpinLayout{};
@@ -67,17 +90,17 @@ bool OpenedSpinSource::open(const QString& packagePath) {
     const std::vector<WalkPicture>& pictures = m_walk->pictures();
     const std::size_t slotCount = pictures.size() + 1;
     m_layout.memberNames.assign(slotCount, QString());
-    m_paths.assign(slotCount, QString());
+    m_pictureOf.assign(slotCount, -1);
     for (std::size_t i = 0; i < pictures.size(); ++i) {
         const WalkPicture& picture = pictures[i];
-        if (const QString problem = headerProblem(picture); !problem.isEmpty()) {
+        if (const QString problem = headerProblem(*m_walk, picture); !problem.isEmpty()) {
             m_message =
                 QStringLiteral("Cannot open %1.\n\n%2").arg(opening.packageTitle(), problem);
             return false;
         }
         const std::size_t slot = picture.ring == 0 ? i : i + 1;
         m_layout.memberNames[slot] = picture.member;
-        m_paths[slot] = picture.path;
+        m_pictureOf[slot] = int(i);
         if (picture.ring != 0 && picture.row == navigation::kFirstRingRow && picture.column >= 0 &&
             picture.column <= n)
             (picture.ring == 1 ? m_layout.UpperRing
@@ -100,21 +123,30 @@ bool OpenedSpinSource::open(const QString& packagePath) {
 }
 
 QImage OpenedSpinSource::picture(int slot, int longestSide) const {
-    if (!m_layout.holds(slot))
+    if (!m_layout.holds(slot) || m_pictureOf[std::size_t(slot)] < 0)
         return QImage();
-    const QString& path = m_paths[std::size_t(slot)];
+    const WalkPicture& picture = m_walk->pictures()[std::size_t(m_pictureOf[std::size_t(slot)])];
+    QByteArray bytes;
+    if (QString problem; !m_walk->pictureBytes(picture, bytes, problem)) {
+        const std::lock_guard<std::mutex> lock(m_readLock);
+        if (m_readProblem.isEmpty())
+            m_readProblem = PackageOpening::refusal(m_walk->opening().packageTitle(), problem);
+        return QImage();
+    }
     QImage image;
     QSize full;
-    if (isJpeg(path)) {
+    if (isJpeg(picture.member)) {
         const QSize wanted = PhotoResizer::fitted(m_layout.pictureSize, longestSide);
-        JpegDecoder::Scaled read = JpegDecoder::decodeScaledFile(path, wanted);
+        JpegDecoder::Scaled read = JpegDecoder::decodeScaled(bytes, wanted);
         if (!read.problem.isEmpty() || read.image.isNull())
             return QImage();
         image = std::move(read.image);
         full = read.fullSize;
     } else {
         // Other kinds of picture the viewer reads through Qt, whole.
-        QImageReader reader(path);
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::ReadOnly);
+        QImageReader reader(&buffer);
         reader.setAutoTransform(false);
         image = reader.read().convertToFormat(QImage::Format_RGB888);
         if (image.isNull())

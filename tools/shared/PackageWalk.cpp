@@ -8,12 +8,14 @@
 #include "imageinfo/CImageInfo.h"
 #include "opening/MemberLookup.h"
 #include "opening/MemoryBudget.h"
+#include "opening/PackageStore.h"
 #include "opening/PictureLoader.h"
 #include "opening/SystemFreeMemory.h"
 #include "pictures/DecodeFailure.h"
 #include "pictures/DecodedBytes.h"
 #include "pictures/JpegDecoder.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
@@ -32,17 +34,21 @@ bool isJpegName(const QString& member) {
     return suffix == QLatin1String("jpg") || suffix == QLatin1String("jpeg");
 }
 
-QImage decodePicture(const WalkPicture& picture, QSize atLeast, QString& problem) {
-    if (isJpegName(picture.member)) {
+QImage decodePicture(const QByteArray& bytes, const QString& member, QSize atLeast,
+                     QString& problem) {
+    if (isJpegName(member)) {
         JpegDecoder::Scaled read =
-            JpegDecoder::decodeScaledFile(picture.path, atLeast.isValid() ? atLeast : QSize(1, 1));
+            JpegDecoder::decodeScaled(bytes, atLeast.isValid() ? atLeast : QSize(1, 1));
         problem = read.problem;
         if (problem.isEmpty() &&
             (read.fullSize.width() > kLargestSide || read.fullSize.height() > kLargestSide))
             problem = QStringLiteral("it is larger than %1 pixels a side").arg(kLargestSide);
         return read.image;
     }
-    QImageReader reader(picture.path);
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
     reader.setAutoTransform(false);
     const QSize declared = reader.size();
     QImage image = reader.read();
@@ -79,6 +85,10 @@ void PackageWalk::judgeAsViewer(OpeningShownSize shown) {
 
 bool PackageWalk::open(const QString& packagePath) {
     packageCounters().reset();
+    // The opening keeps its probe's read of a first picture left in the package for a loading
+    // that never comes here: held as bytes read back from the package (nothing), not decoded,
+    // unless the package is judged as the viewer holds it.
+    m_options.bOptUseRam = m_asViewer && OptionSettings{}.bOptUseRam;
     m_opening = std::make_unique<PackageOpening>(m_progress, *m_prompter,
                                                  m_asViewer ? *m_memory : m_share, m_options);
     const QFileInfo file(packagePath);
@@ -111,8 +121,6 @@ bool PackageWalk::open(const QString& packagePath) {
 
 bool PackageWalk::openSteps(const QString& packagePath) {
     m_opening->setEarlyDecoding(false);
-    // Each picture is read from its file, as the walk hands them out.
-    m_opening->setPicturesInPackage(false);
     if (m_shown)
         m_opening->setOpeningShown(m_shown);
     if (!m_opening->extract(packagePath, m_folder->path()) || !m_opening->readDescriptor())
@@ -132,9 +140,14 @@ bool PackageWalk::firstPictureFits() {
     const PackageOpening& o = *m_opening;
     const Descriptor& d = o.descriptor();
     const QString name = horizontalMemberName(d.fileName, 0, d.fileType);
+    const WalkPicture first{name, o.folder() + MemberLookup(o.folder()).resolve(name),
+                            o.leftInPackage(name)};
     CImageInfo info;
     try {
-        info.ReadImageInfo(o.folder() + MemberLookup(o.folder()).resolve(name));
+        if (first.inPackage)
+            info.ReadImageHead(pictureHead(first, CImageInfo::BufferSize));
+        else
+            info.ReadImageInfo(first.path);
     } catch (const GyroError&) {
         return true; // the probe names what is wrong with it
     }
@@ -158,7 +171,8 @@ void PackageWalk::listPictures() {
     const MemberLookup members(o.folder());
     const Descriptor& d = o.descriptor();
     auto add = [&](const QString& name, int ring, int column, int row) {
-        m_pictures.push_back({name, o.folder() + members.resolve(name), ring, column, row});
+        m_pictures.push_back(
+            {name, o.folder() + members.resolve(name), o.leftInPackage(name), ring, column, row});
     };
     for (int i = 0; i < o.horizontalCount(); ++i)
         add(horizontalMemberName(d.fileName, i, d.fileType), 0, i,
@@ -198,11 +212,45 @@ qint64 PackageWalk::bytesPerDecode(QSize atLeast) const {
     return file + width * height * 3; // RGB888
 }
 
+PictureLoader::Job PackageWalk::loaderJob(const WalkPicture& picture) const {
+    PictureLoader::Job job;
+    job.path = picture.path;
+    job.memberName = picture.member;
+    job.inPackage = picture.inPackage;
+    if (const std::shared_ptr<PackageStore>& store = m_opening->store();
+        picture.inPackage && store) {
+        job.stored = store->member(picture.member);
+        job.checksum = store->checksum(picture.member).value_or(0);
+    }
+    return job;
+}
+
+bool PackageWalk::pictureBytes(const WalkPicture& picture, QByteArray& bytes,
+                               QString& problem) const {
+    return PictureLoader::readBytes(loaderJob(picture), bytes, problem);
+}
+
+QByteArray PackageWalk::pictureHead(const WalkPicture& picture, qint64 most) const {
+    QByteArray head;
+    if (picture.inPackage) {
+        if (const std::shared_ptr<PackageStore>& store = m_opening->store())
+            store->readHead(picture.member, most, head);
+        return head;
+    }
+    QFile file(picture.path);
+    if (file.open(QIODevice::ReadOnly))
+        head = file.read(most);
+    return head;
+}
+
 QString PackageWalk::decodeAll(QSize atLeast, const Use& use, qint64 besides) {
     return forEach(bytesPerDecode(atLeast), besides, [&](std::size_t index) {
         const WalkPicture& picture = m_pictures[index];
         QString why;
-        const QImage image = decodePicture(picture, atLeast, why);
+        QByteArray bytes;
+        if (!pictureBytes(picture, bytes, why))
+            return PackageOpening::refusal(m_opening->packageTitle(), why);
+        const QImage image = decodePicture(bytes, picture.member, atLeast, why);
         if (!why.isEmpty() || image.isNull())
             return QStringLiteral("Cannot open %1.\n\nThe picture %2 cannot be decoded: %3")
                 .arg(m_opening->packageTitle(), picture.member, why);
@@ -212,9 +260,11 @@ QString PackageWalk::decodeAll(QSize atLeast, const Use& use, qint64 besides) {
 }
 
 QString PackageWalk::readAsViewer(const JpegDecoder::ScaleFor& scaleFor, QSize level) {
-    return forEach(bytesPerDecode(level), 0, [&](std::size_t index) {
-        const WalkPicture& picture = m_pictures[index];
-        const PictureRead read = PictureLoader::read(picture.path, picture.member,
+    // The opening holds its read of a first picture left in the package, at its level, meanwhile.
+    const bool firstHeld = !m_pictures.empty() && m_pictures.front().inPackage;
+    const qint64 held = firstHeld ? qint64(level.width()) * level.height() * 4 : 0;
+    return forEach(bytesPerDecode(level), held, [&](std::size_t index) {
+        const PictureRead read = PictureLoader::read(loaderJob(m_pictures[index]),
                                                      PictureLoader::Storage::Decoded, {}, scaleFor);
         return read.picture ? QString()
                             : PackageOpening::refusal(m_opening->packageTitle(), read.problem);
@@ -246,7 +296,8 @@ QString PackageWalk::forEach(qint64 each, qint64 besides,
         if (failed)
             return;
         const QString why = step(index);
-        QFile::remove(m_pictures[index].path);
+        if (!m_pictures[index].inPackage)
+            QFile::remove(m_pictures[index].path);
         if (!why.isEmpty()) {
             const std::lock_guard<std::mutex> lock(mutex);
             if (!failed.exchange(true))

@@ -7,6 +7,7 @@
 #include "format/OptionSettings.h"
 #include "opening/FreeMemorySource.h"
 #include "opening/PackageOpening.h"
+#include "opening/PictureLoader.h"
 #include "opening/PrivateFolder.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/ScreenLevel.h"
@@ -22,11 +23,13 @@
 class ProgressReporter;
 class TerminalPrompter;
 
-// One picture of an opened package: its member, the extracted file, and its place.
+// One picture of an opened package: its member, the extracted file (or where it would be when
+// the member was left in the package), and its place.
 struct WalkPicture {
     QString member;
     QString path;
-    int ring = 0; // 0 horizontal, 1 upper, 2 lower
+    bool inPackage = false; // read from the package where it lies; nothing at `path`
+    int ring = 0;           // 0 horizontal, 1 upper, 2 lower
     int column = 0;
     int row = navigation::kHorizontalRingValue; // 1 the horizontal ring, 2 ... the vertical rings
 };
@@ -35,7 +38,9 @@ struct WalkPicture {
 // header, the first picture decoded once), but instead of holding every picture it hands them out
 // one at a time: each is decoded (a JPEG at the DCT scale that covers the size asked for), given
 // to the caller and its extracted file deleted. Memory stays at a few pictures however large the
-// package; check, sheet, export and the check after make all go this way.
+// package; check, sheet, export and the check after make all go this way. As in the viewer, the
+// pictures the package stores uncompressed (and unencrypted) are not extracted: their bytes are
+// read from the package where they lie, each read checked against the member's CRC-32.
 //
 // Memory is checked for what the walk holds: the first picture decoded once, then one picture for
 // each decode in flight (as many in flight as the cores and the free memory allow), not the whole
@@ -73,6 +78,13 @@ public:
     // into memory and the decoded pixels).
     qint64 bytesPerDecode(QSize atLeast) const;
 
+    // The bytes of a picture's file, read as the viewer's loader reads them: from the package
+    // where it lies (a checksum mismatch refused in the extraction's words), else from its file.
+    // False with `problem` naming the member when they cannot be read. Any thread.
+    bool pictureBytes(const WalkPicture& picture, QByteArray& bytes, QString& problem) const;
+    // At most `most` of the first bytes of a picture's file (unchecked); empty when unreadable.
+    QByteArray pictureHead(const WalkPicture& picture, qint64 most) const;
+
     // Decodes every picture, at least `atLeast` large (invalid: at the smallest DCT scale), on as
     // many cores as the free memory less `besides` (what the caller holds meanwhile) allows, and
     // calls `use` for each (from any thread, never twice at once for one picture). Stops at the
@@ -91,6 +103,7 @@ private:
     // The walk's own memory check of the first picture's header: decoded once, it must fit.
     bool firstPictureFits();
     void listPictures();
+    PictureLoader::Job loaderJob(const WalkPicture& picture) const;
     // Runs `step` on every picture (its message when it fails, else empty), deleting each file
     // after it, on as many threads as decodes of `each` bytes fit beside `besides`.
     QString forEach(qint64 each, qint64 besides, const std::function<QString(std::size_t)>& step);
