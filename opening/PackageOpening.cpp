@@ -10,6 +10,7 @@
 #include "format/ProgressSink.h"
 #include "imageinfo/CImageInfo.h"
 #include "opening/EarlyPictures.h"
+#include "opening/FirstPictureAhead.h"
 #include "opening/FreeMemorySource.h"
 #include "opening/MemberLookup.h"
 #include "opening/PackageStore.h"
@@ -93,6 +94,7 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
     dropEarlyPictures();
+    m_ahead.reset();
     // Pictures left in the package, and photos held at a screen level, read their files from the
     // package, opened (and its size and modification time taken) before anything is read from it.
     m_store = m_scaleFor || m_picturesInPackage ? PackageStore::open(packagePath) : nullptr;
@@ -113,7 +115,8 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
 
     // Only what the package uses is extracted; what is refused from its header is refused here.
     UsedMembers used;
-    if (!used.survey(packagePath, vertical)) {
+    if (!used.survey(packagePath, vertical,
+                     [this](const Descriptor& descriptor) { readFirstAhead(descriptor); })) {
         m_counters = packageCounters();
         return fail(used.problem());
     }

@@ -17,6 +17,7 @@
 
 class CImageInfo;
 class EarlyPictures;
+class FirstPictureAhead;
 class FreeMemorySource;
 class PackageStore;
 class ProgressSink;
@@ -147,7 +148,12 @@ private:
     void probeHeader(CImageInfo& info, const PictureLoader::Job& job) const;
     bool removeUnused();
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
-    PictureRead readFirstPicture(const PictureLoader::Job& job);
+    // Reads the first picture; `asked` is set to the most bytes its decode asked for at once, or
+    // 0 when the read was made by the early decodes.
+    PictureRead readFirstPicture(const PictureLoader::Job& job, qint64& asked);
+    // Without early decoding: starts reading the first picture the descriptor names, when the
+    // package stores it uncompressed (see FirstPictureAhead).
+    void readFirstAhead(const Descriptor& descriptor);
     // The early reads of the pictures as the extraction writes them, when they are asked for.
     void startEarlyPictures();
     // The storage the options ask for; the memory check may choose the other.
@@ -211,6 +217,7 @@ private:
         PictureRead read;
     };
     std::optional<FirstRead> m_firstRead;
+    std::unique_ptr<FirstPictureAhead> m_ahead; // the first picture's read, begun before the probe
     bool m_picturesInPackage = true;
     QStringList m_leftInPackage; // the names the members left in the package would have had
 };
