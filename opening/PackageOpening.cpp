@@ -26,6 +26,7 @@
 #include <QSet>
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -94,10 +95,11 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
     dropEarlyPictures();
-    m_ahead.reset();
-    // Pictures left in the package, and photos held at a screen level, read their files from the
-    // package, opened (and its size and modification time taken) before anything is read from it.
-    m_store = m_scaleFor || m_picturesInPackage ? PackageStore::open(packagePath) : nullptr;
+    // Opened already when its first picture was begun ahead.
+    if (std::exchange(m_aheadPackage, QString()) != packagePath) {
+        m_ahead.reset();
+        openStore(packagePath);
+    }
     m_leftInPackage.clear();
     startEarlyPictures();
     const bool vertical = m_options.bOptLoadVertical;
@@ -122,6 +124,12 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     }
     m_skippedMembers = used.skipped();
     return runExtraction(used);
+}
+
+void PackageOpening::openStore(const QString& packagePath) {
+    // Pictures left in the package, and photos held at a screen level, read their files from the
+    // package, opened (and its size and modification time taken) before anything is read from it.
+    m_store = m_scaleFor || m_picturesInPackage ? PackageStore::open(packagePath) : nullptr;
 }
 
 void PackageOpening::startEarlyPictures() {

@@ -71,6 +71,12 @@ public:
     // package tool, the benchmarks unless asked) every picture is held whole.
     void setOpeningShown(OpeningShownSize shownSize);
 
+    // The viewer, before it shows the opening's progress: opens the package as the store of its
+    // pictures and, when it stores its first picture uncompressed, begins reading that picture on
+    // another core (see FirstPictureAhead). extract() of the same package goes on from there; what
+    // is wrong with the package is said by extract() as ever.
+    void readFirstPictureAhead(const QString& packagePath);
+
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
     // that the package holds a horizontal ring and vertical rings the viewer can index. Then every
     // file the loading will not read is deleted, so that once the pictures are held only the
@@ -154,6 +160,7 @@ private:
     // Without early decoding: starts reading the first picture the descriptor names, when the
     // package stores it uncompressed (see FirstPictureAhead).
     void readFirstAhead(const Descriptor& descriptor);
+    void openStore(const QString& packagePath);
     // The early reads of the pictures as the extraction writes them, when they are asked for.
     void startEarlyPictures();
     // The storage the options ask for; the memory check may choose the other.
@@ -218,6 +225,7 @@ private:
     };
     std::optional<FirstRead> m_firstRead;
     std::unique_ptr<FirstPictureAhead> m_ahead; // the first picture's read, begun before the probe
+    QString m_aheadPackage; // the package readFirstPictureAhead() opened, until extract() takes it
     bool m_picturesInPackage = true;
     QStringList m_leftInPackage; // the names the members left in the package would have had
 };
