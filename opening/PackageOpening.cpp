@@ -10,6 +10,7 @@
 #include "format/ProgressSink.h"
 #include "imageinfo/CImageInfo.h"
 #include "opening/EarlyPictures.h"
+#include "opening/FirstPictureAhead.h"
 #include "opening/FreeMemorySource.h"
 #include "opening/MemberLookup.h"
 #include "opening/PackageStore.h"
@@ -25,6 +26,7 @@
 #include <QSet>
 #include <algorithm>
 #include <tuple>
+#include <utility>
 
 namespace {
 
@@ -93,9 +95,11 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
     dropEarlyPictures();
-    // Pictures left in the package, and photos held at a screen level, read their files from the
-    // package, opened (and its size and modification time taken) before anything is read from it.
-    m_store = m_scaleFor || m_picturesInPackage ? PackageStore::open(packagePath) : nullptr;
+    // Opened already when its first picture was begun ahead.
+    if (std::exchange(m_aheadPackage, QString()) != packagePath) {
+        m_ahead.reset();
+        openStore(packagePath);
+    }
     m_leftInPackage.clear();
     startEarlyPictures();
     const bool vertical = m_options.bOptLoadVertical;
@@ -113,12 +117,19 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
 
     // Only what the package uses is extracted; what is refused from its header is refused here.
     UsedMembers used;
-    if (!used.survey(packagePath, vertical)) {
+    if (!used.survey(packagePath, vertical,
+                     [this](const Descriptor& descriptor) { readFirstAhead(descriptor); })) {
         m_counters = packageCounters();
         return fail(used.problem());
     }
     m_skippedMembers = used.skipped();
     return runExtraction(used);
+}
+
+void PackageOpening::openStore(const QString& packagePath) {
+    // Pictures left in the package, and photos held at a screen level, read their files from the
+    // package, opened (and its size and modification time taken) before anything is read from it.
+    m_store = m_scaleFor || m_picturesInPackage ? PackageStore::open(packagePath) : nullptr;
 }
 
 void PackageOpening::startEarlyPictures() {

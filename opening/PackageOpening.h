@@ -17,6 +17,7 @@
 
 class CImageInfo;
 class EarlyPictures;
+class FirstPictureAhead;
 class FreeMemorySource;
 class PackageStore;
 class ProgressSink;
@@ -71,6 +72,12 @@ public:
     // photos larger than that are held at a screen level (see ScreenLevel.h). Without it (the
     // package tool, the benchmarks unless asked) every picture is held whole.
     void setOpeningShown(OpeningShownSize shownSize);
+
+    // The viewer, before it shows the opening's progress: opens the package as the store of its
+    // pictures and, when it stores its first picture uncompressed, begins reading that picture on
+    // another core (see FirstPictureAhead). extract() of the same package goes on from there; what
+    // is wrong with the package is said by extract() as ever.
+    void readFirstPictureAhead(const QString& packagePath);
 
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
     // that the package holds a horizontal ring and vertical rings the viewer can index. Then every
@@ -149,7 +156,13 @@ private:
     void probeHeader(CImageInfo& info, const PictureLoader::Job& job) const;
     bool removeUnused();
     bool checkRings(RingKind kind, int count, int ringCount, int rows, RingGeometry& geometry);
-    PictureRead readFirstPicture(const PictureLoader::Job& job);
+    // Reads the first picture; `asked` is set to the most bytes its decode asked for at once, or
+    // 0 when the read was made by the early decodes.
+    PictureRead readFirstPicture(const PictureLoader::Job& job, qint64& asked);
+    // Without early decoding: starts reading the first picture the descriptor names, when the
+    // package stores it uncompressed (see FirstPictureAhead).
+    void readFirstAhead(const Descriptor& descriptor);
+    void openStore(const QString& packagePath);
     // The early reads of the pictures as the extraction writes them, when they are asked for.
     void startEarlyPictures();
     // The storage the options ask for; the memory check may choose the other.
@@ -213,6 +226,8 @@ private:
         PictureRead read;
     };
     std::optional<FirstRead> m_firstRead;
+    std::unique_ptr<FirstPictureAhead> m_ahead; // the first picture's read, begun before the probe
+    QString m_aheadPackage; // the package readFirstPictureAhead() opened, until extract() takes it
     bool m_picturesInPackage = true;
     QStringList m_leftInPackage; // the names the members left in the package would have had
 };

@@ -1,12 +1,15 @@
 // The probe step of an opening: the headers of every picture, and the first picture decoded once.
 #include "PackageOpening.h"
 
+#include "archive/MemberReader.h"
 #include "format/FileUtil.h"
 #include "format/GyroError.h"
+#include "format/IniFile.h"
 #include "format/MemberNames.h"
 #include "format/OptionSettings.h"
 #include "imageinfo/CImageInfo.h"
 #include "opening/EarlyPictures.h"
+#include "opening/FirstPictureAhead.h"
 #include "opening/FreeMemorySource.h"
 #include "opening/PackageStore.h"
 #include "pictures/DecodedBytes.h"
@@ -60,7 +63,8 @@ bool PackageOpening::probeFirstPicture() {
     // The header's 16-bit fields can be wrong (a BMP stored top-down reads as 65,536 minus its
     // height) or can claim a size the data does not hold. Nothing is sized by the picture before
     // it has been decoded once: its real size is the decoded one.
-    const PictureRead first = readFirstPicture(job);
+    qint64 asked = 0;
+    const PictureRead first = readFirstPicture(job, asked);
     if (first.declined)
         return refuseClaim(name, info.Width(), info.Height());
     if (!first.picture)
@@ -81,7 +85,8 @@ bool PackageOpening::probeFirstPicture() {
     m_width = real.width();
     m_height = real.height();
     m_level = first.picture->levelDenominator();
-    m_levelBytes = m_level > 1 ? levelBytesOf(*first.picture) : 0;
+    // What the decode asked for is what the level holds; the header tells it otherwise.
+    m_levelBytes = m_level <= 1 ? 0 : asked > 0 ? asked : levelBytesOf(*first.picture);
     return true;
 }
 
@@ -138,7 +143,8 @@ void PackageOpening::probeHeader(CImageInfo& info, const PictureLoader::Job& job
     info.ReadImageHead(head);
 }
 
-PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) {
+PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job, qint64& asked) {
+    asked = 0;
     // Usually read already while the extraction went on; the loader takes that read later.
     if (m_early) {
         QFuture<PictureRead> started = m_early->find(job.path);
@@ -153,14 +159,27 @@ PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) {
     // before they are asked for.
     const qint64 most = mostForOnePicture();
     // A picture left in the package was not read during the extraction: read here as the loader
-    // will hold it, and handed to it, so that it is decoded once.
+    // will hold it (or taken from the read begun when the descriptor named it), and handed to it,
+    // so that it is decoded once.
     const bool forLoader = job.inPackage;
     const PictureLoader::Storage storage = m_early ? m_early->storage() : askedStorage();
+    const std::unique_ptr<FirstPictureAhead> ahead = std::move(m_ahead);
+    std::optional<PictureRead> aheadRead;
+    if (ahead && forLoader)
+        aheadRead = ahead->take(job, storage, most);
+    const auto reserve = [most, &asked](qint64 bytes) {
+        asked = std::max(asked, bytes);
+        return bytes <= most;
+    };
     PictureRead read =
-        PictureLoader::readBack(PictureLoader::read(
-                                    job, forLoader ? storage : PictureLoader::Storage::Compressed,
-                                    [most](qint64 bytes) { return bytes <= most; }, m_scaleFor),
-                                job);
+        aheadRead
+            ? *aheadRead
+            : PictureLoader::readBack(
+                  PictureLoader::read(job, forLoader ? storage : PictureLoader::Storage::Compressed,
+                                      reserve, m_scaleFor),
+                  job);
+    if (aheadRead)
+        asked = ahead->asked();
     if (forLoader && read.picture) {
         if (m_early)
             m_early->put(job.path, read);
@@ -168,6 +187,38 @@ PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job) {
             m_firstRead = FirstRead{job.path, storage, read};
     }
     return read;
+}
+
+void PackageOpening::readFirstPictureAhead(const QString& packagePath) {
+    m_ahead.reset();
+    openStore(packagePath);
+    m_aheadPackage = packagePath;
+    MemberReader archive;
+    const std::int64_t ini =
+        archive.open(packagePath) ? archive.find(descriptorMemberName()) : MemberReader::NotFound;
+    MemberReader::Entry entry;
+    QByteArray bytes;
+    if (ini >= 0 && archive.entry(ini, entry) && !entry.encrypted &&
+        archive.read(ini, IniFile::MaxFileBytes, bytes))
+        readFirstAhead(::readDescriptor(IniFile::fromBytes(std::move(bytes))));
+}
+
+void PackageOpening::readFirstAhead(const Descriptor& descriptor) {
+    if (m_ahead || m_earlyDecoding || !m_store || !m_picturesInPackage)
+        return;
+    PictureLoader::Job job;
+    job.memberName = horizontalMemberName(descriptor.fileName, 0, descriptor.fileType);
+    job.stored = m_store->member(job.memberName);
+    if (!job.stored)
+        return;
+    job.inPackage = true;
+    job.checksum = m_store->checksum(job.memberName).value_or(0);
+    // The probe allows the decode at most what mostForOnePicture() gives, never more than half the
+    // memory free now unless the package holds one picture: a decode that asks for more is left
+    // undone, and the probe reads the picture itself.
+    const qint64 free = m_memorySource.availableBytes() + PixelPool::instance().pooledBytes();
+    m_ahead =
+        std::make_unique<FirstPictureAhead>(std::move(job), askedStorage(), free / 2, m_scaleFor);
 }
 
 bool PackageOpening::refuseClaim(const QString& name, qint64 width, qint64 height) {

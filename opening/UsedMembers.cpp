@@ -57,7 +57,8 @@ bool UsedMembers::refuse(const QString& problem) {
     return false;
 }
 
-bool UsedMembers::survey(const QString& packagePath, bool vertical) {
+bool UsedMembers::survey(const QString& packagePath, bool vertical,
+                         const std::function<void(const Descriptor&)>& descriptorRead) {
     m_patterns.clear();
     m_picturePatterns.clear();
     m_skipped = 0;
@@ -82,6 +83,8 @@ bool UsedMembers::survey(const QString& packagePath, bool vertical) {
     if (!archive.read(ini, IniFile::MaxFileBytes, bytes))
         return true;
     const Descriptor descriptor = readDescriptor(IniFile::fromBytes(std::move(bytes)));
+    if (descriptorRead)
+        descriptorRead(descriptor);
 
     QStringList pictures;
     const QString base = literal(descriptor.fileName);

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "archive/MemberReader.h"
+#include "format/Descriptor.h"
 
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <functional>
 
 // What a package uses, found from its directory and descriptor before anything is extracted, so
 // that the extraction writes only that: the descriptor, the sound member it names and the
@@ -22,8 +24,10 @@
 // the password.
 class UsedMembers {
 public:
-    // False when the package is refused; problem() then says why.
-    bool survey(const QString& packagePath, bool vertical);
+    // False when the package is refused; problem() then says why. `descriptorRead` is given the
+    // descriptor as soon as it is read, before the picture members are probed.
+    bool survey(const QString& packagePath, bool vertical,
+                const std::function<void(const Descriptor&)>& descriptorRead = {});
 
     // Patterns for the extraction (ASCII case ignored); empty when every member is to be extracted.
     const QStringList& patterns() const { return m_patterns; }

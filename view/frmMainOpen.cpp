@@ -92,9 +92,6 @@ void frmMain::mnuOpen_Click() {
     // The previous package's pixel memory goes to the new package's pictures; what they do not
     // reuse is returned when this opening ends, whichever way it ends.
     PixelPool::Recycling recycling;
-    if (!leavePreviousPackage(packageTitle))
-        return;
-
     PackageOpening opening(loadingProgress, m_prompter, m_freeMemory, m_settings);
     // The pictures are decoded once the first is shown, in the order a user turns to them: none
     // during the extraction, where they would come before the first one.
@@ -103,7 +100,13 @@ void frmMain::mnuOpen_Click() {
     if (const QScreen* where = screen())
         opening.setOpeningShown(m_pictureArea->openingShown(
             hscrlZoom->value(), where->availableGeometry().size(), where->devicePixelRatio()));
-    if (!readPackage(opening, fullPath) || !sizeToFirstPicture(opening) || !opening.checkMemory()) {
+    // The first picture is being read while the window makes room for the package.
+    const QString packagePath = QFileInfo(fullPath).absoluteFilePath();
+    opening.readFirstPictureAhead(packagePath);
+    if (!leavePreviousPackage(packageTitle))
+        return;
+    if (!readPackage(opening, packagePath) || !sizeToFirstPicture(opening) ||
+        !opening.checkMemory()) {
         failOpening(opening.problem());
         return;
     }
@@ -177,8 +180,7 @@ bool frmMain::leavePreviousPackage(const QString& packageTitle) {
 
 bool frmMain::readPackage(PackageOpening& opening, const QString& fullPath) {
     // Extract, read the descriptor and delete it.
-    if (!opening.extract(QFileInfo(fullPath).absoluteFilePath(), sPackageDir) ||
-        !opening.readDescriptor())
+    if (!opening.extract(fullPath, sPackageDir) || !opening.readDescriptor())
         return false;
     const Descriptor& descriptor = opening.descriptor();
     vSoundFile = opening.soundShortName();
