@@ -48,9 +48,8 @@ QString runOn(const Command& c, const QString& package) {
         args << QDir(folder).filePath(c.out);
     const ToolRun run = runPack(args + c.args.mid(1));
     QFile written(QDir(folder).filePath(c.out));
-    const QByteArray bytes = c.out.isEmpty() || !written.open(QIODevice::ReadOnly)
-                                 ? QByteArray()
-                                 : written.readAll();
+    const QByteArray bytes =
+        c.out.isEmpty() || !written.open(QIODevice::ReadOnly) ? QByteArray() : written.readAll();
     return QString::number(run.exitCode) + QString(run.out + run.err).replace(folder, "DIR") +
            QString::fromLatin1(bytes.toBase64());
 }
