@@ -264,5 +264,10 @@ private:
     std::unique_ptr<BackgroundLoading> m_loading;
     int m_slotToHold = -1;     // the slot holdTurnedTo() takes, -1 for none
     bool m_holdPosted = false; // a call of holdTurnedTo() is queued
-    int m_openings = 0;        // counts the openings: news of a loading ended is not taken
+    // The slots the keeper was last told of as next (held or not yet), and how; a picture the
+    // loading holds among them tells the keeper again (once per event-loop round).
+    std::vector<int> m_slotsNext;
+    bool m_nextTurned = false;
+    bool m_nextAgainPosted = false;
+    int m_openings = 0; // counts the openings: news of a loading ended is not taken
 };

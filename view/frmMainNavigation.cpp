@@ -74,8 +74,10 @@ void frmMain::holdTurnedTo() {
     const int slot = std::exchange(m_slotToHold, -1);
     const ImageControl* element = slot >= 0 ? imgArray->at(slot) : nullptr;
     // The loading's own news may have held it since the turn.
-    if (element && (element->picture() || holdNow(slot)))
+    if (element && (element->picture() || holdNow(slot))) {
         imgMain->setPicture(element->picture());
+        prepareAhead(true); // the turn told the keeper of the picture shown before
+    }
 }
 
 void frmMain::applyZoomedSize() {
@@ -181,11 +183,13 @@ void frmMain::prepareAhead(bool turned) {
     // The loading, while it goes on, decodes the positions this turn reaches next first.
     if (m_loading && turned)
         m_loading->follow(PictureKeeper::slotsAhead(at, BackgroundLoading::kAhead));
+    m_slotsNext = PictureKeeper::slotsAhead(at);
+    m_nextTurned = turned;
     const PicturePtr& onScreen = imgMain->picture();
     if (!onScreen)
         return;
     std::vector<PicturePtr> next;
-    for (const int slot : PictureKeeper::slotsAhead(at))
+    for (const int slot : m_slotsNext)
         if (const ImageControl* element = imgArray->at(slot); element && element->picture())
             next.push_back(element->picture());
     // The keeper decides what is decoded of them, and when.

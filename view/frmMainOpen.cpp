@@ -34,6 +34,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 void frmMain::removePackageFolder() {
     m_packageFolder.reset();
@@ -264,6 +265,20 @@ bool frmMain::holdNow(int slot) {
 void frmMain::loadingHeld(int slot, const PicturePtr& picture) {
     if (ImageControl* element = imgArray->at(slot))
         element->setPicture(picture);
+    // A picture next that was not held when the keeper was told: told again once the loading's
+    // news is taken, so that it is decoded (and its view painted) ahead like the others.
+    if (m_nextAgainPosted ||
+        std::find(m_slotsNext.begin(), m_slotsNext.end(), slot) == m_slotsNext.end())
+        return;
+    m_nextAgainPosted = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_nextAgainPosted = false;
+            if (!m_slotsNext.empty())
+                prepareAhead(m_nextTurned);
+        },
+        Qt::QueuedConnection);
 }
 
 void frmMain::loadingDone() {
@@ -275,6 +290,7 @@ void frmMain::loadingDone() {
 
 void frmMain::stopLoading() {
     m_slotToHold = -1;
+    m_slotsNext.clear();
     m_loading.reset();
 }
 

@@ -3,6 +3,7 @@
 // while they do.
 #include "ViewerFixture.h"
 #include "opening/BackgroundLoading.h"
+#include "pictures/PictureKeeper.h"
 #include "support/HeadlessOpening.h"
 
 #include <QCoreApplication>
@@ -11,6 +12,7 @@
 #include <QKeyEvent>
 #include <QThread>
 #include <algorithm>
+#include <mutex>
 
 namespace {
 
@@ -135,6 +137,35 @@ TEST_F(OpeningInBackground, TheLoadingDecodesThePositionsATurnReachesBeforeThose
         }
         // A loading slow enough that it had not come near the turn before it.
         EXPECT_GE(ahead, kNear - 2);
+    }
+}
+
+// Held compressed, the pictures next are decoded ahead of the turn; those the loading holds only
+// after the turn are decoded ahead as they come.
+TEST_F(OpeningInBackground, PicturesNextHeldAfterTheTurnAreDecodedAhead) {
+    settings.bOptUseRam = false;
+    std::mutex mutex;
+    std::vector<PicturePtr> ahead;
+    window.pictureKeeper().watchDecodes([&](const PicturePtr& picture, int, bool forScreen) {
+        const std::lock_guard<std::mutex> lock(mutex);
+        if (!forScreen)
+            ahead.push_back(picture);
+    });
+    TestPackage ring; // 179 .. 182 are among the last the loading comes to
+    ring.horizontal = 360;
+    ring.pictureSize = {640, 480};
+    start(ring);
+    ASSERT_TRUE(window.loading());
+    window.HscrArray->setValue(178);
+    settle();
+    ASSERT_EQ(shownMember(), horizontal(178));
+    window.finishLoading();
+    QTest::qWait(50); // the keeper is told once the loading's news is taken
+    window.pictureKeeper().waitForDone();
+    const std::lock_guard<std::mutex> lock(mutex);
+    for (const int next : {179, 180, 181, 182}) {
+        const PicturePtr picture = window.imgArray->at(next)->picture();
+        EXPECT_NE(std::find(ahead.begin(), ahead.end(), picture), ahead.end()) << next;
     }
 }
 
