@@ -95,11 +95,11 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
     m_folder = folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 
     dropEarlyPictures();
-    // Opened already when its first picture was begun ahead.
-    if (std::exchange(m_aheadPackage, QString()) != packagePath) {
-        m_ahead.reset();
-        openStore(packagePath);
-    }
+    // Surveyed already when its first picture was begun ahead.
+    if (m_surveyedPackage != packagePath || !m_used)
+        readFirstPictureAhead(packagePath);
+    const std::unique_ptr<UsedMembers> used = std::move(m_used);
+    m_surveyedPackage.clear();
     m_leftInPackage.clear();
     startEarlyPictures();
     const bool vertical = m_options.bOptLoadVertical;
@@ -116,20 +116,24 @@ bool PackageOpening::extract(const QString& packagePath, const QString& folder) 
         });
 
     // Only what the package uses is extracted; what is refused from its header is refused here.
-    UsedMembers used;
-    if (!used.survey(packagePath, vertical,
-                     [this](const Descriptor& descriptor) { readFirstAhead(descriptor); })) {
+    if (!m_surveyPassed) {
         m_counters = packageCounters();
-        return fail(used.problem());
+        return fail(used->problem());
     }
-    m_skippedMembers = used.skipped();
-    return runExtraction(used);
+    m_skippedMembers = used->skipped();
+    return runExtraction(*used);
 }
 
-void PackageOpening::openStore(const QString& packagePath) {
+void PackageOpening::readFirstPictureAhead(const QString& packagePath) {
+    m_ahead.reset();
     // Pictures left in the package, and photos held at a screen level, read their files from the
     // package, opened (and its size and modification time taken) before anything is read from it.
     m_store = m_scaleFor || m_picturesInPackage ? PackageStore::open(packagePath) : nullptr;
+    m_used = std::make_unique<UsedMembers>();
+    m_surveyedPackage = packagePath;
+    m_surveyPassed =
+        m_used->survey(packagePath, m_options.bOptLoadVertical,
+                       [this](const Descriptor& descriptor) { readFirstAhead(descriptor); });
 }
 
 void PackageOpening::startEarlyPictures() {

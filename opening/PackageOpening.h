@@ -74,9 +74,10 @@ public:
     void setOpeningShown(OpeningShownSize shownSize);
 
     // The viewer, before it shows the opening's progress: opens the package as the store of its
-    // pictures and, when it stores its first picture uncompressed, begins reading that picture on
-    // another core (see FirstPictureAhead). extract() of the same package goes on from there; what
-    // is wrong with the package is said by extract() as ever.
+    // pictures and surveys what it uses (UsedMembers), and as soon as the descriptor names the
+    // first picture, when the package stores it uncompressed, begins reading it on another core
+    // (see FirstPictureAhead). extract() of the same package goes on from there (it does this
+    // itself otherwise); what is wrong with the package is said by extract() as ever.
     void readFirstPictureAhead(const QString& packagePath);
 
     // Reads the descriptor, deletes it, resolves the sound member's blank-free name, and checks
@@ -162,7 +163,6 @@ private:
     // Without early decoding: starts reading the first picture the descriptor names, when the
     // package stores it uncompressed (see FirstPictureAhead).
     void readFirstAhead(const Descriptor& descriptor);
-    void openStore(const QString& packagePath);
     // The early reads of the pictures as the extraction writes them, when they are asked for.
     void startEarlyPictures();
     // The storage the options ask for; the memory check may choose the other.
@@ -227,7 +227,11 @@ private:
     };
     std::optional<FirstRead> m_firstRead;
     std::unique_ptr<FirstPictureAhead> m_ahead; // the first picture's read, begun before the probe
-    QString m_aheadPackage; // the package readFirstPictureAhead() opened, until extract() takes it
+    // The survey of what m_surveyedPackage uses (readFirstPictureAhead()), until extract() takes
+    // it.
+    std::unique_ptr<UsedMembers> m_used;
+    QString m_surveyedPackage;
+    bool m_surveyPassed = false;
     bool m_picturesInPackage = true;
     QStringList m_leftInPackage; // the names the members left in the package would have had
 };

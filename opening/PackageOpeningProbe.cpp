@@ -1,10 +1,8 @@
 // The probe step of an opening: the headers of every picture, and the first picture decoded once.
 #include "PackageOpening.h"
 
-#include "archive/MemberReader.h"
 #include "format/FileUtil.h"
 #include "format/GyroError.h"
-#include "format/IniFile.h"
 #include "format/MemberNames.h"
 #include "format/OptionSettings.h"
 #include "imageinfo/CImageInfo.h"
@@ -187,20 +185,6 @@ PictureRead PackageOpening::readFirstPicture(const PictureLoader::Job& job, qint
             m_firstRead = FirstRead{job.path, storage, read};
     }
     return read;
-}
-
-void PackageOpening::readFirstPictureAhead(const QString& packagePath) {
-    m_ahead.reset();
-    openStore(packagePath);
-    m_aheadPackage = packagePath;
-    MemberReader archive;
-    const std::int64_t ini =
-        archive.open(packagePath) ? archive.find(descriptorMemberName()) : MemberReader::NotFound;
-    MemberReader::Entry entry;
-    QByteArray bytes;
-    if (ini >= 0 && archive.entry(ini, entry) && !entry.encrypted &&
-        archive.read(ini, IniFile::MaxFileBytes, bytes))
-        readFirstAhead(::readDescriptor(IniFile::fromBytes(std::move(bytes))));
 }
 
 void PackageOpening::readFirstAhead(const Descriptor& descriptor) {

@@ -90,7 +90,7 @@ PictureRead PictureLoader::read(const Job& job, Storage storage,
                                 const JpegDecoder::ScaleFor& scaleFor) {
     QByteArray bytes;
     QString problem;
-    if (!readJobBytes(job, bytes, problem, true))
+    if (!readBytes(job, bytes, problem))
         return {nullptr, problem};
     PictureRead read = hold(bytes, job.memberName, storage, reserve, scaleFor);
     if (job.inPackage && read.picture) {
